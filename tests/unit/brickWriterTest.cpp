@@ -1,0 +1,180 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "brickWriter.h"
+#include "testSupport.h"
+
+namespace {
+
+// The store of the documented example: one box, one reversed coloured quad.
+MeshStore& exampleStore() {
+    MeshStore& store = freshStore();
+    store.brickSize = Vec3(1, 1, 5);
+    store.collisionCount = 1;
+    store.collisionMin[0] = Vec3(-0.5f, -0.5f, 0);
+    store.collisionMax[0] = Vec3(0.5f, 0.5f, 5);
+    store.quadCount = 1;
+    BrickQuad& quad = store.quads[0];
+    quad.reversed = true;
+    quad.position[0] = Vec3(-0.5f, -0.5f, 2);
+    quad.position[1] = Vec3(0.5f, -0.5f, 2);
+    quad.position[2] = Vec3(0.5f, 0.5f, 2);
+    quad.position[3] = Vec3(-0.5f, 0.5f, 2);
+    for (int corner = 0; corner < CORNERS_PER_QUAD; ++corner) {
+        quad.normal[corner] = Vec3(0, 0, 1);
+        quad.color[corner] = QuadColor{255, 128, 0, 255};
+    }
+    return store;
+}
+
+std::string brickText(const MeshStore& store) {
+    FILE* out = tmpfile();
+    writeBrickText(out, store);
+    return takeText(out);
+}
+
+std::vector<std::string> brickLines(const MeshStore& store) {
+    const std::string text = brickText(store);
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end = text.find("\r\n"); end != std::string::npos;
+         start = end + 2, end = text.find("\r\n", start)) {
+        lines.push_back(text.substr(start, end - start));
+    }
+    EXPECT_EQ(start, text.size()) << "text after the last CR LF";
+    return lines;
+}
+
+TEST(BrickWriterTest, DocumentedExampleByteForByte) {
+    EXPECT_EQ(brickText(exampleStore()), fileText(dataPath("writer/fiftyLineExample.tkm")));
+}
+
+TEST(BrickWriterTest, WithoutQuadsTheFileEndsWithTheCountLine) {
+    MeshStore& store = exampleStore();
+    store.quadCount = 0;
+    const std::string example = fileText(dataPath("writer/fiftyLineExample.tkm"));
+    size_t cut = 0;
+    for (int line = 0; line < 27; ++line) {
+        cut = example.find("\r\n", cut) + 2;
+    }
+    EXPECT_EQ(brickText(store), example.substr(0, cut) + "0\r\n");
+}
+
+TEST(BrickWriterTest, WithoutBoxesCoverageFollowsTheCount) {
+    MeshStore& store = exampleStore();
+    store.collisionCount = 0;
+    const std::vector<std::string> lines = brickLines(store);
+    EXPECT_EQ(lines[3], "0");
+    EXPECT_EQ(lines[4], "COVERAGE: //TBNESW ");
+}
+
+TEST(BrickWriterTest, CornerOrderGovernsPositionsAndNormalsOnly) {
+    MeshStore& store = exampleStore();
+    BrickQuad& quad = store.quads[0];
+    for (int corner = 0; corner < CORNERS_PER_QUAD; ++corner) {
+        quad.normal[corner] = Vec3(static_cast<float>(corner), 0, 1);
+        quad.color[corner] = QuadColor{corner * 51, 0, 0, 255};
+    }
+    std::vector<std::string> lines = brickLines(store);
+    EXPECT_EQ(lines[31], "-0.500000 0.500000 2.500000");  // corner 3 first
+    EXPECT_EQ(lines[36], "0.200000 0.200000");  // uv of corner 0 first
+    EXPECT_EQ(lines[41], "0.000000 0.000000 0.000000 1.000000");  // colour of corner 0
+    EXPECT_EQ(lines[46], "3.000000 0.000000 1.000000");  // normal of corner 3 first
+    EXPECT_EQ(lines[49], "0.000000 0.000000 1.000000");
+
+    quad.reversed = false;
+    lines = brickLines(store);
+    EXPECT_EQ(lines[31], "-0.500000 -0.500000 2.500000");
+    EXPECT_EQ(lines[36], "0.200000 0.200000");
+    EXPECT_EQ(lines[41], "0.000000 0.000000 0.000000 1.000000");
+    EXPECT_EQ(lines[46], "0.000000 0.000000 1.000000");
+}
+
+TEST(BrickWriterTest, OnlyRedOfCornerZeroDecidesTheColourSection) {
+    MeshStore& store = exampleStore();
+    BrickQuad& quad = store.quads[0];
+    quad.color[0] = QuadColor{-1, -1, -1, -1};
+    std::vector<std::string> lines = brickLines(store);
+    ASSERT_EQ(lines.size(), 28u + 17u);
+    EXPECT_EQ(lines[39], "0.800000 0.200000");
+    EXPECT_EQ(lines[40], "NORMALS:");
+
+    quad.color[0] = QuadColor{-1, 0, 0, 255};
+    EXPECT_EQ(brickLines(store).size(), 28u + 17u);
+
+    quad.color[0] = QuadColor{255, 0, 0, 255};
+    quad.color[2] = QuadColor{-1, -1, -1, -1};
+    quad.color[3] = QuadColor{-255, 510, 0, -255};
+    lines = brickLines(store);
+    ASSERT_EQ(lines.size(), 28u + 22u);
+    EXPECT_EQ(lines[43], "-0.003922 -0.003922 -0.003922 -0.003922");
+    EXPECT_EQ(lines[44], "-1.000000 2.000000 0.000000 -1.000000");
+}
+
+TEST(BrickWriterTest, SizeLineTruncatesAndSaturates) {
+    MeshStore& store = exampleStore();
+    store.brickSize = Vec3(2.9999998f, 0.5f, -2.7f);
+    EXPECT_EQ(brickLines(store)[0], "2 0 -2");
+    store.brickSize = Vec3(3e9f, -3e9f, NAN);
+    EXPECT_EQ(brickLines(store)[0], "2147483647 -2147483648 0");
+    store.brickSize = Vec3(HUGE_VALF, -HUGE_VALF, -2147483648.0f);
+    EXPECT_EQ(brickLines(store)[0], "2147483647 -2147483648 -2147483648");
+    EXPECT_EQ(truncateToInt32(2147483520.0f), 2147483520);
+}
+
+TEST(BrickWriterTest, HeightsAreScaledAndMovedDownByHalfTheBrick) {
+    MeshStore& store = exampleStore();
+    BrickQuad& quad = store.quads[0];
+    quad.position[3] = Vec3(UNSET_COORD, UNSET_COORD, UNSET_COORD);
+    quad.normal[3] = Vec3(-0.0f, 0, 1);
+    std::vector<std::string> lines = brickLines(store);
+    EXPECT_EQ(lines[31], "-9999.000000 -9999.000000 -25000.000000");
+    EXPECT_EQ(lines[46], "0.000000 0.000000 1.000000");
+
+    store.brickSize.z = 0;
+    quad.position[3].z = -0.0000004f / 2.5f;
+    lines = brickLines(store);
+    EXPECT_EQ(lines[5], "0.000000 0.000000 2.500000");  // box centre not shifted
+    EXPECT_EQ(lines[31], "-9999.000000 -9999.000000 -0.000000");
+    EXPECT_EQ(lines[32], "0.500000 0.500000 5.000000");
+}
+
+TEST(BrickWriterTest, ReplacesAnExistingFileCompletely) {
+    char folder[] = "/tmp/brickWriterTestXXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string path = std::string(folder) + "/out.tkm";
+    FILE* old = fopen(path.c_str(), "wb");
+    fputs(std::string(20000, 'x').c_str(), old);
+    fclose(old);
+    FILE* log = tmpfile();
+    EXPECT_TRUE(writeBrickFile(path.c_str(), exampleStore(), log));
+    EXPECT_EQ(takeText(log), "");
+    EXPECT_EQ(fileText(path), fileText(dataPath("writer/fiftyLineExample.tkm")));
+    remove(path.c_str());
+    rmdir(folder);
+}
+
+TEST(BrickWriterTest, ReportsFailuresAndLeavesNoIncompleteFile) {
+    char folder[] = "/tmp/brickWriterTestXXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    FILE* log = tmpfile();
+    EXPECT_FALSE(writeBrickFile(folder, exampleStore(), log));
+    EXPECT_EQ(takeText(log), std::string("ERROR: failed to open ") + folder);
+
+    // A full disk: every write to /dev/full fails.
+    const std::string link = std::string(folder) + "/full.tkm";
+    ASSERT_EQ(symlink("/dev/full", link.c_str()), 0);
+    log = tmpfile();
+    EXPECT_FALSE(writeBrickFile(link.c_str(), exampleStore(), log));
+    EXPECT_EQ(takeText(log), "ERROR: failed to write " + link + "\n");
+    EXPECT_NE(access(link.c_str(), F_OK), 0) << "the incomplete file is removed";
+    EXPECT_EQ(access("/dev/full", F_OK), 0);
+    rmdir(folder);
+}
+
+}  // namespace

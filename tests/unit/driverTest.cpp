@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "driver.h"
+#include "testSupport.h"
+
+namespace {
+
+struct DriverRun {
+    int status;
+    std::string log;
+};
+
+DriverRun runWith(std::vector<std::string> arguments) {
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) {
+        argv.push_back(&argument[0]);
+    }
+    static MeshStore store;
+    clearMeshStore(store);
+    FILE* log = tmpfile();
+    const int status = runConverter(static_cast<int>(argv.size()), argv.data(), store, log);
+    return DriverRun{status, takeText(log)};
+}
+
+std::string outputPathOf(const char* input) {
+    char out[PATH_BUFFER_SIZE];
+    if (!buildOutputPath(input, out, sizeof out)) {
+        return "<none>";
+    }
+    return out;
+}
+
+TEST(DriverPathTest, ExtensionComesFromTheLastPathComponent) {
+    EXPECT_STREQ(findExtension("models/arch.obj"), ".obj");
+    EXPECT_STREQ(findExtension("arch.old.obj"), ".obj");
+    EXPECT_EQ(findExtension("old.models/arch"), nullptr);
+    EXPECT_EQ(findExtension("arch"), nullptr);
+    EXPECT_STREQ(findExtension("./arch.DXF"), ".DXF");
+    EXPECT_STREQ(findExtension("dir/.obj"), ".obj");
+}
+
+TEST(DriverPathTest, ReaderChosenByExtensionInAnyLetterCase) {
+    EXPECT_EQ(formatOfExtension(".rds"), ModelFormat::Rds);
+    EXPECT_EQ(formatOfExtension(".RDS"), ModelFormat::Rds);
+    EXPECT_EQ(formatOfExtension(".oBj"), ModelFormat::Obj);
+    EXPECT_EQ(formatOfExtension(".Dxf"), ModelFormat::Dxf);
+    EXPECT_EQ(formatOfExtension(".stl"), ModelFormat::Unsupported);
+    EXPECT_EQ(formatOfExtension(".obj2"), ModelFormat::Unsupported);
+    EXPECT_EQ(formatOfExtension("."), ModelFormat::Unsupported);
+    EXPECT_EQ(formatOfExtension(nullptr), ModelFormat::Unsupported);
+}
+
+TEST(DriverPathTest, OutputPathReplacesTheExtensionOnly) {
+    EXPECT_EQ(outputPathOf("models/arch.obj"), "models/arch.tkm");
+    EXPECT_EQ(outputPathOf("arch.old.obj"), "arch.old.tkm");
+    EXPECT_EQ(outputPathOf("old.models/arch.OBJ"), "old.models/arch.tkm");
+    EXPECT_EQ(outputPathOf("old.models/arch"), "<none>");
+    char small[8];
+    EXPECT_FALSE(buildOutputPath("abcd.obj", small, sizeof small));
+    EXPECT_TRUE(buildOutputPath("abc.obj", small, sizeof small));
+}
+
+TEST(DriverRunTest, UsageHelpAndVersion) {
+    DriverRun run = runWith({"dxf2tkm"});
+    EXPECT_EQ(run.status, EXIT_USAGE);
+    EXPECT_EQ(run.log, "argv[0] = dxf2tkm\nusage: dxf2tkm.exe [input file]\n");
+
+    run = runWith({"dxf2tkm", "--version"});
+    EXPECT_EQ(run.status, EXIT_CONVERTED);
+    EXPECT_EQ(run.log, "argv[0] = dxf2tkm\nargv[1] = --version\ndxf2tkm 1.0.0\n");
+
+    run = runWith({"dxf2tkm", "--help", "x"});
+    EXPECT_EQ(run.status, EXIT_CONVERTED);
+    EXPECT_EQ(run.log.rfind("argv[0] = dxf2tkm\nargv[1] = --help\nargv[2] = x\n"
+                            "usage: dxf2tkm.exe [input file]\n",
+                            0),
+              0u);
+    EXPECT_NE(run.log.find(".rds"), std::string::npos);
+}
+
+TEST(DriverRunTest, RejectedPathsTouchNothing) {
+    DriverRun run = runWith({"dxf2tkm", "/nonexistent/model.txt"});
+    EXPECT_EQ(run.status, EXIT_FAILED);
+    EXPECT_EQ(run.log,
+              "argv[0] = dxf2tkm\nargv[1] = /nonexistent/model.txt\n"
+              "ERROR: unsupported file type /nonexistent/model.txt\n");
+
+    run = runWith({"dxf2tkm", "/nonexistent/model.obj"});
+    EXPECT_EQ(run.status, EXIT_FAILED);
+    EXPECT_EQ(run.log,
+              "argv[0] = dxf2tkm\nargv[1] = /nonexistent/model.obj\n"
+              "ERROR: failed to open file /nonexistent/model.obj\n");
+
+    // The length check comes before the file type check.
+    const std::string tooLong(4096, 'a');
+    run = runWith({"dxf2tkm", tooLong});
+    EXPECT_EQ(run.status, EXIT_FAILED);
+    EXPECT_EQ(run.log, "argv[0] = dxf2tkm\nargv[1] = " + tooLong + "\nERROR: path too long\n");
+}
+
+TEST(DriverRunTest, DirectoryCannotBeOpened) {
+    char folder[] = "/tmp/driverTestXXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string directory = std::string(folder) + "/model.obj";
+    ASSERT_EQ(mkdir(directory.c_str(), 0700), 0);
+    const DriverRun run = runWith({"dxf2tkm", directory});
+    EXPECT_EQ(run.status, EXIT_FAILED);
+    EXPECT_NE(run.log.find("ERROR: failed to open file " + directory + "\n"), std::string::npos);
+    EXPECT_NE(access((std::string(folder) + "/model.tkm").c_str(), F_OK), 0);
+    rmdir(directory.c_str());
+    rmdir(folder);
+}
+
+TEST(DriverRunTest, PathOf4095CharactersConverts) {
+    char folder[] = "/tmp/driverTestXXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    std::string path = folder;
+    std::vector<std::string> directories;
+    while (path.size() + 1 + 200 < 4095 - 20) {
+        path += "/" + std::string(200, 'd');
+        ASSERT_EQ(mkdir(path.c_str(), 0700), 0);
+        directories.push_back(path);
+    }
+    path += "/" + std::string(4095 - path.size() - 1 - 4, 'm') + ".obj";
+    ASSERT_EQ(path.size(), 4095u);
+    FILE* model = fopen(path.c_str(), "w");
+    ASSERT_NE(model, nullptr);
+    fputs("v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1//1 2//1 3//1\n", model);
+    fclose(model);
+
+    const DriverRun run = runWith({"dxf2tkm", path});
+    EXPECT_EQ(run.status, EXIT_CONVERTED) << run.log;
+    std::string output = path.substr(0, path.size() - 4) + ".tkm";
+    EXPECT_EQ(access(output.c_str(), F_OK), 0);
+    remove(output.c_str());
+    remove(path.c_str());
+    for (auto it = directories.rbegin(); it != directories.rend(); ++it) {
+        rmdir(it->c_str());
+    }
+    rmdir(folder);
+}
+
+}  // namespace

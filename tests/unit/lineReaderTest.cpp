@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "lineReader.h"
+#include "testSupport.h"
+
+namespace {
+
+struct ReadLines {
+    std::vector<std::string> lines;
+    std::vector<int> tooLong;  // numbers of the lines that lost characters
+    std::string log;
+};
+
+ReadLines readAllLines(const std::string& text) {
+    static LineReader reader;
+    FILE* input = streamWithText(text);
+    FILE* log = tmpfile();
+    initLineReader(reader, input);
+    ReadLines result;
+    while (readLine(reader, log)) {
+        result.lines.push_back(reader.line);
+        if (reader.lineTooLong) {
+            result.tooLong.push_back(reader.lineNumber);
+        }
+        EXPECT_EQ(reader.lineNumber, static_cast<int>(result.lines.size()));
+    }
+    fclose(input);
+    result.log = takeText(log);
+    return result;
+}
+
+using Lines = std::vector<std::string>;
+
+TEST(LineReaderTest, LineEndsAreNotDelivered) {
+    EXPECT_EQ(readAllLines("").lines, Lines{});
+    EXPECT_EQ(readAllLines("a\nb\n").lines, (Lines{"a", "b"}));
+    EXPECT_EQ(readAllLines("a\nlast").lines, (Lines{"a", "last"}));
+    EXPECT_EQ(readAllLines("\n\n").lines, (Lines{"", ""}));
+}
+
+TEST(LineReaderTest, CarriageReturnBeforeLineFeedBelongsToTheLineEnd) {
+    EXPECT_EQ(readAllLines("a\r\nb\r\n").lines, (Lines{"a", "b"}));
+    EXPECT_EQ(readAllLines("a\r\r\n").lines, (Lines{"a\r"}));
+    EXPECT_EQ(readAllLines("a\rb\n").lines, (Lines{"a\rb"}));
+    EXPECT_EQ(readAllLines("end\r").lines, (Lines{"end\r"}));
+}
+
+TEST(LineReaderTest, ZeroByteEndsTheLineText) {
+    const std::string text("v 1\0 2\nnext\n", 12);
+    EXPECT_EQ(readAllLines(text).lines, (Lines{"v 1", "next"}));
+}
+
+TEST(LineReaderTest, LinesOfUpTo254CharactersArriveWhole) {
+    const std::string full(254, 'x');
+    ReadLines result = readAllLines(full + "\n" + full + "\r\nz");
+    EXPECT_EQ(result.lines, (Lines{full, full, "z"}));
+    EXPECT_TRUE(result.tooLong.empty());
+    EXPECT_EQ(result.log, "");
+}
+
+TEST(LineReaderTest, LongerLinesKeep254CharactersAndWarnOnce) {
+    const std::string kept(254, 'x');
+    ReadLines result = readAllLines("a\n" + kept + "y\r\n" + kept + std::string(100000, 'y') + "\nb");
+    EXPECT_EQ(result.lines, (Lines{"a", kept, kept, "b"}));
+    EXPECT_EQ(result.tooLong, (std::vector<int>{2, 3}));
+    EXPECT_EQ(result.log,
+              "WARNING: line 2 is longer than 254 characters; the rest is ignored\n"
+              "WARNING: line 3 is longer than 254 characters; the rest is ignored\n");
+}
+
+TEST(LineReaderTest, LinesAcrossChunkBoundaries) {
+    std::string text;
+    Lines expected;
+    for (int i = 0; i < 30000; ++i) {
+        const std::string line = "line " + std::to_string(i);
+        text += line + (i % 2 ? "\r\n" : "\n");
+        expected.push_back(line);
+    }
+    EXPECT_EQ(readAllLines(text).lines, expected);
+}
+
+}  // namespace

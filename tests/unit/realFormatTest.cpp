@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <string>
+
+#include "realFormat.h"
+#include "testSupport.h"
+
+namespace {
+
+std::string realText(double value) {
+    char text[REAL_TEXT_CAPACITY];
+    const size_t length = formatReal(value, text);
+    EXPECT_EQ(length, strlen(text));
+    return text;
+}
+
+std::string libraryText(double value) {
+    char text[400];
+    snprintf(text, sizeof text, "%.6f", value);
+    return text;
+}
+
+// An exact tie at six decimals is a double whose 128-fold is an odd integer.
+bool isExactTie(double value) {
+    const double scaled = value * 128.0;
+    return std::fabs(value) < 0x1p46 && scaled == std::floor(scaled) &&
+           std::fmod(std::fabs(scaled), 2.0) == 1.0;
+}
+
+TEST(RealFormatTest, WritesSixDecimalsOfTheExactValue) {
+    EXPECT_EQ(realText(0.0), "0.000000");
+    EXPECT_EQ(realText(1.0), "1.000000");
+    EXPECT_EQ(realText(2.5), "2.500000");
+    EXPECT_EQ(realText(-25000.0), "-25000.000000");
+    EXPECT_EQ(realText(128.0 / 255.0), "0.501961");
+    EXPECT_EQ(realText(-1.0 / 255.0), "-0.003922");
+    EXPECT_EQ(realText(0.2f), "0.200000");
+    EXPECT_EQ(realText(0.8f), "0.800000");
+    EXPECT_EQ(realText(1e20), "100000000000000000000.000000");
+    EXPECT_EQ(realText(-9999.0), "-9999.000000");
+}
+
+TEST(RealFormatTest, RoundsExactTiesAwayFromZero) {
+    EXPECT_EQ(realText(0.0078125), "0.007813");
+    EXPECT_EQ(realText(-0.0078125), "-0.007813");
+    EXPECT_EQ(realText(0.0390625), "0.039063");
+    EXPECT_EQ(realText(2.0078125), "2.007813");
+    EXPECT_EQ(realText(std::nextafter(0.0078125, 0.0)), "0.007812");
+    EXPECT_EQ(realText(std::nextafter(0.0078125, 1.0)), "0.007813");
+    for (int odd = 1; odd < 20001; odd += 2) {
+        const double tie = odd / 128.0;
+        ASSERT_EQ(realText(tie), libraryText(std::nextafter(tie, HUGE_VAL))) << odd;
+        ASSERT_EQ(realText(-tie), libraryText(std::nextafter(-tie, -HUGE_VAL))) << odd;
+    }
+}
+
+TEST(RealFormatTest, SignOfZeroAndOfValuesThatRoundToZero) {
+    EXPECT_EQ(realText(-0.0), "0.000000");
+    EXPECT_EQ(realText(-0.0000001), "-0.000000");
+    EXPECT_EQ(realText(-0.0000004), "-0.000000");
+    EXPECT_EQ(realText(1e-7), "0.000000");
+    EXPECT_EQ(realText(4.9e-324), "0.000000");
+    EXPECT_EQ(realText(-4.9e-324), "-0.000000");
+    EXPECT_EQ(realText(0.0000005), libraryText(0.0000005));
+    EXPECT_EQ(realText(0.0000015), libraryText(0.0000015));
+}
+
+TEST(RealFormatTest, NonFiniteValuesAsTheCLibraryWritesThem) {
+    EXPECT_EQ(realText(HUGE_VAL), "inf");
+    EXPECT_EQ(realText(-HUGE_VAL), "-inf");
+    EXPECT_EQ(realText(NAN), "nan");
+    EXPECT_EQ(realText(-NAN), "-nan");
+}
+
+TEST(RealFormatTest, LargestValuesKeepEveryDigit) {
+    EXPECT_EQ(realText(FLT_MAX), libraryText(FLT_MAX));
+    EXPECT_EQ(realText(DBL_MAX), libraryText(DBL_MAX));
+    EXPECT_EQ(realText(-DBL_MAX), libraryText(-DBL_MAX));
+    EXPECT_EQ(realText(-DBL_MAX).size(), 1 + 309 + 1 + 6u);
+}
+
+TEST(RealFormatTest, AgreesWithTheCLibraryWhereNoTieIsInvolved) {
+    std::mt19937_64 random(20261207);
+    std::uniform_int_distribution<int> exponent(-40, 70);
+    for (int i = 0; i < 200000; ++i) {
+        uint64_t bits = random();
+        double value = 0.0;
+        memcpy(&value, &bits, sizeof value);
+        if (i % 2 == 0) {
+            value = std::ldexp(static_cast<double>(bits >> 11), exponent(random) - 53);
+            if (bits & 1) value = -value;
+        }
+        if (!std::isfinite(value) || isExactTie(value)) {
+            continue;
+        }
+        ASSERT_EQ(realText(value), libraryText(value)) << std::hexfloat << value;
+    }
+    for (int i = 0; i < 100000; ++i) {
+        const float single = static_cast<float>(random() % 2000000) / 1024.0f - 900.0f;
+        if (isExactTie(single)) {
+            continue;
+        }
+        ASSERT_EQ(realText(single), libraryText(single)) << single;
+    }
+}
+
+TEST(RealFormatTest, PrintRealsSeparatesWithOneBlank) {
+    FILE* out = tmpfile();
+    const double values[] = {1.0, 128.0 / 255.0, -0.0};
+    printReals(out, values, 3);
+    EXPECT_EQ(takeText(out), "1.000000 0.501961 0.000000");
+}
+
+}  // namespace

@@ -1,0 +1,24 @@
+// Brick file writer: the special-brick text file, lines ending in CR LF.
+//
+// Reads brickSize, the collision boxes 0 .. collisionCount-1 (heights already
+// scaled) and quads 0 .. quadCount-1 (heights not yet scaled: the writer scales
+// them and moves them down by half the brick height). Changes nothing.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+#include "meshStore.h"
+
+// Writes the whole file's text to out, which must be a binary stream.
+void writeBrickText(FILE* out, const MeshStore& store);
+
+// Creates or replaces outFileName with the brick file. Returns true when it was
+// written and closed completely. Otherwise prints "ERROR: failed to open %s"
+// (without a line end) or "ERROR: failed to write %s" on log, removes an
+// incomplete file and returns false.
+bool writeBrickFile(const char* outFileName, const MeshStore& store, FILE* log);
+
+// A size component as the size line writes it: truncated toward zero,
+// saturated to the signed 32-bit range, 0 for NaN.
+int32_t truncateToInt32(float value);

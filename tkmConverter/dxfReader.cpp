@@ -1,0 +1,104 @@
+#include "dxfReader.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "lineReader.h"
+#include "textScan.h"
+
+namespace {
+
+constexpr int32_t NO_GROUP_CODE = -999;  // the next line is a code line
+constexpr int32_t ENTITY_TYPE_CODE = 0;
+constexpr int32_t LAYER_NAME_CODE = 8;
+constexpr int32_t COLOR_NUMBER_CODE = 62;
+constexpr int32_t FIRST_X_CODE = 10;
+constexpr int32_t FIRST_Y_CODE = 20;
+constexpr int32_t FIRST_Z_CODE = 30;
+constexpr const char* FACE_ENTITY = "3DFACE";
+
+struct DxfReaderState {
+    int32_t groupCode = NO_GROUP_CODE;
+    bool inFace = false;
+};
+
+// Decodes a corner coordinate code (10-13, 20-23, 30-33) into its axis (0 for
+// x, 1 for y, 2 for z) and corner; false for every other code.
+bool decodeCornerCode(int32_t code, int& axis, int& corner) {
+    const int32_t firstCodes[] = {FIRST_X_CODE, FIRST_Y_CODE, FIRST_Z_CODE};
+    for (axis = 0; axis < 3; ++axis) {
+        if (code >= firstCodes[axis] && code < firstCodes[axis] + CORNERS_PER_QUAD) {
+            corner = code - firstCodes[axis];
+            return true;
+        }
+    }
+    return false;
+}
+
+void storeCoordinate(Vec3& position, int axis, float value) {
+    float& target = axis == 0 ? position.x : axis == 1 ? position.y : position.z;
+    target = value;
+}
+
+bool readEntityType(const char* line, DxfReaderState& state, MeshStore& store, FILE* log) {
+    fprintf(log, "Entity type %s\n", line);
+    if (strcmp(line, FACE_ENTITY) != 0) {
+        state.inFace = false;
+        return true;
+    }
+    fprintf(log, "Getting poly %d\n", store.quadCount);
+    if (store.quadCount >= MAX_QUADS) {
+        fprintf(log, "ERROR: > %d quads\n", MAX_QUADS);
+        return false;
+    }
+    state.inFace = true;
+    ++store.quadCount;
+    return true;
+}
+
+bool readValueLine(const char* line, DxfReaderState& state, MeshStore& store, FILE* log) {
+    const int32_t code = state.groupCode;
+    if (code == ENTITY_TYPE_CODE) {
+        return readEntityType(line, state, store, log);
+    }
+    int axis = 0;
+    int corner = 0;
+    if (decodeCornerCode(code, axis, corner)) {
+        if (state.inFace) {
+            BrickQuad& newest = store.quads[store.quadCount - 1];
+            storeCoordinate(newest.position[corner], axis, parseGroupValue(line));
+        }
+    } else if (code != LAYER_NAME_CODE && code != COLOR_NUMBER_CODE) {
+        fprintf(log, "unhandled groupcode %d\n", code);
+    }
+    return true;
+}
+
+}  // namespace
+
+int32_t parseGroupCode(const char* line) {
+    int32_t code = 0;
+    scanInt(line, code);
+    return code;
+}
+
+float parseGroupValue(const char* line) {
+    return toFloat32(strtod(line, nullptr));
+}
+
+bool readDxfFile(FILE* input, MeshStore& store, FILE* log) {
+    static LineReader reader;
+    initLineReader(reader, input);
+    DxfReaderState state;
+    while (readLine(reader, log)) {
+        if (state.groupCode == NO_GROUP_CODE) {
+            state.groupCode = parseGroupCode(reader.line);
+            continue;
+        }
+        if (!readValueLine(reader.line, state, store, log)) {
+            return false;
+        }
+        state.groupCode = NO_GROUP_CODE;
+    }
+    return true;
+}

@@ -1,0 +1,97 @@
+#include "finishing.h"
+
+#include "realFormat.h"
+
+namespace {
+
+bool isUnsetCorner(const Vec3& position) {
+    return position.x <= UNSET_THRESHOLD;
+}
+
+void completeTriangle(BrickQuad& quad) {
+    quad.position[3] = quad.position[2];
+    quad.normal[3] = quad.normal[2];
+    quad.uv[3] = quad.uv[2];
+    quad.color[3] = quad.color[2];
+}
+
+void computeCenter(BrickQuad& quad) {
+    constexpr float CORNER_COUNT = 4.0f;
+    Vec3 sum;
+    for (int corner = 0; corner < CORNERS_PER_QUAD; ++corner) {
+        sum = sum + quad.position[corner];
+    }
+    quad.center = Vec3(sum.x / CORNER_COUNT, sum.y / CORNER_COUNT, sum.z / CORNER_COUNT);
+}
+
+void traceCenter(int slot, const Vec3& center, FILE* log) {
+    const double components[] = {center.x, center.y, center.z};
+    fprintf(log, "centroid %d = ", slot);
+    printReals(log, components, 3);
+    fputc('\n', log);
+}
+
+// Twice the vector area over the stored corner order, normalised, on all corners.
+void setFlatNormal(BrickQuad& quad) {
+    Vec3 areaVector;
+    for (int corner = 0; corner < CORNERS_PER_QUAD; ++corner) {
+        const Vec3& next = quad.position[(corner + 1) % CORNERS_PER_QUAD];
+        areaVector = areaVector + quad.position[corner].cross(next);
+    }
+    areaVector.normalize();
+    for (int corner = 0; corner < CORNERS_PER_QUAD; ++corner) {
+        quad.normal[corner] = areaVector;
+    }
+}
+
+void scaleBoxHeights(Vec3& boxMin, Vec3& boxMax) {
+    boxMin.z = scaleHeight(boxMin.z);
+    boxMax.z = scaleHeight(boxMax.z);
+}
+
+}  // namespace
+
+void finishQuads(MeshStore& store, ConversionStats& stats, FILE* log) {
+    int slot = 0;
+    while (slot < store.quadCount) {
+        BrickQuad& quad = store.quads[slot];
+        if (isUnsetCorner(quad.position[2])) {
+            ++stats.degenerateCount;
+            const int last = store.quadCount - 1;
+            if (slot != last) {
+                quad = store.quads[last];
+            }
+            store.quadCount = last;
+            continue;  // the slot now holds the former last quad, not yet examined
+        }
+        if (isUnsetCorner(quad.position[3])) {
+            ++stats.triangleCount;
+            completeTriangle(quad);
+        }
+        computeCenter(quad);
+        traceCenter(slot, quad.center, log);
+        if (quad.normal[0] == Vec3()) {
+            setFlatNormal(quad);
+        }
+        ++slot;
+    }
+}
+
+void computeBrickBounds(MeshStore& store) {
+    if (store.brickSize == Vec3()) {
+        for (int i = 0; i < store.quadCount; ++i) {
+            for (int corner = 0; corner < CORNERS_PER_QUAD; ++corner) {
+                widenBox(store.boundsMin, store.boundsMax, store.quads[i].position[corner]);
+            }
+        }
+        setBrickSizeFromBounds(store);
+    }
+    if (store.collisionCount == 0) {
+        store.collisionMin[0] = store.boundsMin;
+        store.collisionMax[0] = store.boundsMax;
+        store.collisionCount = 1;
+    }
+    for (int box = 0; box < store.collisionCount; ++box) {
+        scaleBoxHeights(store.collisionMin[box], store.collisionMax[box]);
+    }
+}

@@ -1,0 +1,103 @@
+// The value types and the one store of tables that every stage of a conversion
+// fills or reads. A run owns exactly one MeshStore; the driver resets its boxes,
+// one reader fills it, the finishing steps complete it in place and the writer
+// reads it. Every table has a fixed capacity: no stage allocates.
+#pragma once
+
+#include <cstdint>
+
+constexpr int MAX_VERTICES = 4096;       // vertex table and normal table, each
+constexpr int MAX_QUADS = 512;           // quad table
+constexpr int MAX_COLLISION_BOXES = 10;  // collision box tables
+constexpr int CORNERS_PER_QUAD = 4;
+
+constexpr float UNSET_COORD = -9999.0f;      // coordinate of a corner no reader set
+constexpr float UNSET_THRESHOLD = -9998.0f;  // a corner x at or below this is unset
+constexpr float BOX_RESET_MIN = 9999.0f;     // box minimum before any point widens it
+constexpr float BOX_RESET_MAX = -9999.0f;    // box maximum before any point widens it
+constexpr int32_t NO_COLOR = -1;             // every component of an uncoloured corner
+constexpr int32_t FULL_ALPHA = 255;
+constexpr int32_t BLEND_ALPHA = -255;  // alpha of additive and subtractive colours
+constexpr double Z_SCALE = 2.5;        // vertical scale of the brick
+
+struct Vec3 {
+    float x = 0.0f;
+    float y = 0.0f;
+    float z = 0.0f;
+
+    Vec3() = default;
+    Vec3(float xValue, float yValue, float zValue) : x(xValue), y(yValue), z(zValue) {}
+
+    bool operator==(const Vec3& other) const;
+    bool operator!=(const Vec3& other) const;
+    Vec3 operator+(const Vec3& other) const;
+    Vec3 cross(const Vec3& other) const;
+    // Scales to unit length with one shared reciprocal; a zero vector becomes (0, 0, 1).
+    void normalize();
+};
+
+struct QuadColor {
+    int32_t r = 0;
+    int32_t g = 0;
+    int32_t b = 0;
+    int32_t a = 0;
+};
+
+struct TexCoord {
+    float u = 0.0f;
+    float v = 0.0f;
+};
+
+struct BrickQuad {
+    Vec3 position[CORNERS_PER_QUAD];
+    Vec3 normal[CORNERS_PER_QUAD];
+    TexCoord uv[CORNERS_PER_QUAD];
+    Vec3 center;
+    QuadColor color[CORNERS_PER_QUAD];
+    bool reversed = false;
+
+    BrickQuad();
+};
+
+struct MeshStore {
+    int32_t quadCount = 0;
+    int32_t vertexCount = 0;
+    int32_t normalCount = 0;
+    int32_t collisionCount = 0;
+    Vec3 vertices[MAX_VERTICES];
+    Vec3 normals[MAX_VERTICES];
+    BrickQuad quads[MAX_QUADS];
+    Vec3 boundsMin;
+    Vec3 boundsMax;
+    Vec3 brickSize;
+    Vec3 collisionMin[MAX_COLLISION_BOXES];
+    Vec3 collisionMax[MAX_COLLISION_BOXES];
+};
+
+// Counters of the finishing pass, printed by the driver after it.
+struct ConversionStats {
+    int32_t degenerateCount = 0;
+    int32_t triangleCount = 0;
+    int32_t duplicateCount = 0;  // no step removes duplicates: always 0
+};
+
+// Puts every table and counter back to its program-start value, in place.
+void clearMeshStore(MeshStore& store);
+
+// The driver's reset before reading: the bounds box and all collision boxes
+// to their unset extents (minimum 9999, maximum -9999 on every axis).
+void resetBoxes(MeshStore& store);
+
+// Widens the box [boxMin, boxMax] to take in point. Strict comparisons: a NaN
+// coordinate changes nothing.
+void widenBox(Vec3& boxMin, Vec3& boxMax, const Vec3& point);
+
+// Nearest 32-bit float to value, without undefined behaviour outside the float
+// range: values beyond the largest float round to it or to infinity.
+float toFloat32(double value);
+
+// brickSize = boundsMax - boundsMin per axis, its height then scaled.
+void setBrickSizeFromBounds(MeshStore& store);
+
+// The brick's vertical scale applied to a 32-bit height, rounded back to 32 bits.
+float scaleHeight(float height);

@@ -1,0 +1,16 @@
+// OBJ reader: fills the store from a Wavefront OBJ text stream.
+//
+// Writes vertices and vertexCount, normals and normalCount, the quads (corner
+// positions, normals and colours, and reversed) and quadCount, the bounds box
+// from BOUNDS groups, the collision boxes and collisionCount from COLLISION
+// groups, and brickSize when a BOUNDS group stored a corner. Traces every line
+// ("line %d") and its errors on log.
+#pragma once
+
+#include <cstdio>
+
+#include "meshStore.h"
+
+// Reads input to its end. Returns false after a fatal limit (too many quads,
+// vertices, normals or collision boxes), whose message is already on log.
+bool readObjFile(FILE* input, MeshStore& store, FILE* log);

@@ -1,0 +1,136 @@
+#include "realFormat.h"
+
+#include <cassert>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+__extension__ typedef unsigned __int128 Uint128;
+
+constexpr uint32_t LIMB_BASE = 1000000000u;  // nine decimal digits per limb
+constexpr int LIMB_DIGITS = 9;
+constexpr int MAX_LIMBS = 40;                // 360 digits: more than 2^1024 * 10^6
+constexpr uint64_t MICRO_UNITS = 1000000u;   // units of the sixth decimal
+constexpr int FRACTION_DIGITS = 6;
+constexpr int MAX_DOUBLING_STEP = 28;        // a limb times 2^28 still fits 64 bits
+
+// An unsigned integer of up to 360 decimal digits, least significant limb first.
+struct BigDecimal {
+    uint32_t limbs[MAX_LIMBS];
+    int count;
+};
+
+void setBig(BigDecimal& number, Uint128 value) {
+    number.count = 0;
+    do {
+        assert(number.count < MAX_LIMBS);
+        number.limbs[number.count++] = static_cast<uint32_t>(value % LIMB_BASE);
+        value /= LIMB_BASE;
+    } while (value != 0);
+}
+
+void shiftBigLeft(BigDecimal& number, int bits) {
+    while (bits > 0) {
+        const int step = bits < MAX_DOUBLING_STEP ? bits : MAX_DOUBLING_STEP;
+        uint64_t carry = 0;
+        for (int i = 0; i < number.count; ++i) {
+            const uint64_t wide = (static_cast<uint64_t>(number.limbs[i]) << step) + carry;
+            number.limbs[i] = static_cast<uint32_t>(wide % LIMB_BASE);
+            carry = wide / LIMB_BASE;
+        }
+        while (carry != 0) {
+            assert(number.count < MAX_LIMBS);
+            number.limbs[number.count++] = static_cast<uint32_t>(carry % LIMB_BASE);
+            carry /= LIMB_BASE;
+        }
+        bits -= step;
+    }
+}
+
+// Decimal digits of number, most significant first, without leading zeros
+// (a zero gives "0"). Returns the count.
+int bigToDigits(const BigDecimal& number, char* digits) {
+    int length = snprintf(digits, LIMB_DIGITS + 1, "%u", number.limbs[number.count - 1]);
+    for (int i = number.count - 2; i >= 0; --i) {
+        length += snprintf(digits + length, LIMB_DIGITS + 1, "%09u", number.limbs[i]);
+    }
+    return length;
+}
+
+// magnitude times 10^6, rounded to the nearest integer, an exact tie away from
+// zero. magnitude is finite and not negative.
+void scaleToMicroUnits(double magnitude, BigDecimal& result) {
+    constexpr int MANTISSA_BITS = 53;
+    int exponent = 0;
+    const double fraction = std::frexp(magnitude, &exponent);
+    const uint64_t mantissa = static_cast<uint64_t>(std::ldexp(fraction, MANTISSA_BITS));
+    const int shift = exponent - MANTISSA_BITS;  // magnitude = mantissa * 2^shift
+    const Uint128 scaled = static_cast<Uint128>(mantissa) * MICRO_UNITS;  // below 2^73
+    if (shift >= 0) {
+        setBig(result, scaled);
+        shiftBigLeft(result, shift);
+        return;
+    }
+    const int dropped = -shift;
+    if (dropped >= 100) {  // scaled is below 2^73: far less than half of 2^dropped
+        setBig(result, 0);
+        return;
+    }
+    Uint128 whole = scaled >> dropped;
+    const Uint128 remainder = scaled - (whole << dropped);
+    const Uint128 half = static_cast<Uint128>(1) << (dropped - 1);
+    if (remainder >= half) {
+        ++whole;
+    }
+    setBig(result, whole);
+}
+
+size_t formatNonFinite(double value, char* text) {
+    const char* word = std::isnan(value) ? (std::signbit(value) ? "-nan" : "nan")
+                                         : (value < 0.0 ? "-inf" : "inf");
+    const size_t length = strlen(word);
+    memcpy(text, word, length + 1);
+    return length;
+}
+
+}  // namespace
+
+size_t formatReal(double value, char* text) {
+    if (!std::isfinite(value)) {
+        return formatNonFinite(value, text);
+    }
+    BigDecimal micro;
+    scaleToMicroUnits(std::fabs(value), micro);
+    char digits[MAX_LIMBS * LIMB_DIGITS + 1];
+    int digitCount = bigToDigits(micro, digits);
+    size_t length = 0;
+    if (value < 0.0) {
+        text[length++] = '-';
+    }
+    const int integerDigits = digitCount - FRACTION_DIGITS;
+    if (integerDigits > 0) {
+        memcpy(text + length, digits, static_cast<size_t>(integerDigits));
+        length += static_cast<size_t>(integerDigits);
+    } else {
+        text[length++] = '0';
+    }
+    text[length++] = '.';
+    for (int position = integerDigits; position < digitCount; ++position) {
+        text[length++] = position < 0 ? '0' : digits[position];
+    }
+    text[length] = '\0';
+    return length;
+}
+
+void printReals(FILE* out, const double* values, int count) {
+    char text[REAL_TEXT_CAPACITY];
+    for (int i = 0; i < count; ++i) {
+        if (i > 0) {
+            fputc(' ', out);
+        }
+        const size_t length = formatReal(values[i], text);
+        fwrite(text, 1, length, out);
+    }
+}

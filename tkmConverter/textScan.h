@@ -1,0 +1,35 @@
+// Small text helpers shared by the readers: white space as the C library's
+// formatted scan sees it in the "C" locale, decimal integers read as its "%d"
+// reads them (but clamped to 32 bits instead of overflowing), first words, and
+// ASCII comparison without regard to case.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+bool isScanSpace(char c);
+const char* skipScanSpace(const char* text);
+
+// Reads an integer at cursor: white space, an optional sign, decimal digits.
+// On success stores the value, clamped to the signed 32-bit range, moves
+// cursor past the digits and returns true; otherwise returns false and leaves
+// value as it was.
+bool scanInt(const char*& cursor, int32_t& value);
+
+// Scans text against pattern as the formatted scan does for a pattern of "%d"
+// directives, white space (matching any run of white space, even none) and
+// literal characters (matching themselves exactly). Stores each converted
+// value into *targets[i] as soon as it is read, stops at the first mismatch and
+// returns the number of values converted.
+int scanInts(const char* text, const char* pattern, int32_t* const* targets);
+
+// Copies the first word of text (white space skipped, up to the next white
+// space) into word, which holds capacity bytes, and returns a pointer just past
+// it in text. A word that does not fit is cut; an empty word leaves word "".
+const char* scanFirstWord(const char* text, char* word, size_t capacity);
+
+// True when a and b are equal, ASCII letters compared without regard to case.
+bool equalsIgnoringCase(const char* a, const char* b);
+
+// True when text begins with prefix, compared exactly.
+bool startsWith(const char* text, const char* prefix);
