@@ -1,1 +1,292 @@
 #include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <string>
+
+#include "objReader.h"
+#include "testSupport.h"
+
+namespace {
+
+const char* const TRIANGLE_VERTICES = "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 1\n";
+
+ReaderRun readObj(const std::string& text, MeshStore& store) {
+    return runReader(readObjFile, text, store);
+}
+
+void expectColor(const QuadColor& color, int32_t r, int32_t g, int32_t b, int32_t a) {
+    EXPECT_EQ(color.r, r);
+    EXPECT_EQ(color.g, g);
+    EXPECT_EQ(color.b, b);
+    EXPECT_EQ(color.a, a);
+}
+
+void expectUnset(const Vec3& position) {
+    EXPECT_EQ(position, Vec3(UNSET_COORD, UNSET_COORD, UNSET_COORD));
+}
+
+// The colour that a group line gives the face after it.
+QuadColor colorAfterGroup(const std::string& groupLine) {
+    MeshStore& store = freshStore();
+    readObj(std::string(TRIANGLE_VERTICES) + groupLine + "\nf 1//1 2//1 3//1\n", store);
+    EXPECT_EQ(store.quadCount, 1) << groupLine;
+    return store.quads[0].color[0];
+}
+
+TEST(ObjReaderColorTest, GroupNamesGiveTheirColours) {
+    expectColor(colorAfterGroup("g COLOR_255_128_0_200"), 255, 128, 0, 200);
+    expectColor(colorAfterGroup("g COLOR_255_128_0"), 255, 128, 0, 255);
+    expectColor(colorAfterGroup("g COLOR_255_128_0_200_7 trailing"), 255, 128, 0, 200);
+    expectColor(colorAfterGroup("g COLOR_255_128"), -1, -1, -1, -1);
+    expectColor(colorAfterGroup("g COLOR_red"), -1, -1, -1, -1);
+    expectColor(colorAfterGroup("g COLOR_ 1_2_3"), 1, 2, 3, 255);  // a number skips blanks
+    expectColor(colorAfterGroup("g COLOR_1 _2_3"), -1, -1, -1, -1);
+    expectColor(colorAfterGroup("g SUBCOLOR_10_20_30"), -10, -20, -30, -255);
+    expectColor(colorAfterGroup("g ADDCOLOR_10_20_30"), 10, 20, 30, -255);
+    expectColor(colorAfterGroup("g ADDCOLOR_10_20"), -1, -1, -1, -1);
+    expectColor(colorAfterGroup("g SUBCOLOR_-2147483648_2147483647_0"), INT32_MIN, -INT32_MAX,
+                0, -255);
+    expectColor(colorAfterGroup("g COLOR_99999999999_-99999999999_0"), INT32_MAX, INT32_MIN, 0,
+                255);
+}
+
+TEST(ObjReaderColorTest, GroupAndObjectLinesEndTheColour) {
+    expectColor(colorAfterGroup("g COLOR_1_2_3\no part2"), -1, -1, -1, -1);
+    expectColor(colorAfterGroup("g COLOR_1_2_3\ng other"), -1, -1, -1, -1);
+    expectColor(colorAfterGroup("g COLOR_1_2_3\ng"), 1, 2, 3, 255);  // not a group line
+    expectColor(colorAfterGroup("g COLOR_1_2_3\n g other"), 1, 2, 3, 255);
+    expectColor(colorAfterGroup("g COLOR_1_2_3\ng\tother"), 1, 2, 3, 255);
+    expectColor(colorAfterGroup("g color_1_2_3"), -1, -1, -1, -1);
+}
+
+TEST(ObjReaderFaceTest, TriangleLeavesCornerThreeUnsetAndIsReversed) {
+    MeshStore& store = freshStore();
+    const ReaderRun run = readObj(std::string(TRIANGLE_VERTICES) +
+                                      "vn 0 0 1\nvn 0 1 0\nvn 1 0 0\nf 1//1 2//2 3//3\n",
+                                  store);
+    EXPECT_TRUE(run.completed);
+    ASSERT_EQ(store.quadCount, 1);
+    const BrickQuad& quad = store.quads[0];
+    EXPECT_EQ(quad.position[1], Vec3(1, 0, 0));
+    EXPECT_EQ(quad.position[2], Vec3(0, 1, 0));
+    EXPECT_EQ(quad.normal[0], Vec3(0, 0, 1));
+    EXPECT_EQ(quad.normal[2], Vec3(1, 0, 0));
+    expectUnset(quad.position[3]);
+    EXPECT_TRUE(quad.reversed);
+    EXPECT_EQ(run.log,
+              "line 1\nline 2\nline 3\nline 4\nline 5\nline 6\nline 7\nline 8\n"
+              "got 4 verts 3 normals 1 quads\n");
+}
+
+TEST(ObjReaderFaceTest, CornersWithoutANormalAreRejectedButTheFaceCounts) {
+    MeshStore& store = freshStore();
+    const ReaderRun run = readObj(std::string(TRIANGLE_VERTICES) + "f 1 2 3 4\n", store);
+    ASSERT_EQ(store.quadCount, 1);
+    for (int corner = 0; corner < CORNERS_PER_QUAD; ++corner) {
+        expectUnset(store.quads[0].position[corner]);
+    }
+    EXPECT_TRUE(store.quads[0].reversed);
+    const std::string error = "ERROR: failed to read face on line 5\n";
+    EXPECT_NE(run.log.find("line 5\n" + error + error + error + error + "got"),
+              std::string::npos)
+        << run.log;
+}
+
+TEST(ObjReaderFaceTest, TextureIndexCarriesOverBetweenCorners) {
+    MeshStore& store = freshStore();
+    ReaderRun run = readObj(std::string(TRIANGLE_VERTICES) + "f 1/0/1 2//2 3//3\n", store);
+    const std::string error = "ERROR: index < 0 on line 5\n";
+    EXPECT_NE(run.log.find(error + error + error), std::string::npos) << run.log;
+    for (int corner = 0; corner < CORNERS_PER_QUAD; ++corner) {
+        expectUnset(store.quads[0].position[corner]);
+    }
+
+    // A valid texture index is carried as well: the later corners are stored.
+    store = freshStore();
+    run = readObj(std::string(TRIANGLE_VERTICES) + "f 1/5/1 2//2 3//3\n", store);
+    EXPECT_EQ(run.log.find("ERROR"), std::string::npos);
+    EXPECT_EQ(store.quads[0].position[2], Vec3(0, 1, 0));
+}
+
+TEST(ObjReaderFaceTest, NegativeAndOutOfRangeIndicesAreRejected) {
+    MeshStore& store = freshStore();
+    ReaderRun run =
+        readObj(std::string(TRIANGLE_VERTICES) +
+                    "f -1//-1 -2//-2 -3//-3\n"
+                    "f 4097//1 1//4097 4096//4096 -2147483648//1\n"
+                    "f 2147483647//1 1//2147483647 1/-2147483648/1 99999999999//1\n",
+                store);
+    EXPECT_EQ(store.quadCount, 3);
+    const std::string negative5 = "ERROR: index < 0 on line 5\n";
+    const std::string range6 = "ERROR: index out of range on line 6\n";
+    const std::string range7 = "ERROR: index out of range on line 7\n";
+    // The texture index -2147483648 of the third corner carries to the fourth.
+    const std::string negative7 = "ERROR: index < 0 on line 7\n";
+    EXPECT_NE(run.log.find("line 5\n" + negative5 + negative5 + negative5 + "line 6\n" +
+                           range6 + range6 + "ERROR: index < 0 on line 6\n" + "line 7\n" +
+                           range7 + range7 + negative7 + negative7),
+              std::string::npos)
+        << run.log;
+    // Slot 4095 exists: vertex 4096 is in the table.
+    EXPECT_EQ(store.quads[1].position[2], Vec3(0, 0, 0));
+}
+
+TEST(ObjReaderFaceTest, OnlyBlanksSeparateCornersAndTwoBlanksRepeatOne) {
+    MeshStore& store = freshStore();
+    readObj(std::string(TRIANGLE_VERTICES) +
+                "f 1//1  2//2 3//3\n"
+                "f 1//1\t2//1 3//1 4//1\n"
+                "f 1//1 2//1 3//1 4//1 1//1 2//1\n"
+                "f 2//1 3//1\n"
+                "f 9//1 1//1 2//1\n",
+            store);
+    ASSERT_EQ(store.quadCount, 5);
+    EXPECT_EQ(store.quads[0].position[1], Vec3(1, 0, 0));
+    EXPECT_EQ(store.quads[0].position[2], Vec3(1, 0, 0));
+    EXPECT_EQ(store.quads[0].position[3], Vec3(0, 1, 0));
+    EXPECT_EQ(store.quads[1].position[0], Vec3(0, 0, 0));  // "1//1\t2//1" reads 1//1
+    EXPECT_EQ(store.quads[1].position[1], Vec3(0, 1, 0));
+    EXPECT_EQ(store.quads[2].position[3], Vec3(1, 1, 1));  // the fifth corner is ignored
+    expectUnset(store.quads[3].position[2]);
+    EXPECT_EQ(store.quads[4].position[0], Vec3(0, 0, 0));  // slot 8 was never written
+}
+
+TEST(ObjReaderFaceTest, PositionsAndNormalsAreCopiedWhenTheFaceIsRead) {
+    MeshStore& store = freshStore();
+    readObj("v 1 2 3\nvn 0 0 5\nf 1//1 1//1 1//1\nv 7 7 7\n", store);
+    EXPECT_EQ(store.quads[0].position[0], Vec3(1, 2, 3));
+    EXPECT_EQ(store.quads[0].normal[0], Vec3(0, 0, 5));  // not normalised
+}
+
+TEST(ObjReaderTableTest, PartialScansKeepWhatTheSlotHeld) {
+    MeshStore& store = freshStore();
+    store.vertices[1] = Vec3(7, 8, 9);
+    const ReaderRun run = readObj("v 1 2\nv x\nv 1e 2 3\nvn 0x1p3 nan -inf\nv\nvn\n", store);
+    EXPECT_EQ(store.vertices[0], Vec3(1, 2, 0));
+    EXPECT_EQ(store.vertices[1], Vec3(7, 8, 9));
+    // The formatted scan takes "1e" as the number 1, then reads on.
+    float x = 0, y = 0, z = 0;
+    EXPECT_EQ(sscanf("1e 2 3", "%f %f %f", &x, &y, &z), 3);
+    EXPECT_EQ(store.vertices[2], Vec3(x, y, z));
+    EXPECT_EQ(store.normals[0].x, 8.0f);
+    EXPECT_TRUE(std::isnan(store.normals[0].y));
+    EXPECT_EQ(store.normals[0].z, -HUGE_VALF);
+    EXPECT_NE(run.log.find("got 3 verts 1 normals 0 quads\n"), std::string::npos) << run.log;
+}
+
+TEST(ObjReaderBoxTest, BoundsGroupSetsTheBrickSize) {
+    MeshStore& store = freshStore();
+    const ReaderRun run = readObj(
+        "v -20 -20 0\nv 20 20 12\nv 5 5 5\ng BOUNDS_box\nf 1//1 2//1\n"
+        "g COLOR_1_2_3\nf 1//1 2//1 3//1\n",
+        store);
+    EXPECT_EQ(store.brickSize, Vec3(40, 40, 30));
+    EXPECT_EQ(store.boundsMin, Vec3(-20, -20, 0));
+    EXPECT_EQ(store.boundsMax, Vec3(20, 20, 12));
+    EXPECT_EQ(store.quadCount, 1);
+    EXPECT_NE(run.log.find("got 3 verts 0 normals 1 quads\n"), std::string::npos);
+}
+
+TEST(ObjReaderBoxTest, OtherLetterCaseIsAnOrdinaryGroup) {
+    MeshStore& store = freshStore();
+    readObj("v 1 1 1\ng bounds\nf 1//1 1//1 1//1\ng Collision\nf 1//1 1//1 1//1\n", store);
+    EXPECT_EQ(store.quadCount, 2);
+    EXPECT_EQ(store.collisionCount, 0);
+    EXPECT_EQ(store.brickSize, Vec3());
+}
+
+TEST(ObjReaderBoxTest, TenCollisionBoxesAndNoMore) {
+    std::string text = "v -1 -2 -3\nv 4 5 6\n";
+    for (int box = 0; box < 10; ++box) {
+        text += "g COLLISION." + std::to_string(box) + "\n";
+        if (box != 3) {
+            text += "f 1//1 2//1\n";
+        }
+    }
+    MeshStore& store = freshStore();
+    ReaderRun run = readObj(text, store);
+    EXPECT_TRUE(run.completed);
+    EXPECT_EQ(store.collisionCount, 10);
+    EXPECT_EQ(store.quadCount, 0);
+    EXPECT_EQ(store.collisionMin[9], Vec3(-1, -2, -3));
+    EXPECT_EQ(store.collisionMax[0], Vec3(4, 5, 6));
+    EXPECT_EQ(store.collisionMin[3], Vec3(9999, 9999, 9999));  // a box without faces
+    EXPECT_EQ(store.collisionMax[3], Vec3(-9999, -9999, -9999));
+
+    store = freshStore();
+    run = readObj(text + "g COLLISION\nf 1//1 2//1\n", store);
+    EXPECT_FALSE(run.completed);
+    EXPECT_EQ(store.collisionCount, 10);
+    EXPECT_TRUE(endsWith(run.log, "line 22\nERROR: > 10 collision meshes"));
+}
+
+TEST(ObjReaderLimitTest, FiveHundredTwelveQuadsAndNoMore) {
+    std::string text = TRIANGLE_VERTICES;
+    for (int face = 0; face < MAX_QUADS; ++face) {
+        text += "f 1//1 2//1 3//1\n";
+    }
+    MeshStore& store = freshStore();
+    ReaderRun run = readObj(text + "g BOUNDS\nf 1//1 2//1\n", store);
+    EXPECT_TRUE(run.completed);
+    EXPECT_NE(run.log.find("got 4 verts 0 normals 512 quads\n"), std::string::npos);
+
+    store = freshStore();
+    run = readObj(text + "f 1//1 2//1 3//1\n", store);
+    EXPECT_FALSE(run.completed);
+    EXPECT_EQ(store.quadCount, MAX_QUADS);
+    EXPECT_TRUE(endsWith(run.log, "line 517\nERROR: > 512 quads"));
+}
+
+TEST(ObjReaderLimitTest, VertexAndNormalTablesHold4096Each) {
+    std::string vertices;
+    std::string normals;
+    for (int i = 0; i < MAX_VERTICES; ++i) {
+        vertices += "v 1 2 3\n";
+        normals += "vn 0 0 1\n";
+    }
+    MeshStore& store = freshStore();
+    EXPECT_TRUE(readObj(vertices + normals, store).completed);
+    EXPECT_EQ(store.vertexCount, MAX_VERTICES);
+    EXPECT_EQ(store.normalCount, MAX_VERTICES);
+
+    store = freshStore();
+    ReaderRun run = readObj(vertices + "v 4 4 4\n", store);
+    EXPECT_FALSE(run.completed);
+    EXPECT_TRUE(endsWith(run.log, "line 4097\nERROR: > 4096 verts!\n"));
+
+    store = freshStore();
+    run = readObj(normals + "vn 4 4 4\n", store);
+    EXPECT_FALSE(run.completed);
+    EXPECT_TRUE(endsWith(run.log, "line 4097\nERROR: > 4096 normals!\n"));
+}
+
+TEST(ObjReaderLineTest, CrLfReadsLikeLf) {
+    const std::string lf = std::string(TRIANGLE_VERTICES) + "g COLOR_1_2_3\nf 1//1 2//1 3//1\n";
+    std::string crlf;
+    for (char c : lf) {
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    }
+    MeshStore& store = freshStore();
+    const std::string lfLog = readObj(lf, store).log;
+    const QuadColor lfColor = store.quads[0].color[0];
+    store = freshStore();
+    EXPECT_EQ(readObj(crlf, store).log, lfLog);
+    expectColor(store.quads[0].color[0], lfColor.r, lfColor.g, lfColor.b, lfColor.a);
+}
+
+TEST(ObjReaderLineTest, LongLinesWarnBeforeTheirTraceAndKeepLineNumbers) {
+    const std::string exact = "f 1//1 2//1 3//1" + std::string(254 - 16, ' ');
+    const std::string longer = "# " + std::string(253, 'c') + "\nf x\n";
+    MeshStore& store = freshStore();
+    const ReaderRun run = readObj(std::string(TRIANGLE_VERTICES) + exact + "\n" + longer, store);
+    EXPECT_EQ(store.quadCount, 2);
+    EXPECT_EQ(store.quads[0].position[2], Vec3(0, 1, 0));
+    EXPECT_NE(run.log.find("line 5\nWARNING: line 6"), std::string::npos) << run.log;
+    EXPECT_NE(run.log.find("WARNING: line 6 is longer than 254 characters; the rest is ignored\n"
+                           "line 6\nline 7\nERROR: failed to read face on line 7\n"),
+              std::string::npos)
+        << run.log;
+}
+
+}  // namespace

@@ -48,3 +48,8 @@ ReaderRun runReader(ReaderFunction reader, const std::string& text, MeshStore& s
     fclose(input);
     return ReaderRun{completed, takeText(log)};
 }
+
+bool endsWith(const std::string& text, const std::string& tail) {
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}

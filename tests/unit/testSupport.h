@@ -19,6 +19,8 @@ std::string fileText(const std::string& path);
 // The path of a file under tests/data.
 std::string dataPath(const std::string& name);
 
+bool endsWith(const std::string& text, const std::string& tail);
+
 // A store with its program-start values and the driver's reset applied.
 MeshStore& freshStore();
 
