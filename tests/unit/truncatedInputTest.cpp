@@ -1,0 +1,46 @@
+// Every prefix of a valid model must be read, finished and written cleanly.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "brickWriter.h"
+#include "driver.h"
+#include "testSupport.h"
+
+namespace {
+
+void convertEveryPrefix(const std::string& path, ModelFormat format) {
+    const std::string model = fileText(path);
+    ASSERT_FALSE(model.empty()) << path;
+    FILE* sink = fopen("/dev/null", "w");
+    static MeshStore store;
+    for (size_t length = 0; length <= model.size(); ++length) {
+        clearMeshStore(store);
+        resetBoxes(store);
+        FILE* input = streamWithText(model.substr(0, length));
+        const ConvertOutcome outcome = convertModel(input, format, store, sink);
+        fclose(input);
+        ASSERT_NE(outcome, ConvertOutcome::ReaderStopped) << path << " prefix " << length;
+        ASSERT_LE(store.quadCount, MAX_QUADS);
+        ASSERT_GE(store.collisionCount, 1);
+        if (outcome == ConvertOutcome::BrickReady) {
+            writeBrickText(sink, store);
+        }
+    }
+    fclose(sink);
+}
+
+TEST(TruncatedInputTest, EveryPrefixOfTheObjExample) {
+    convertEveryPrefix(std::string(EXAMPLES_DIR) + "/wedge.obj", ModelFormat::Obj);
+}
+
+TEST(TruncatedInputTest, EveryPrefixOfTheRdsExample) {
+    convertEveryPrefix(std::string(EXAMPLES_DIR) + "/steps.rds", ModelFormat::Rds);
+}
+
+TEST(TruncatedInputTest, EveryPrefixOfTheDxfExampleAndACadFile) {
+    convertEveryPrefix(std::string(EXAMPLES_DIR) + "/roof.dxf", ModelFormat::Dxf);
+    convertEveryPrefix(dataPath("corpus/ezdxf__Minimal_DXF_AC1006.dxf"), ModelFormat::Dxf);
+}
+
+}  // namespace
