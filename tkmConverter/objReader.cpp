@@ -41,7 +41,8 @@ bool readTableLine(const char* numbers, Vec3* table, int32_t& count, const char*
     }
     // A partial scan keeps what the slot held.
     Vec3& slot = table[count];
-    sscanf(numbers, "%f %f %f", &slot.x, &slot.y, &slot.z);
+    float* const targets[] = {&slot.x, &slot.y, &slot.z};
+    scanFloats(numbers, "%f %f %f", targets);
     ++count;
     return true;
 }
@@ -187,6 +188,26 @@ void settleDeclaredSize(MeshStore& store) {
     setBrickSizeFromBounds(store);
 }
 
+// "line %d" for every line read: the one trace line per input line, written
+// without the formatted printer's cost.
+void printLineTrace(int lineNumber, FILE* log) {
+    char text[32] = "line ";
+    const int prefixLength = 5;
+    char digits[16];
+    int digitCount = 0;
+    unsigned value = static_cast<unsigned>(lineNumber);  // line numbers are positive
+    do {
+        digits[digitCount++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    int length = prefixLength;
+    while (digitCount > 0) {
+        text[length++] = digits[--digitCount];
+    }
+    text[length++] = '\n';
+    fwrite(text, 1, static_cast<size_t>(length), log);
+}
+
 bool readObjLine(const char* line, ObjReaderState& state, MeshStore& store, FILE* log) {
     if (startsWith(line, "v ")) {
         return readTableLine(line + 2, store.vertices, store.vertexCount, "verts", log);
@@ -211,7 +232,7 @@ bool readObjFile(FILE* input, MeshStore& store, FILE* log) {
     ObjReaderState state;
     while (readLine(reader, log)) {
         state.lineNumber = reader.lineNumber;
-        fprintf(log, "line %d\n", state.lineNumber);
+        printLineTrace(state.lineNumber, log);
         if (!readObjLine(reader.line, state, store, log)) {
             return false;
         }

@@ -31,7 +31,8 @@ void readPosition(const char* numbers, MeshStore& store, FILE* log) {
     }
     // A coordinate that does not scan keeps what the slot held.
     Vec3& slot = store.vertices[store.vertexCount - 1];
-    sscanf(numbers, "%f,%f,%f", &slot.x, &slot.y, &slot.z);
+    float* const targets[] = {&slot.x, &slot.y, &slot.z};
+    scanFloats(numbers, "%f,%f,%f", targets);
 }
 
 void readPolygonSize(const char* numbers, RdsReaderState& state) {

@@ -49,13 +49,29 @@ void shiftBigLeft(BigDecimal& number, int bits) {
     }
 }
 
+void writeNineDigits(uint32_t limb, char* digits) {
+    for (int i = LIMB_DIGITS - 1; i >= 0; --i) {
+        digits[i] = static_cast<char>('0' + limb % 10);
+        limb /= 10;
+    }
+}
+
 // Decimal digits of number, most significant first, without leading zeros
 // (a zero gives "0"). Returns the count.
 int bigToDigits(const BigDecimal& number, char* digits) {
-    int length = snprintf(digits, LIMB_DIGITS + 1, "%u", number.limbs[number.count - 1]);
-    for (int i = number.count - 2; i >= 0; --i) {
-        length += snprintf(digits + length, LIMB_DIGITS + 1, "%09u", number.limbs[i]);
+    char top[LIMB_DIGITS];
+    writeNineDigits(number.limbs[number.count - 1], top);
+    int skipped = 0;
+    while (skipped < LIMB_DIGITS - 1 && top[skipped] == '0') {
+        ++skipped;
     }
+    int length = LIMB_DIGITS - skipped;
+    memcpy(digits, top + skipped, static_cast<size_t>(length));
+    for (int i = number.count - 2; i >= 0; --i) {
+        writeNineDigits(number.limbs[i], digits + length);
+        length += LIMB_DIGITS;
+    }
+    digits[length] = '\0';
     return length;
 }
 
@@ -125,12 +141,18 @@ size_t formatReal(double value, char* text) {
 }
 
 void printReals(FILE* out, const double* values, int count) {
-    char text[REAL_TEXT_CAPACITY];
+    constexpr int MAX_REALS_PER_WRITE = 4;
+    char text[MAX_REALS_PER_WRITE * REAL_TEXT_CAPACITY];
+    size_t length = 0;
     for (int i = 0; i < count; ++i) {
-        if (i > 0) {
-            fputc(' ', out);
+        if (length + REAL_TEXT_CAPACITY + 1 > sizeof text) {
+            fwrite(text, 1, length, out);
+            length = 0;
         }
-        const size_t length = formatReal(values[i], text);
-        fwrite(text, 1, length, out);
+        if (i > 0) {
+            text[length++] = ' ';
+        }
+        length += formatReal(values[i], text + length);
     }
+    fwrite(text, 1, length, out);
 }

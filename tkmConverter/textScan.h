@@ -23,6 +23,12 @@ bool scanInt(const char*& cursor, int32_t& value);
 // returns the number of values converted.
 int scanInts(const char* text, const char* pattern, int32_t* const* targets);
 
+// The same for a pattern of "%f" directives, with the formatted scan's own
+// reading of a 32-bit float (hexadecimal, "nan", "inf", a lone "1e" taken as
+// 1, overflow to infinity). Plain decimal numbers take a faster path that
+// converts them exactly as the scan does.
+int scanFloats(const char* text, const char* pattern, float* const* targets);
+
 // Copies the first word of text (white space skipped, up to the next white
 // space) into word, which holds capacity bytes, and returns a pointer just past
 // it in text. A word that does not fit is cut; an empty word leaves word "".

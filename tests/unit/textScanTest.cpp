@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
+#include <cstring>
+#include <random>
 #include <cstdio>
 #include <string>
 
@@ -90,6 +93,60 @@ TEST(TextScanTest, CaseInsensitiveOnlyForAsciiLetters) {
     EXPECT_FALSE(equalsIgnoringCase("[", "{"));
     EXPECT_TRUE(startsWith("g COLOR_1", "g COLOR_"));
     EXPECT_FALSE(startsWith("g", "g "));
+}
+
+}  // namespace
+
+namespace {
+
+// Compares scanFloats with the C library's sscanf on one input and pattern.
+void expectFloatsLikeTheLibrary(const std::string& input, const char* pattern) {
+    float library[3] = {-77.0f, -77.0f, -77.0f};
+    int libraryCount = sscanf(input.c_str(), pattern, &library[0], &library[1], &library[2]);
+    if (libraryCount < 0) {
+        libraryCount = 0;
+    }
+    float mine[3] = {-77.0f, -77.0f, -77.0f};
+    float* const targets[] = {&mine[0], &mine[1], &mine[2]};
+    ASSERT_EQ(scanFloats(input.c_str(), pattern, targets), libraryCount) << input;
+    for (int i = 0; i < 3; ++i) {
+        if (std::isnan(library[i])) {
+            ASSERT_TRUE(std::isnan(mine[i])) << input;
+            ASSERT_EQ(std::signbit(mine[i]), std::signbit(library[i])) << input;
+        } else {
+            ASSERT_EQ(memcmp(&mine[i], &library[i], sizeof(float)), 0) << input << " field " << i;
+        }
+    }
+}
+
+TEST(TextScanTest, FloatsAgreeWithTheFormattedScanOnAwkwardInputs) {
+    const char* inputs[] = {
+        "1 2 3",         "  -1.5\t+2e3\v.5",  "1e 2 3",        "1e+ 2 3",       "1e-x 2",
+        "0x1p3 0X1P-2 0x", "0x 1 2",           "0x1.8 2 3",     "nan inf -inf",  "NaN(123) 1 2",
+        "infinity 1 2",  "infx 1 2",          "-nan 1 2",      "1e40 -1e40 1e-50", "3.4028235e38 1 2",
+        "- 1 2",         "+ 1 2",             ". 1 2",         "1. 2. 3.",      "-.5 .5e1 5.e-1",
+        "00x1 2 3",      "1,2,3",             "1 ,2",          "",              "   ",
+        "1.5e3.2 4 5",   "12345678901234567890 1 2", "1e0000000000000000005 1 2",
+        "0.000000000000000000000000000000000000000000001 1 2", "1 2 3 4", "1\n2\n3",
+        "4.9406564584124654e-324 1 2", "7.0064923216240861e-46 1 2"};
+    for (const char* input : inputs) {
+        expectFloatsLikeTheLibrary(input, "%f %f %f");
+        expectFloatsLikeTheLibrary(input, "%f,%f,%f");
+    }
+}
+
+TEST(TextScanTest, FloatsAgreeWithTheFormattedScanOnRandomText) {
+    const char alphabet[] = "0123456789+-.eExXpPnaNiIfF ,\t";
+    std::mt19937 random(7);
+    std::uniform_int_distribution<size_t> pick(0, sizeof alphabet - 2);
+    std::uniform_int_distribution<int> length(0, 24);
+    for (int i = 0; i < 100000; ++i) {
+        std::string input;
+        for (int n = length(random); n > 0; --n) {
+            input += alphabet[pick(random)];
+        }
+        expectFloatsLikeTheLibrary(input, i % 2 ? "%f %f %f" : "%f,%f,%f");
+    }
 }
 
 }  // namespace

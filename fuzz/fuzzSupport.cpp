@@ -1,0 +1,20 @@
+#include "fuzzSupport.h"
+
+FILE* openBytes(const uint8_t* data, size_t size) {
+    if (size == 0) {
+        return fopen("/dev/null", "r");
+    }
+    return fmemopen(const_cast<uint8_t*>(data), size, "r");
+}
+
+FILE* traceSink() {
+    static FILE* sink = fopen("/dev/null", "w");
+    return sink;
+}
+
+MeshStore& startStore() {
+    static MeshStore store;
+    clearMeshStore(store);
+    resetBoxes(store);
+    return store;
+}

@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets and runs each for SECONDS seconds, two at a time.
+# Fails on any crash, leak, timeout or sanitizer report; the input that found
+# it is left in build/fuzz/artifacts/.
+#
+#   fuzz/runFuzzers.sh SECONDS [TARGET...]
+set -uo pipefail
+seconds=${1:?usage: runFuzzers.sh SECONDS [TARGET...]}
+shift
+cd "$(dirname "$0")/.."
+root=$PWD
+targets=("$@")
+if [ ${#targets[@]} -eq 0 ]; then
+    targets=(fuzzObjReader fuzzRdsReader fuzzDxfReader fuzzConversion)
+    [ -f tkmPreview/CMakeLists.txt ] && targets+=(fuzzTkmParser)
+fi
+
+cmake --preset fuzz > /dev/null && cmake --build --preset fuzz > /dev/null || exit 1
+
+work=$root/build/fuzz/run
+mkdir -p "$work/artifacts"
+
+# Model files of one kind from the tests and examples, by extension.
+modelsWith() {
+    find "$root/tests" "$root/examples" -type f -iname "*.$1" 2>/dev/null
+}
+
+seedTarget() {
+    local target=$1 seeds=$work/seeds/$target
+    rm -rf "$seeds"
+    mkdir -p "$seeds" "$work/corpus/$target"
+    case $target in
+        fuzzObjReader) modelsWith obj | xargs -r -I{} cp {} "$seeds/" ;;
+        fuzzRdsReader) modelsWith rds | xargs -r -I{} cp {} "$seeds/" ;;
+        fuzzDxfReader) modelsWith dxf | xargs -r -I{} cp {} "$seeds/" ;;
+        fuzzConversion)
+            local kind prefix file
+            for kind in rds:0 obj:1 dxf:2; do
+                prefix=${kind#*:}
+                while IFS= read -r file; do
+                    { printf '%s' "$prefix"; cat "$file"; } > "$seeds/$prefix-$(basename "$file")"
+                done < <(modelsWith "${kind%:*}")
+            done ;;
+        fuzzTkmParser) find "$root/tests" "$root/docs" -type f -name "*.tkm" | xargs -r -I{} cp {} "$seeds/" ;;
+    esac
+}
+
+dictionaryOf() {
+    case $1 in
+        fuzzObjReader) echo "$root/fuzz/obj.dict" ;;
+        fuzzRdsReader) echo "$root/fuzz/rds.dict" ;;
+        fuzzDxfReader) echo "$root/fuzz/dxf.dict" ;;
+        fuzzConversion) echo "$root/fuzz/conversion.dict" ;;
+        fuzzTkmParser) echo "$root/tkmPreview/tkm.dict" ;;
+    esac
+}
+
+runTarget() {
+    local target=$1 binary
+    binary=$(find "$root/build/fuzz" -type f -name "$target" -perm -u+x | head -1)
+    seedTarget "$target"
+    "$binary" "$work/corpus/$target" "$work/seeds/$target" \
+        -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
+        -dict="$(dictionaryOf "$target")" -artifact_prefix="$work/artifacts/$target-" \
+        -print_final_stats=1 > "$work/$target.log" 2>&1
+    local status=$?
+    local executions coverage
+    executions=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$work/$target.log" | grep -o '[0-9]*$')
+    coverage=$(grep -o 'cov: [0-9]*' "$work/$target.log" | tail -1)
+    echo "$target: status $status, ${executions:-?} executions, ${coverage:-cov: ?}"
+    if [ $status -ne 0 ]; then
+        grep -E 'ERROR|SUMMARY|runtime error|Test unit written' "$work/$target.log" | head -20
+    fi
+    return $status
+}
+
+failed=0
+pids=()
+for target in "${targets[@]}"; do
+    runTarget "$target" &
+    pids+=($!)
+    if [ ${#pids[@]} -eq 2 ]; then
+        wait "${pids[0]}" || failed=1
+        pids=("${pids[@]:1}")
+    fi
+done
+for pid in "${pids[@]}"; do
+    wait "$pid" || failed=1
+done
+exit $failed

@@ -1,0 +1,110 @@
+// The conversion allocates nothing beyond the C library's stream buffers: a
+// tiny model and a model at every limit of its format make the same number
+// of allocations.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <string>
+
+#include "countingMalloc.h"
+#include "driver.h"
+
+namespace {
+
+std::string objModel(int vertices, int faces) {
+    std::string text = "g BOUNDS\nf 1//1 2//1\n";
+    for (int box = 0; box < MAX_COLLISION_BOXES; ++box) {
+        text += "g COLLISION_" + std::to_string(box) + "\nf 1//1 3//1\n";
+    }
+    for (int i = 0; i < vertices; ++i) {
+        text += "v " + std::to_string(i % 64) + " " + std::to_string(i / 64) + " 0.5\n";
+        text += "vn 0 0 1\n";
+    }
+    text += "g COLOR_200_100_50\n";
+    for (int i = 0; i < faces; ++i) {
+        const int first = 1 + (i * 7) % (vertices - 3);
+        text += "f " + std::to_string(first) + "//1 " + std::to_string(first + 1) + "//2 " +
+                std::to_string(first + 2) + "/1/3 " + std::to_string(first + 3) + "//4\n";
+    }
+    return text;
+}
+
+std::string rdsModel(int vertices, int polygons) {
+    std::string text = "Pmsh\n";
+    for (int i = 0; i < vertices; ++i) {
+        text += "VerD\nPosn " + std::to_string(i % 64) + "," + std::to_string(i / 64) + ",1.5\n";
+    }
+    text += "PgSz 4\n";
+    for (int i = 0; i < polygons; ++i) {
+        const int first = (i * 7) % (vertices - 3);
+        text += "Pgon " + std::to_string(first) + "," + std::to_string(first + 1) + "," +
+                std::to_string(first + 2) + "," + std::to_string(first + 3) + "\n";
+    }
+    return text;
+}
+
+std::string dxfModel(int faces) {
+    std::string text = "  0\nSECTION\n  2\nENTITIES\n";
+    for (int i = 0; i < faces; ++i) {
+        text += "  0\n3DFACE\n  8\n0\n";
+        for (int corner = 0; corner < 4; ++corner) {
+            const std::string value = std::to_string(i + corner * 0.25);
+            for (int axis = 1; axis <= 3; ++axis) {
+                text += " " + std::to_string(axis * 10 + corner) + "\n" + value + "\n";
+            }
+        }
+    }
+    return text + "  0\nENDSEC\n  0\nEOF\n";
+}
+
+// Allocations of one whole run of the converter on model.
+long allocationsOfConversion(const std::string& model, const char* extension) {
+    char folder[] = "/tmp/allocationTestXXXXXX";
+    EXPECT_NE(mkdtemp(folder), nullptr);
+    std::string path = std::string(folder) + "/model" + extension;
+    FILE* file = fopen(path.c_str(), "wb");
+    fwrite(model.data(), 1, model.size(), file);
+    fclose(file);
+
+    static MeshStore store;
+    clearMeshStore(store);
+    FILE* log = fopen("/dev/null", "w");
+    std::string program = "dxf2tkm";
+    char* argv[] = {&program[0], &path[0]};
+    startCountingAllocations();
+    const int status = runConverter(2, argv, store, log);
+    const long allocations = stopCountingAllocations();
+    fclose(log);
+    EXPECT_EQ(status, EXIT_CONVERTED) << path;
+
+    const std::string output = std::string(folder) + "/model.tkm";
+    remove(output.c_str());
+    remove(path.c_str());
+    rmdir(folder);
+    return allocations;
+}
+
+void expectEqualAllocations(const std::string& tiny, const std::string& largest,
+                            const char* extension) {
+    const long tinyCount = allocationsOfConversion(tiny, extension);
+    const long largestCount = allocationsOfConversion(largest, extension);
+    EXPECT_EQ(tinyCount, largestCount) << extension;
+    EXPECT_LE(largestCount, 4) << "more than the streams' own allocations";
+    printf("%s: %ld allocations for the tiny model, %ld at the limits\n", extension, tinyCount,
+           largestCount);
+}
+
+TEST(AllocationTest, ObjConversionAllocatesTheSameAtItsLimits) {
+    expectEqualAllocations(objModel(4, 1), objModel(MAX_VERTICES, MAX_QUADS), ".obj");
+}
+
+TEST(AllocationTest, RdsConversionAllocatesTheSameAtItsLimits) {
+    expectEqualAllocations(rdsModel(4, 1), rdsModel(MAX_VERTICES, MAX_QUADS), ".rds");
+}
+
+TEST(AllocationTest, DxfConversionAllocatesTheSameAtItsLimits) {
+    expectEqualAllocations(dxfModel(1), dxfModel(MAX_QUADS), ".dxf");
+}
+
+}  // namespace
