@@ -11,8 +11,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-    targets=(fuzzObjReader fuzzRdsReader fuzzDxfReader fuzzConversion)
-    [ -f tkmPreview/CMakeLists.txt ] && targets+=(fuzzTkmParser)
+    targets=(fuzzObjReader fuzzRdsReader fuzzDxfReader fuzzConversion fuzzTkmParser)
 fi
 
 cmake --preset fuzz > /dev/null && cmake --build --preset fuzz > /dev/null || exit 1
@@ -41,7 +40,12 @@ seedTarget() {
                     { printf '%s' "$prefix"; cat "$file"; } > "$seeds/$prefix-$(basename "$file")"
                 done < <(modelsWith "${kind%:*}")
             done ;;
-        fuzzTkmParser) find "$root/tests" "$root/docs" -type f -name "*.tkm" | xargs -r -I{} cp {} "$seeds/" ;;
+        fuzzTkmParser)
+            local file n=0
+            while IFS= read -r file; do
+                n=$((n + 1))
+                cp "$file" "$seeds/$n-$(basename "$file")"
+            done < <(find "$root/tests" -type f -name "*.tkm") ;;
     esac
 }
 

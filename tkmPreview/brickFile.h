@@ -1,0 +1,48 @@
+// Reading a special-brick file back: a strict parser of the format dxf2tkm
+// writes (CR LF or LF line ends), into fixed tables. A file that does not
+// follow the format is rejected with the line number and what was expected.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+constexpr int MAX_PREVIEW_QUADS = 1024;
+constexpr int MAX_PREVIEW_BOXES = 64;
+constexpr int QUAD_CORNERS = 4;
+constexpr int FACE_SECTIONS = 7;  // top, bottom, north, east, south, west, omni
+constexpr size_t MAX_BRICK_FILE_SIZE = 8u << 20;
+constexpr size_t PARSE_MESSAGE_SIZE = 256;
+
+struct PreviewQuad {
+    double position[QUAD_CORNERS][3];
+    double uv[QUAD_CORNERS][2];
+    bool hasColors;
+    double color[QUAD_CORNERS][4];  // r, g, b, a as fractions of 255
+    double normal[QUAD_CORNERS][3];
+    int section;  // index into the face sections, 6 for omni
+};
+
+struct PreviewBox {
+    double center[3];
+    double size[3];
+};
+
+struct BrickFile {
+    int32_t size[3];
+    int boxCount;
+    PreviewBox boxes[MAX_PREVIEW_BOXES];
+    int quadCount;  // over all sections, in file order
+    PreviewQuad quads[MAX_PREVIEW_QUADS];
+};
+
+struct ParseError {
+    int lineNumber;  // 0 when the error is not on a line (the file is too large)
+    char message[PARSE_MESSAGE_SIZE];  // "line N: expected ..., found ..."
+};
+
+// Parses text (length bytes, not zero-terminated) into brick. Returns false
+// with error filled when the text does not follow the format.
+bool parseBrickFile(const char* text, size_t length, BrickFile& brick, ParseError& error);
+
+// The face section names in file order.
+extern const char* const FACE_SECTION_NAMES[FACE_SECTIONS];

@@ -1,0 +1,87 @@
+// tkmpreview: draws a special-brick file as an SVG picture of four views.
+#include <cstdio>
+#include <cstring>
+
+#include "brickFile.h"
+#include "previewPaths.h"
+#include "svgPicture.h"
+
+namespace {
+
+constexpr int EXIT_WRITTEN = 0;
+constexpr int EXIT_FAILED = 1;
+
+int failWith(const char* format, const char* path, const char* detail = "") {
+    fprintf(stderr, "tkmpreview: ");
+    fprintf(stderr, format, path, detail);
+    fputc('\n', stderr);
+    return EXIT_FAILED;
+}
+
+// Reads the whole file into text; returns its length, or -1 (and a message).
+long readBrickText(const char* path, char* text, size_t capacity) {
+    FILE* input = fopen(path, "rb");
+    if (input == nullptr) {
+        failWith("cannot open %s%s", path);
+        return -1;
+    }
+    const size_t length = fread(text, 1, capacity, input);
+    const bool readFailed = ferror(input) != 0;
+    const bool tooLarge = length == capacity && fgetc(input) != EOF;
+    fclose(input);
+    if (readFailed) {
+        failWith("cannot read %s%s", path);
+        return -1;
+    }
+    if (tooLarge) {
+        failWith("%s: larger than %s, the largest brick file read", path, "8 MiB");
+        return -1;
+    }
+    return static_cast<long>(length);
+}
+
+bool writePicture(const char* path, const BrickFile& brick, const char* title) {
+    FILE* out = fopen(path, "wb");
+    if (out == nullptr) {
+        return false;
+    }
+    writeSvgPicture(out, brick, title);
+    const bool writeFailed = ferror(out) != 0;
+    if (fclose(out) != 0 || writeFailed) {
+        remove(path);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2 || argc > 3 || strcmp(argv[1], "--help") == 0) {
+        fprintf(argc == 2 ? stdout : stderr, "usage: tkmpreview BRICK.tkm [PICTURE.svg]\n");
+        return argc == 2 ? EXIT_WRITTEN : EXIT_FAILED;
+    }
+    const char* brickPath = argv[1];
+    static char picturePath[PREVIEW_PATH_SIZE];
+    if (argc == 3) {
+        if (strlen(argv[2]) >= sizeof picturePath) return failWith("%s: path too long", argv[2]);
+        strcpy(picturePath, argv[2]);
+    } else if (!defaultPicturePath(brickPath, picturePath, sizeof picturePath)) {
+        return failWith("%s: path too long", brickPath);
+    }
+    static char text[MAX_BRICK_FILE_SIZE];
+    const long length = readBrickText(brickPath, text, sizeof text);
+    if (length < 0) {
+        return EXIT_FAILED;
+    }
+    static BrickFile brick;
+    static ParseError error;
+    if (!parseBrickFile(text, static_cast<size_t>(length), brick, error)) {
+        return failWith("%s: %s", brickPath, error.message);
+    }
+    if (!writePicture(picturePath, brick, fileNameOf(brickPath))) {
+        return failWith("cannot write %s%s", picturePath);
+    }
+    printf("Wrote %s\n", picturePath);
+    return EXIT_WRITTEN;
+}

@@ -1,0 +1,21 @@
+#include "previewPaths.h"
+
+#include <cstring>
+
+const char* fileNameOf(const char* path) {
+    const char* slash = strrchr(path, '/');
+    return slash != nullptr ? slash + 1 : path;
+}
+
+bool defaultPicturePath(const char* brickPath, char* picturePath, size_t capacity) {
+    const char* dot = strrchr(fileNameOf(brickPath), '.');
+    const size_t stemLength = dot != nullptr ? static_cast<size_t>(dot - brickPath)
+                                             : strlen(brickPath);
+    const char* extension = ".svg";
+    if (stemLength + strlen(extension) + 1 > capacity) {
+        return false;
+    }
+    memcpy(picturePath, brickPath, stemLength);
+    memcpy(picturePath + stemLength, extension, strlen(extension) + 1);
+    return true;
+}
