@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -167,6 +168,11 @@ TEST(BrickWriterTest, ReportsFailuresAndLeavesNoIncompleteFile) {
     EXPECT_EQ(takeText(log), std::string("ERROR: failed to open ") + folder);
 
     // A full disk: every write to /dev/full fails.
+    struct stat device;
+    if (stat("/dev/full", &device) != 0 || !S_ISCHR(device.st_mode)) {
+        rmdir(folder);
+        GTEST_SKIP() << "no /dev/full on this machine";
+    }
     const std::string link = std::string(folder) + "/full.tkm";
     ASSERT_EQ(symlink("/dev/full", link.c_str()), 0);
     log = tmpfile();
