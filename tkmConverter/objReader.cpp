@@ -33,8 +33,7 @@ int32_t toZeroBased(int32_t index) {
     return index == INT32_MIN ? INT32_MIN : index - 1;
 }
 
-bool readTableLine(const char* numbers, Vec3* table, int32_t& count, const char* what,
-                   FILE* log) {
+bool readTableLine(const char* numbers, Vec3* table, int32_t& count, const char* what, FILE* log) {
     if (count >= MAX_VERTICES) {
         fprintf(log, "ERROR: > %d %s!\n", MAX_VERTICES, what);
         return false;
@@ -109,8 +108,7 @@ bool readGroupLine(const char* line, ObjReaderState& state, MeshStore& store, FI
 bool readCorner(const char* cursor, FaceIndices& indices, int lineNumber, FILE* log) {
     int32_t* const vertexNormal[] = {&indices.vertex, &indices.normal};
     if (scanInts(cursor, "%d//%d", vertexNormal) != 2) {
-        int32_t* const vertexTextureNormal[] = {&indices.vertex, &indices.texture,
-                                                &indices.normal};
+        int32_t* const vertexTextureNormal[] = {&indices.vertex, &indices.texture, &indices.normal};
         if (scanInts(cursor, "%d/%d/%d", vertexTextureNormal) != 3) {
             fprintf(log, "ERROR: failed to read face on line %d\n", lineNumber);
             return false;
@@ -176,9 +174,9 @@ bool readFaceLine(const char* line, const ObjReaderState& state, MeshStore& stor
 bool bracketsDeclaredBounds(const MeshStore& store) {
     const Vec3& low = store.boundsMin;
     const Vec3& high = store.boundsMax;
-    return low.x < DECLARED_MIN_LIMIT || low.y < DECLARED_MIN_LIMIT ||
-           low.z < DECLARED_MIN_LIMIT || high.x > DECLARED_MAX_LIMIT ||
-           high.y > DECLARED_MAX_LIMIT || high.z > DECLARED_MAX_LIMIT;
+    return low.x < DECLARED_MIN_LIMIT || low.y < DECLARED_MIN_LIMIT || low.z < DECLARED_MIN_LIMIT ||
+           high.x > DECLARED_MAX_LIMIT || high.y > DECLARED_MAX_LIMIT ||
+           high.z > DECLARED_MAX_LIMIT;
 }
 
 void settleDeclaredSize(MeshStore& store) {

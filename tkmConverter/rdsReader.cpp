@@ -57,8 +57,7 @@ bool storePolygon(const int32_t* indices, int corners, MeshStore& store, FILE* l
     return true;
 }
 
-bool readPolygon(const char* numbers, const RdsReaderState& state, MeshStore& store,
-                 FILE* log) {
+bool readPolygon(const char* numbers, const RdsReaderState& state, MeshStore& store, FILE* log) {
     const int corners = state.pgsz;
     if (corners != TRIANGLE_CORNERS && corners != QUAD_CORNERS) {
         fprintf(log, "Skipping poly of size %d\n", corners);

@@ -11,10 +11,10 @@ __extension__ typedef unsigned __int128 Uint128;
 
 constexpr uint32_t LIMB_BASE = 1000000000u;  // nine decimal digits per limb
 constexpr int LIMB_DIGITS = 9;
-constexpr int MAX_LIMBS = 40;                // 360 digits: more than 2^1024 * 10^6
-constexpr uint64_t MICRO_UNITS = 1000000u;   // units of the sixth decimal
+constexpr int MAX_LIMBS = 40;               // 360 digits: more than 2^1024 * 10^6
+constexpr uint64_t MICRO_UNITS = 1000000u;  // units of the sixth decimal
 constexpr int FRACTION_DIGITS = 6;
-constexpr int MAX_DOUBLING_STEP = 28;        // a limb times 2^28 still fits 64 bits
+constexpr int MAX_DOUBLING_STEP = 28;  // a limb times 2^28 still fits 64 bits
 
 // An unsigned integer of up to 360 decimal digits, least significant limb first.
 struct BigDecimal {
@@ -104,8 +104,8 @@ void scaleToMicroUnits(double magnitude, BigDecimal& result) {
 }
 
 size_t formatNonFinite(double value, char* text) {
-    const char* word = std::isnan(value) ? (std::signbit(value) ? "-nan" : "nan")
-                                         : (value < 0.0 ? "-inf" : "inf");
+    const char* word =
+        std::isnan(value) ? (std::signbit(value) ? "-nan" : "nan") : (value < 0.0 ? "-inf" : "inf");
     const size_t length = strlen(word);
     memcpy(text, word, length + 1);
     return length;

@@ -5,7 +5,7 @@
 #include <cstring>
 
 const char* const FACE_SECTION_NAMES[FACE_SECTIONS] = {"top",   "bottom", "north", "east",
-                                                         "south", "west",   "omni"};
+                                                       "south", "west",   "omni"};
 
 namespace {
 
@@ -230,8 +230,7 @@ bool readQuad(LineCursor& cursor, PreviewQuad& quad, ParseError& error) {
         advance(cursor);
     }
     if (!lineIs(cursor, "NORMALS:")) {
-        return fail(cursor, quad.hasColors ? "\"NORMALS:\"" : "\"COLORS:\" or \"NORMALS:\"",
-                    error);
+        return fail(cursor, quad.hasColors ? "\"NORMALS:\"" : "\"COLORS:\" or \"NORMALS:\"", error);
     }
     return readCorners(cursor, quad.normal, "a corner normal: three numbers", error);
 }

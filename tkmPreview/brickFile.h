@@ -36,7 +36,7 @@ struct BrickFile {
 };
 
 struct ParseError {
-    int lineNumber;  // 0 when the error is not on a line (the file is too large)
+    int lineNumber;                    // 0 when the error is not on a line (the file is too large)
     char message[PARSE_MESSAGE_SIZE];  // "line N: expected ..., found ..."
 };
 

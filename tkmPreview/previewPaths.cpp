@@ -9,8 +9,8 @@ const char* fileNameOf(const char* path) {
 
 bool defaultPicturePath(const char* brickPath, char* picturePath, size_t capacity) {
     const char* dot = strrchr(fileNameOf(brickPath), '.');
-    const size_t stemLength = dot != nullptr ? static_cast<size_t>(dot - brickPath)
-                                             : strlen(brickPath);
+    const size_t stemLength =
+        dot != nullptr ? static_cast<size_t>(dot - brickPath) : strlen(brickPath);
     const char* extension = ".svg";
     if (stemLength + strlen(extension) + 1 > capacity) {
         return false;

@@ -59,7 +59,8 @@ struct Frame {
 };
 
 double screenX(const Frame& frame, const View& view, const double* p) {
-    return frame.panelLeft + PANEL_SIZE / 2 + (dot(p, view.right) - frame.centerRight) * frame.scale;
+    return frame.panelLeft + PANEL_SIZE / 2 +
+           (dot(p, view.right) - frame.centerRight) * frame.scale;
 }
 
 double screenY(const Frame& frame, const View& view, const double* p) {
@@ -186,8 +187,7 @@ void writeQuads(FILE* out, const BrickFile& brick, const View& view, const Frame
         }
     }
     // Farthest first, so that nearer quads cover them; ties keep file order.
-    std::stable_sort(order, order + count,
-                     [](int a, int b) { return distance[a] > distance[b]; });
+    std::stable_sort(order, order + count, [](int a, int b) { return distance[a] > distance[b]; });
     for (int i = 0; i < count; ++i) {
         writeQuadPolygon(out, brick.quads[order[i]], view, frame);
     }
@@ -240,8 +240,7 @@ void writePanel(FILE* out, const BrickFile& brick, int v, const Frame& frame) {
             std::max(screenY(frame, view, labelAt) - 4, TITLE_HEIGHT + 12), brick.size[0],
             brick.size[1], brick.size[2]);
     fprintf(out, "</g>\n");
-    fprintf(out,
-            "<text x=\"%.2f\" y=\"%.2f\" font-size=\"14\" text-anchor=\"middle\">%s</text>\n",
+    fprintf(out, "<text x=\"%.2f\" y=\"%.2f\" font-size=\"14\" text-anchor=\"middle\">%s</text>\n",
             frame.panelLeft + PANEL_SIZE / 2, TITLE_HEIGHT + PANEL_SIZE + 18, view.name);
 }
 
@@ -251,11 +250,16 @@ void writeEscaped(FILE* out, const char* text) {
     int written = 0;
     for (const char* p = text; *p != '\0' && written < TITLE_TEXT_LIMIT; ++p, ++written) {
         const unsigned char c = static_cast<unsigned char>(*p);
-        if (c == '&') fputs("&amp;", out);
-        else if (c == '<') fputs("&lt;", out);
-        else if (c == '>') fputs("&gt;", out);
-        else if (c == '"') fputs("&quot;", out);
-        else fputc(c >= 0x20 && c < 0x7f ? c : '?', out);
+        if (c == '&')
+            fputs("&amp;", out);
+        else if (c == '<')
+            fputs("&lt;", out);
+        else if (c == '>')
+            fputs("&gt;", out);
+        else if (c == '"')
+            fputs("&quot;", out);
+        else
+            fputc(c >= 0x20 && c < 0x7f ? c : '?', out);
     }
 }
 

@@ -82,10 +82,10 @@ TEST(BrickWriterTest, CornerOrderGovernsPositionsAndNormalsOnly) {
         quad.color[corner] = QuadColor{corner * 51, 0, 0, 255};
     }
     std::vector<std::string> lines = brickLines(store);
-    EXPECT_EQ(lines[31], "-0.500000 0.500000 2.500000");  // corner 3 first
-    EXPECT_EQ(lines[36], "0.200000 0.200000");  // uv of corner 0 first
+    EXPECT_EQ(lines[31], "-0.500000 0.500000 2.500000");          // corner 3 first
+    EXPECT_EQ(lines[36], "0.200000 0.200000");                    // uv of corner 0 first
     EXPECT_EQ(lines[41], "0.000000 0.000000 0.000000 1.000000");  // colour of corner 0
-    EXPECT_EQ(lines[46], "3.000000 0.000000 1.000000");  // normal of corner 3 first
+    EXPECT_EQ(lines[46], "3.000000 0.000000 1.000000");           // normal of corner 3 first
     EXPECT_EQ(lines[49], "0.000000 0.000000 1.000000");
 
     quad.reversed = false;

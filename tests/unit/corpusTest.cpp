@@ -40,8 +40,7 @@ TEST(CorpusTest, OldDxfWithoutFinalLineFeed) {
 
 TEST(CorpusTest, ObjWithDoubleBlanksRepeatsCorners) {
     MeshStore& store = freshStore();
-    const ReaderRun run =
-        readCorpusFile(readObjFile, "assimp__cube_mtllib_after_g.obj", store);
+    const ReaderRun run = readCorpusFile(readObjFile, "assimp__cube_mtllib_after_g.obj", store);
     EXPECT_TRUE(run.completed);
     EXPECT_EQ(run.log.find("ERROR"), std::string::npos);
     EXPECT_TRUE(endsWith(run.log, "got 8 verts 6 normals 12 quads\n"));
@@ -73,8 +72,9 @@ TEST(CorpusTest, ObjWithBareVertexFacesGivesNoCorners) {
     const ReaderRun run = readCorpusFile(readObjFile, "trimesh__cube.OBJ", store);
     EXPECT_TRUE(run.completed);
     EXPECT_EQ(store.quadCount, 12);
-    EXPECT_TRUE(endsWith(run.log, "ERROR: failed to read face on line 20\n"
-                                  "got 8 verts 0 normals 12 quads\n"));
+    EXPECT_TRUE(endsWith(run.log,
+                         "ERROR: failed to read face on line 20\n"
+                         "got 8 verts 0 normals 12 quads\n"));
     ConversionStats stats;
     FILE* log = tmpfile();
     finishQuads(store, stats, log);

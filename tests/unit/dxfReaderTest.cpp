@@ -19,8 +19,8 @@ std::string face(const std::string& pairs) {
 }
 
 TEST(DxfValueTest, GroupCodesAgreeWithAtoiWithinRange) {
-    const char* lines[] = {"0",  "  0", " 10", "+5",  "-999", "abc", "12abc", "",
-                           "\t62", "1 2", "-0", "- 1", "0x10", "007", "  -2147483648"};
+    const char* lines[] = {"0",    "  0", " 10", "+5",  "-999", "abc", "12abc",        "",
+                           "\t62", "1 2", "-0",  "- 1", "0x10", "007", "  -2147483648"};
     for (const char* line : lines) {
         EXPECT_EQ(parseGroupCode(line), atoi(line)) << line;
     }
@@ -33,8 +33,8 @@ TEST(DxfValueTest, GroupCodesBeyond32BitsAreClamped) {
 }
 
 TEST(DxfValueTest, ValuesAreReadAsAtofThenRoundedTo32Bits) {
-    const char* lines[] = {"1.5",   "  -2.25", "1e3",  "0.1", "abc", "", "12abc",
-                           "0x1p4", ".5",      "+7e-2", "1e", "  3.0 4"};
+    const char* lines[] = {"1.5",   "  -2.25", "1e3", "0.1",   "abc", "",
+                           "12abc", "0x1p4",   ".5",  "+7e-2", "1e",  "  3.0 4"};
     for (const char* line : lines) {
         EXPECT_EQ(parseGroupValue(line), static_cast<float>(atof(line))) << line;
     }
@@ -108,8 +108,7 @@ TEST(DxfReaderTest, LastLineWithoutLineFeedAndCrLfLines) {
 
 TEST(DxfReaderTest, LongValueDoesNotShiftThePairing) {
     MeshStore& store = freshStore();
-    const ReaderRun run =
-        readDxf("1\n" + std::string(400, 'T') + "\n0\n3DFACE\n10\n2\n", store);
+    const ReaderRun run = readDxf("1\n" + std::string(400, 'T') + "\n0\n3DFACE\n10\n2\n", store);
     EXPECT_EQ(run.log,
               "WARNING: line 2 is longer than 254 characters; the rest is ignored\n"
               "unhandled groupcode 1\nEntity type 3DFACE\nGetting poly 0\n");
@@ -130,8 +129,7 @@ TEST(DxfReaderLimitTest, FiveHundredTwelveFacesAndNoMore) {
     store = freshStore();
     run = readDxf(text + face("10\n1\n"), store);
     EXPECT_FALSE(run.completed);
-    EXPECT_TRUE(endsWith(run.log,
-                         "Entity type 3DFACE\nGetting poly 512\nERROR: > 512 quads\n"));
+    EXPECT_TRUE(endsWith(run.log, "Entity type 3DFACE\nGetting poly 512\nERROR: > 512 quads\n"));
     EXPECT_EQ(store.quadCount, MAX_QUADS);
 }
 

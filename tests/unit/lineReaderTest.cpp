@@ -63,7 +63,8 @@ TEST(LineReaderTest, LinesOfUpTo254CharactersArriveWhole) {
 
 TEST(LineReaderTest, LongerLinesKeep254CharactersAndWarnOnce) {
     const std::string kept(254, 'x');
-    ReadLines result = readAllLines("a\n" + kept + "y\r\n" + kept + std::string(100000, 'y') + "\nb");
+    ReadLines result =
+        readAllLines("a\n" + kept + "y\r\n" + kept + std::string(100000, 'y') + "\nb");
     EXPECT_EQ(result.lines, (Lines{"a", kept, kept, "b"}));
     EXPECT_EQ(result.tooLong, (std::vector<int>{2, 3}));
     EXPECT_EQ(result.log,

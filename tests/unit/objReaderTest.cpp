@@ -45,8 +45,8 @@ TEST(ObjReaderColorTest, GroupNamesGiveTheirColours) {
     expectColor(colorAfterGroup("g SUBCOLOR_10_20_30"), -10, -20, -30, -255);
     expectColor(colorAfterGroup("g ADDCOLOR_10_20_30"), 10, 20, 30, -255);
     expectColor(colorAfterGroup("g ADDCOLOR_10_20"), -1, -1, -1, -1);
-    expectColor(colorAfterGroup("g SUBCOLOR_-2147483648_2147483647_0"), INT32_MIN, -INT32_MAX,
-                0, -255);
+    expectColor(colorAfterGroup("g SUBCOLOR_-2147483648_2147483647_0"), INT32_MIN, -INT32_MAX, 0,
+                -255);
     expectColor(colorAfterGroup("g COLOR_99999999999_-99999999999_0"), INT32_MAX, INT32_MIN, 0,
                 255);
 }
@@ -62,9 +62,8 @@ TEST(ObjReaderColorTest, GroupAndObjectLinesEndTheColour) {
 
 TEST(ObjReaderFaceTest, TriangleLeavesCornerThreeUnsetAndIsReversed) {
     MeshStore& store = freshStore();
-    const ReaderRun run = readObj(std::string(TRIANGLE_VERTICES) +
-                                      "vn 0 0 1\nvn 0 1 0\nvn 1 0 0\nf 1//1 2//2 3//3\n",
-                                  store);
+    const ReaderRun run = readObj(
+        std::string(TRIANGLE_VERTICES) + "vn 0 0 1\nvn 0 1 0\nvn 1 0 0\nf 1//1 2//2 3//3\n", store);
     EXPECT_TRUE(run.completed);
     ASSERT_EQ(store.quadCount, 1);
     const BrickQuad& quad = store.quads[0];
@@ -88,8 +87,7 @@ TEST(ObjReaderFaceTest, CornersWithoutANormalAreRejectedButTheFaceCounts) {
     }
     EXPECT_TRUE(store.quads[0].reversed);
     const std::string error = "ERROR: failed to read face on line 5\n";
-    EXPECT_NE(run.log.find("line 5\n" + error + error + error + error + "got"),
-              std::string::npos)
+    EXPECT_NE(run.log.find("line 5\n" + error + error + error + error + "got"), std::string::npos)
         << run.log;
 }
 
@@ -111,21 +109,20 @@ TEST(ObjReaderFaceTest, TextureIndexCarriesOverBetweenCorners) {
 
 TEST(ObjReaderFaceTest, NegativeAndOutOfRangeIndicesAreRejected) {
     MeshStore& store = freshStore();
-    ReaderRun run =
-        readObj(std::string(TRIANGLE_VERTICES) +
-                    "f -1//-1 -2//-2 -3//-3\n"
-                    "f 4097//1 1//4097 4096//4096 -2147483648//1\n"
-                    "f 2147483647//1 1//2147483647 1/-2147483648/1 99999999999//1\n",
-                store);
+    ReaderRun run = readObj(std::string(TRIANGLE_VERTICES) +
+                                "f -1//-1 -2//-2 -3//-3\n"
+                                "f 4097//1 1//4097 4096//4096 -2147483648//1\n"
+                                "f 2147483647//1 1//2147483647 1/-2147483648/1 99999999999//1\n",
+                            store);
     EXPECT_EQ(store.quadCount, 3);
     const std::string negative5 = "ERROR: index < 0 on line 5\n";
     const std::string range6 = "ERROR: index out of range on line 6\n";
     const std::string range7 = "ERROR: index out of range on line 7\n";
     // The texture index -2147483648 of the third corner carries to the fourth.
     const std::string negative7 = "ERROR: index < 0 on line 7\n";
-    EXPECT_NE(run.log.find("line 5\n" + negative5 + negative5 + negative5 + "line 6\n" +
-                           range6 + range6 + "ERROR: index < 0 on line 6\n" + "line 7\n" +
-                           range7 + range7 + negative7 + negative7),
+    EXPECT_NE(run.log.find("line 5\n" + negative5 + negative5 + negative5 + "line 6\n" + range6 +
+                           range6 + "ERROR: index < 0 on line 6\n" + "line 7\n" + range7 + range7 +
+                           negative7 + negative7),
               std::string::npos)
         << run.log;
     // Slot 4095 exists: vertex 4096 is in the table.

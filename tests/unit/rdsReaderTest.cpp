@@ -16,9 +16,8 @@ const char* const FOUR_VERTICES =
 
 TEST(RdsReaderKeywordTest, KeywordsMatchInAnyLetterCase) {
     MeshStore& store = freshStore();
-    const ReaderRun run =
-        readRds("pmsh\nVERD\nposn 1,2,3\nvErD\nPOSN 4,5,6\nverd\nPoSn 7,8,9\npgsz 3\nPGON 0,1,2\n",
-                store);
+    const ReaderRun run = readRds(
+        "pmsh\nVERD\nposn 1,2,3\nvErD\nPOSN 4,5,6\nverd\nPoSn 7,8,9\npgsz 3\nPGON 0,1,2\n", store);
     EXPECT_TRUE(run.completed);
     EXPECT_EQ(store.vertexCount, 3);
     ASSERT_EQ(store.quadCount, 1);
@@ -28,8 +27,8 @@ TEST(RdsReaderKeywordTest, KeywordsMatchInAnyLetterCase) {
 
 TEST(RdsReaderKeywordTest, OtherWordsAndEmptyLinesAreIgnored) {
     MeshStore& store = freshStore();
-    const ReaderRun run =
-        readRds("VerD\nPosn1,2,3\n\n   \n\t\nPosition 4,5,6\nVerD extra words\nPosn 1,1,1\n", store);
+    const ReaderRun run = readRds(
+        "VerD\nPosn1,2,3\n\n   \n\t\nPosition 4,5,6\nVerD extra words\nPosn 1,1,1\n", store);
     EXPECT_EQ(store.vertexCount, 2);  // no phantom vertex for the empty lines
     EXPECT_EQ(store.vertices[0], Vec3(0, 0, 0));
     EXPECT_EQ(store.vertices[1], Vec3(1, 1, 1));
