@@ -1,5 +1,6 @@
 #include "lineReader.h"
 
+#include <climits>
 #include <cstring>
 
 void initLineReader(LineReader& reader, FILE* input) {
@@ -60,7 +61,9 @@ bool readLine(LineReader& reader, FILE* log) {
         reader.line[length - 1] == '\r') {
         --length;
     }
-    reader.lineNumber += 1;
+    if (reader.lineNumber < INT_MAX) {  // a file of 2^31 lines keeps the last number
+        reader.lineNumber += 1;
+    }
     reader.lineTooLong = length > static_cast<size_t>(MAX_LINE_LENGTH);
     const size_t kept = reader.lineTooLong ? static_cast<size_t>(MAX_LINE_LENGTH) : length;
     reader.line[kept] = '\0';

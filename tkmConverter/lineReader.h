@@ -15,7 +15,7 @@ constexpr size_t INPUT_CHUNK_SIZE = 65536;
 struct LineReader {
     FILE* input;
     char line[LINE_BUFFER_SIZE + 1];  // the current line, zero-terminated
-    int lineNumber;                   // physical lines read so far
+    int lineNumber;                   // physical lines read so far, at most INT_MAX
     bool lineTooLong;                 // the current line lost characters past 254
     char chunk[INPUT_CHUNK_SIZE];
     size_t chunkStart;
