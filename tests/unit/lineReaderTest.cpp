@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -81,6 +82,19 @@ TEST(LineReaderTest, LinesAcrossChunkBoundaries) {
         expected.push_back(line);
     }
     EXPECT_EQ(readAllLines(text).lines, expected);
+}
+
+TEST(LineReaderTest, LineNumbersStopAtTheLargestInt) {
+    static LineReader reader;
+    FILE* input = streamWithText("a\nb\nc\n");
+    initLineReader(reader, input);
+    reader.lineNumber = INT_MAX - 1;  // as after 2^31 - 2 lines
+    ASSERT_TRUE(readLine(reader, stdout));
+    EXPECT_EQ(reader.lineNumber, INT_MAX);
+    ASSERT_TRUE(readLine(reader, stdout));
+    EXPECT_EQ(reader.lineNumber, INT_MAX);
+    EXPECT_STREQ(reader.line, "b");
+    fclose(input);
 }
 
 }  // namespace
