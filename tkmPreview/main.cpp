@@ -1,4 +1,5 @@
 // tkmpreview: draws a special-brick file as an SVG picture of four views.
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
@@ -11,9 +12,14 @@ namespace {
 constexpr int EXIT_WRITTEN = 0;
 constexpr int EXIT_FAILED = 1;
 
-int failWith(const char* format, const char* path, const char* detail = "") {
+// Prints "tkmpreview: " and the formatted message on standard error.
+int failWith(const char* format, ...) __attribute__((format(printf, 1, 2)));
+int failWith(const char* format, ...) {
     fprintf(stderr, "tkmpreview: ");
-    fprintf(stderr, format, path, detail);
+    va_list arguments;
+    va_start(arguments, format);
+    vfprintf(stderr, format, arguments);
+    va_end(arguments);
     fputc('\n', stderr);
     return EXIT_FAILED;
 }
@@ -22,7 +28,7 @@ int failWith(const char* format, const char* path, const char* detail = "") {
 long readBrickText(const char* path, char* text, size_t capacity) {
     FILE* input = fopen(path, "rb");
     if (input == nullptr) {
-        failWith("cannot open %s%s", path);
+        failWith("cannot open %s", path);
         return -1;
     }
     const size_t length = fread(text, 1, capacity, input);
@@ -30,11 +36,11 @@ long readBrickText(const char* path, char* text, size_t capacity) {
     const bool tooLarge = length == capacity && fgetc(input) != EOF;
     fclose(input);
     if (readFailed) {
-        failWith("cannot read %s%s", path);
+        failWith("cannot read %s", path);
         return -1;
     }
     if (tooLarge) {
-        failWith("%s: larger than %s, the largest brick file read", path, "8 MiB");
+        failWith("%s: larger than 8 MiB, the largest brick file read", path);
         return -1;
     }
     return static_cast<long>(length);
@@ -80,7 +86,7 @@ int main(int argc, char** argv) {
         return failWith("%s: %s", brickPath, error.message);
     }
     if (!writePicture(picturePath, brick, fileNameOf(brickPath))) {
-        return failWith("cannot write %s%s", picturePath);
+        return failWith("cannot write %s", picturePath);
     }
     printf("Wrote %s\n", picturePath);
     return EXIT_WRITTEN;
