@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets and runs each for SECONDS seconds, two at a time.
+# Inputs reach 300 KB, and every target has a seed over 64 KiB, so that lines
+# cross the readers' read chunks.
 # Fails on any crash, leak, timeout or sanitizer report; the input that found
 # it is left in build/fuzz/artifacts/.
 #
@@ -45,8 +47,29 @@ seedTarget() {
             while IFS= read -r file; do
                 n=$((n + 1))
                 cp "$file" "$seeds/$n-$(basename "$file")"
-            done < <(find "$root/tests" -type f -name "*.tkm") ;;
+            done < <(find "$root/tests" -type f -name "*.tkm")
+            largeBrick > "$seeds/large.tkm" ;;
     esac
+}
+
+# A brick file of 512 coloured quads (about 260 KB): inputs well past 64 KiB,
+# as large as the readers see.
+largeBrick() {
+    printf '2 2 5\r\nSPECIALBRICK\r\n\r\n1\r\n\r\n0.000000 0.000000 0.000000\r\n'
+    printf '2.000000 2.000000 5.000000\r\nCOVERAGE: //TBNESW \r\n'
+    printf '0 : 999\r\n%.0s' 1 2 3 4 5 6
+    printf -- '----------------%s quads:\r\n0\r\n' top bottom north east south west
+    printf -- '----------------omni quads:\r\n512\r\n'
+    local quad
+    for quad in $(seq 512); do
+        printf '\r\nTEX:SIDE\r\nPOSITION:\r\n'
+        printf -- '-1.000000 -1.000000 0.%06d\r\n' 1 2 3 4 | sed "s/0\./$((quad % 3))./"
+        printf 'UV COORDS:\r\n0.200000 0.200000\r\n0.200000 0.800000\r\n'
+        printf '0.800000 0.800000\r\n0.800000 0.200000\r\nCOLORS:\r\n'
+        printf '1.000000 0.501961 0.000000 1.000000\r\n%.0s' 1 2 3 4
+        printf 'NORMALS:\r\n'
+        printf '0.000000 0.000000 1.000000\r\n%.0s' 1 2 3 4
+    done
 }
 
 dictionaryOf() {
@@ -64,7 +87,7 @@ runTarget() {
     binary=$(find "$root/build/fuzz" -type f -name "$target" -perm -u+x | head -1)
     seedTarget "$target"
     "$binary" "$work/corpus/$target" "$work/seeds/$target" \
-        -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
+        -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=307200 \
         -dict="$(dictionaryOf "$target")" -artifact_prefix="$work/artifacts/$target-" \
         -print_final_stats=1 > "$work/$target.log" 2>&1
     local status=$?

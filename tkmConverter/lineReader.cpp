@@ -21,12 +21,15 @@ bool refillChunk(LineReader& reader) {
 }
 
 // Appends bytes to the current line while it has room, counting the rest as lost.
+// length is the line's true length and may pass the buffer; the buffer is
+// only addressed while it has room.
 void keepBytes(LineReader& reader, const char* bytes, size_t count, size_t& length) {
     const size_t capacity = static_cast<size_t>(LINE_BUFFER_SIZE);
-    const size_t room = length < capacity ? capacity - length : 0;
-    const size_t kept = count < room ? count : room;
-    memcpy(reader.line + length, bytes, kept);
-    length += count;  // the true length, which may pass the buffer
+    if (length < capacity) {
+        const size_t room = capacity - length;
+        memcpy(reader.line + length, bytes, count < room ? count : room);
+    }
+    length += count;
 }
 
 }  // namespace

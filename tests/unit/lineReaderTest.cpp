@@ -4,7 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "dxfReader.h"
 #include "lineReader.h"
+#include "objReader.h"
+#include "rdsReader.h"
 #include "testSupport.h"
 
 namespace {
@@ -95,6 +98,32 @@ TEST(LineReaderTest, LineNumbersStopAtTheLargestInt) {
     EXPECT_EQ(reader.lineNumber, INT_MAX);
     EXPECT_STREQ(reader.line, "b");
     fclose(input);
+}
+
+// A line longer than the buffer that crosses the read chunk's end, in each
+// format: the rest of the model is still read, one warning names the line.
+TEST(LineReaderTest, LongLinesAcrossTheReadChunkInEveryFormat) {
+    const struct {
+        const char* file;
+        ReaderFunction reader;
+        int longLine;
+    } cases[] = {
+        {"longLines/lineOf65600Characters.obj", readObjFile, 1},
+        {"longLines/acrossChunk.obj", readObjFile, 6667},
+        {"longLines/acrossChunk.rds", readRdsFile, 4000},
+        {"longLines/acrossChunk.dxf", readDxfFile, 10912},
+    };
+    for (const auto& test : cases) {
+        MeshStore& store = freshStore();
+        const ReaderRun run = runReader(test.reader, fileText(dataPath(test.file)), store);
+        EXPECT_TRUE(run.completed) << test.file;
+        const std::string warning = "WARNING: line " + std::to_string(test.longLine) +
+                                    " is longer than 254 characters; the rest is ignored\n";
+        EXPECT_NE(run.log.find(warning), std::string::npos) << test.file;
+        EXPECT_EQ(run.log.find("WARNING"), run.log.rfind("WARNING")) << test.file;
+        ASSERT_EQ(store.quadCount, 1) << test.file;
+        EXPECT_EQ(store.quads[0].position[1], Vec3(1, 0, 0)) << test.file;
+    }
 }
 
 }  // namespace
