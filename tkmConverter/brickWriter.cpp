@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "fileReplace.h"
 #include "realFormat.h"
 
 namespace {
@@ -10,7 +11,6 @@ constexpr const char* LINE_END = "\r\n";
 constexpr double COLOR_SCALE = 255.0;
 constexpr int REVERSED_ORDER[CORNERS_PER_QUAD] = {3, 2, 1, 0};
 constexpr int STORED_ORDER[CORNERS_PER_QUAD] = {0, 1, 2, 3};
-constexpr size_t OUTPUT_BUFFER_SIZE = 65536;
 
 // The constant coverage and face sections between the boxes and the quads.
 constexpr const char* FIXED_SECTIONS[] = {
@@ -145,20 +145,18 @@ void writeBrickText(FILE* out, const MeshStore& store) {
 }
 
 bool writeBrickFile(const char* outFileName, const MeshStore& store, FILE* log) {
-    static char outputBuffer[OUTPUT_BUFFER_SIZE];
-    FILE* out = fopen(outFileName, "wb");
-    if (out == nullptr) {
-        fprintf(log, "ERROR: failed to open %s", outFileName);
-        return false;
+    const ContentWriter writeStore = [](FILE* out, const void* content) {
+        writeBrickText(out, *static_cast<const MeshStore*>(content));
+    };
+    switch (replaceFileWhole(outFileName, writeStore, &store)) {
+        case ReplaceOutcome::Replaced:
+            return true;
+        case ReplaceOutcome::OpenFailed:
+            fprintf(log, "ERROR: failed to open %s", outFileName);
+            return false;
+        case ReplaceOutcome::WriteFailed:
+            break;
     }
-    setvbuf(out, outputBuffer, _IOFBF, sizeof outputBuffer);
-    writeBrickText(out, store);
-    const bool writeFailed = ferror(out) != 0;
-    const bool closeFailed = fclose(out) != 0;
-    if (writeFailed || closeFailed) {
-        fprintf(log, "ERROR: failed to write %s\n", outFileName);
-        remove(outFileName);
-        return false;
-    }
-    return true;
+    fprintf(log, "ERROR: failed to write %s\n", outFileName);
+    return false;
 }

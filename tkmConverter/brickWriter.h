@@ -13,10 +13,10 @@
 // Writes the whole file's text to out, which must be a binary stream.
 void writeBrickText(FILE* out, const MeshStore& store);
 
-// Creates or replaces outFileName with the brick file. Returns true when it was
-// written and closed completely. Otherwise prints "ERROR: failed to open %s"
-// (without a line end) or "ERROR: failed to write %s" on log, removes an
-// incomplete file and returns false.
+// Creates outFileName, or replaces it whole, with the brick file. Returns true
+// when it was written and closed completely. Otherwise prints "ERROR: failed
+// to open %s" (without a line end) or "ERROR: failed to write %s" on log and
+// returns false; an existing brick file is then left as it was.
 bool writeBrickFile(const char* outFileName, const MeshStore& store, FILE* log);
 
 // A size component as the size line writes it: truncated toward zero,

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "brickFile.h"
+#include "fileReplace.h"
 #include "previewPaths.h"
 #include "svgPicture.h"
 
@@ -46,18 +47,14 @@ long readBrickText(const char* path, char* text, size_t capacity) {
     return static_cast<long>(length);
 }
 
-bool writePicture(const char* path, const BrickFile& brick, const char* title) {
-    FILE* out = fopen(path, "wb");
-    if (out == nullptr) {
-        return false;
-    }
-    writeSvgPicture(out, brick, title);
-    const bool writeFailed = ferror(out) != 0;
-    if (fclose(out) != 0 || writeFailed) {
-        remove(path);
-        return false;
-    }
-    return true;
+struct PictureContent {
+    const BrickFile* brick;
+    const char* title;
+};
+
+void writePictureContent(FILE* out, const void* content) {
+    const PictureContent& picture = *static_cast<const PictureContent*>(content);
+    writeSvgPicture(out, *picture.brick, picture.title);
 }
 
 }  // namespace
@@ -75,6 +72,10 @@ int main(int argc, char** argv) {
     } else if (!defaultPicturePath(brickPath, picturePath, sizeof picturePath)) {
         return failWith("%s: path too long", brickPath);
     }
+    if (isSameExistingFile(brickPath, picturePath)) {
+        return failWith("%s is the brick file %s itself; choose another picture path", picturePath,
+                        brickPath);
+    }
     static char text[MAX_BRICK_FILE_SIZE];
     const long length = readBrickText(brickPath, text, sizeof text);
     if (length < 0) {
@@ -85,7 +86,8 @@ int main(int argc, char** argv) {
     if (!parseBrickFile(text, static_cast<size_t>(length), brick, error)) {
         return failWith("%s: %s", brickPath, error.message);
     }
-    if (!writePicture(picturePath, brick, fileNameOf(brickPath))) {
+    const PictureContent picture = {&brick, fileNameOf(brickPath)};
+    if (replaceFileWhole(picturePath, writePictureContent, &picture) != ReplaceOutcome::Replaced) {
         return failWith("cannot write %s", picturePath);
     }
     printf("Wrote %s\n", picturePath);

@@ -178,8 +178,45 @@ TEST(BrickWriterTest, ReportsFailuresAndLeavesNoIncompleteFile) {
     log = tmpfile();
     EXPECT_FALSE(writeBrickFile(link.c_str(), exampleStore(), log));
     EXPECT_EQ(takeText(log), "ERROR: failed to write " + link + "\n");
-    EXPECT_NE(access(link.c_str(), F_OK), 0) << "the incomplete file is removed";
-    EXPECT_EQ(access("/dev/full", F_OK), 0);
+    struct stat linkInfo;
+    EXPECT_EQ(lstat(link.c_str(), &linkInfo), 0) << "the link is kept";
+    EXPECT_TRUE(S_ISLNK(linkInfo.st_mode));
+    EXPECT_EQ(stat("/dev/full", &device), 0);
+    EXPECT_TRUE(S_ISCHR(device.st_mode)) << "a device is written, never replaced";
+    remove(link.c_str());
+    rmdir(folder);
+}
+
+// The temporary's name does not grow with the brick's: a path of 4,095
+// characters, as long as the system takes, is still replaced whole.
+TEST(BrickWriterTest, LongestPathIsReplacedWhole) {
+    char folder[] = "/tmp/brickWriterTestXXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    std::vector<std::string> folders;
+    std::string path = folder;
+    while (path.size() + 1 + 200 + 1 + 5 < 4095) {
+        path += "/" + std::string(200, 'd');
+        ASSERT_EQ(mkdir(path.c_str(), 0700), 0);
+        folders.push_back(path);
+    }
+    path += "/" + std::string(4095 - path.size() - 1 - 4, 'b') + ".tkm";
+    ASSERT_EQ(path.size(), 4095u);
+    FILE* old = fopen(path.c_str(), "wb");
+    ASSERT_NE(old, nullptr);
+    fclose(old);
+    struct stat before;
+    struct stat after;
+    ASSERT_EQ(stat(path.c_str(), &before), 0);
+    FILE* log = tmpfile();
+    EXPECT_TRUE(writeBrickFile(path.c_str(), exampleStore(), log));
+    EXPECT_EQ(takeText(log), "");
+    EXPECT_EQ(fileText(path), fileText(dataPath("writer/fiftyLineExample.tkm")));
+    ASSERT_EQ(stat(path.c_str(), &after), 0);
+    EXPECT_NE(before.st_ino, after.st_ino) << "written in place, not replaced";
+    EXPECT_EQ(remove(path.c_str()), 0);
+    for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
+        EXPECT_EQ(rmdir(it->c_str()), 0) << "a temporary was left in " << it->substr(0, 40);
+    }
     rmdir(folder);
 }
 

@@ -1,0 +1,186 @@
+#!/usr/bin/env bash
+# How the brick file and the preview picture replace an old file: whole or not
+# at all, whatever fails, with nothing else left in the folder.
+#
+#   replaceBrick.sh DXF2TKM TKMPREVIEW CASES_DIR SCENARIO
+#
+# Permissions do not bind root, so as root the permission scenarios run the
+# program as the user nobody (setpriv); without setpriv they are skipped.
+set -u
+converter=$1
+preview=$2
+cases=$3
+scenario=$4
+
+wedge=$cases/exampleWedge/files/wedge.obj
+wedgeBrick=$cases/exampleWedge/expected/wedge.tkm   # 2,789 bytes
+drawing=$cases/dxfCadDrawing/files/drawing.dxf
+drawingBrick=$cases/dxfCadDrawing/expected/drawing.tkm
+
+scratch=$(mktemp -d)
+trap 'chmod -R u+w "$scratch"; rm -rf "$scratch"' EXIT
+chmod 755 "$scratch"
+work=$scratch/work
+mkdir "$work"
+# Copies of the programs that any user may run, wherever the build lies.
+cp "$converter" "$scratch/dxf2tkm"
+cp "$preview" "$scratch/tkmpreview"
+
+failed=0
+fail() { echo "FAILED: $*"; failed=1; }
+
+oldBrick() { printf 'an old brick\r\n%.0s' $(seq 300) > "$1"; }
+
+# Runs the converter in the work folder: sets $out (standard output), $status.
+convert() {
+    out=$(cd "$work" && exec -a dxf2tkm "$scratch/dxf2tkm" "$@" 2>&1)
+    status=$?
+}
+
+# The same with a file-size limit of 1 KiB and SIGXFSZ ignored: every write
+# past the first 1,024 bytes of a file fails.
+convertWithFullDisk() {
+    out=$(cd "$work" && trap '' XFSZ && ulimit -f 1 && exec -a dxf2tkm "$scratch/dxf2tkm" "$@" 2>&1)
+    status=$?
+}
+
+# As the user nobody when run as root, so that permissions bind.
+asUser() {
+    if [ "$(id -u)" = 0 ]; then
+        setpriv --reuid=nobody --regid=nogroup --clear-groups "$@"
+    else
+        "$@"
+    fi
+}
+
+needPermissions() {
+    if [ "$(id -u)" = 0 ] && ! command -v setpriv > /dev/null; then
+        echo "SKIPPED: needs setpriv (Debian package util-linux) to drop root's permissions"
+        exit 77
+    fi
+    [ "$(id -u)" = 0 ] && chown -R nobody:nogroup "$work"
+}
+
+expectStatus() { [ "$status" = "$1" ] || fail "exit status $status, expected $1"; }
+expectLastLine() {
+    [ "$(printf '%s' "$out" | tail -1)" = "$1" ] || fail "last line '$(printf '%s' "$out" | tail -1)', expected '$1'"
+}
+expectSame() { cmp -s "$1" "$2" || fail "$2 differs from $1"; }
+expectFiles() {
+    local present
+    present=$(cd "$1" && find . -mindepth 1 | sort | tr '\n' ' ')
+    [ "$present" = "$2" ] || fail "folder $1 holds '$present', expected '$2'"
+}
+
+case $scenario in
+failedWriteKeepsOldBrick)
+    cp "$wedge" "$work/"
+    oldBrick "$scratch/old"
+    cp "$scratch/old" "$work/wedge.tkm"
+    convertWithFullDisk wedge.obj
+    expectStatus 1
+    expectLastLine "ERROR: failed to write wedge.tkm"
+    expectSame "$scratch/old" "$work/wedge.tkm"
+    expectFiles "$work" "./wedge.obj ./wedge.tkm "
+    ;;
+failedWriteLeavesNoFile)
+    cp "$wedge" "$work/"
+    convertWithFullDisk wedge.obj
+    expectStatus 1
+    expectLastLine "ERROR: failed to write wedge.tkm"
+    expectFiles "$work" "./wedge.obj "
+    ;;
+readOnlyBrickIsNotReplaced)
+    needPermissions
+    cp "$wedge" "$work/"
+    oldBrick "$scratch/old"
+    cp "$scratch/old" "$work/wedge.tkm"
+    chmod 444 "$work/wedge.tkm"
+    out=$(cd "$work" && asUser "$scratch/dxf2tkm" wedge.obj 2>&1)
+    status=$?
+    expectStatus 1
+    expectLastLine "ERROR: failed to open wedge.tkm"
+    expectSame "$scratch/old" "$work/wedge.tkm"
+    expectFiles "$work" "./wedge.obj ./wedge.tkm "
+    ;;
+brickPathThatIsAFolder)
+    cp "$wedge" "$work/"
+    mkdir "$work/wedge.tkm"
+    echo kept > "$work/wedge.tkm/inside"
+    convert wedge.obj
+    expectStatus 1
+    expectLastLine "ERROR: failed to open wedge.tkm"
+    expectFiles "$work" "./wedge.obj ./wedge.tkm ./wedge.tkm/inside "
+    ;;
+closedFolderIsWrittenInPlace)
+    needPermissions
+    cp "$wedge" "$work/"
+    oldBrick "$work/wedge.tkm"
+    [ "$(id -u)" = 0 ] && chown nobody "$work/wedge.tkm"
+    chmod 555 "$work"
+    out=$(cd "$work" && asUser "$scratch/dxf2tkm" wedge.obj 2>&1)
+    status=$?
+    expectStatus 0
+    expectLastLine "Writing output file 'wedge.tkm'"
+    expectSame "$wedgeBrick" "$work/wedge.tkm"
+    expectFiles "$work" "./wedge.obj ./wedge.tkm "
+    ;;
+permissionBitsAreKept)
+    cp "$wedge" "$work/"
+    oldBrick "$work/wedge.tkm"
+    chmod 640 "$work/wedge.tkm"
+    convert wedge.obj
+    expectStatus 0
+    expectSame "$wedgeBrick" "$work/wedge.tkm"
+    [ "$(stat -c %a "$work/wedge.tkm")" = 640 ] || fail "mode $(stat -c %a "$work/wedge.tkm"), expected 640"
+    rm "$work/wedge.tkm"
+    out=$(cd "$work" && umask 027 && "$scratch/dxf2tkm" wedge.obj 2>&1)
+    [ "$(stat -c %a "$work/wedge.tkm")" = 640 ] || fail "new brick mode $(stat -c %a "$work/wedge.tkm") under umask 027"
+    ;;
+concurrentRunsLeaveOneWholeBrick)
+    cp "$wedge" "$work/m.obj"
+    cp "$drawing" "$work/m.dxf"
+    for round in $(seq 50); do
+        "$scratch/dxf2tkm" "$work/m.obj" > /dev/null & first=$!
+        "$scratch/dxf2tkm" "$work/m.dxf" > /dev/null & second=$!
+        wait $first || fail "round $round: the OBJ run failed"
+        wait $second || fail "round $round: the DXF run failed"
+        cmp -s "$work/m.tkm" "$wedgeBrick" || cmp -s "$work/m.tkm" "$drawingBrick" ||
+            fail "round $round: m.tkm is neither brick"
+        expectFiles "$work" "./m.dxf ./m.obj ./m.tkm "
+        [ $failed = 0 ] || break
+    done
+    ;;
+linkedBrickKeepsItsLink)
+    mkdir "$work/models" "$work/bricks"
+    cp "$wedge" "$work/models/"
+    oldBrick "$scratch/old"
+    cp "$scratch/old" "$work/bricks/wedge.tkm"
+    ln -s ../bricks/wedge.tkm "$work/models/wedge.tkm"
+    convertWithFullDisk models/wedge.obj
+    expectStatus 1
+    expectSame "$scratch/old" "$work/bricks/wedge.tkm"
+    convert models/wedge.obj
+    expectStatus 0
+    [ "$(readlink "$work/models/wedge.tkm")" = ../bricks/wedge.tkm ] || fail "the link was not kept"
+    expectSame "$wedgeBrick" "$work/bricks/wedge.tkm"
+    expectFiles "$work" "./bricks ./bricks/wedge.tkm ./models ./models/wedge.obj ./models/wedge.tkm "
+    ;;
+previewKeepsItsOwnInput)
+    cp "$wedgeBrick" "$work/w.tkm"
+    for picture in w.tkm ./w.tkm "$work/w.tkm"; do
+        out=$(cd "$work" && "$scratch/tkmpreview" w.tkm "$picture" 2>&1 > /dev/null)
+        status=$?
+        expectStatus 1
+        [ "$out" = "tkmpreview: $picture is the brick file w.tkm itself; choose another picture path" ] ||
+            fail "message '$out'"
+        expectSame "$wedgeBrick" "$work/w.tkm"
+    done
+    expectFiles "$work" "./w.tkm "
+    ;;
+*)
+    echo "unknown scenario $scenario"
+    exit 2
+    ;;
+esac
+exit $failed

@@ -1,0 +1,29 @@
+// Replacing a file only whole, for the brick file and the preview picture.
+//
+// The content goes to a new temporary file in the target's folder, which is
+// renamed over the target once every byte was written and closed without
+// error: a reader of the target sees the old file or the new one, whole, and
+// a failed write leaves the old file as it was and no temporary behind. A
+// target that is a symbolic link keeps the link; the file it points to is
+// replaced. An existing target keeps its permission bits.
+//
+// Where no new file can be created in the folder, or the target is not a
+// regular file (a device), the content is written in place instead.
+#pragma once
+
+#include <cstdio>
+
+enum class ReplaceOutcome {
+    Replaced,     // the target holds the new content, whole
+    OpenFailed,   // the target is a directory, may not be written, or cannot be created
+    WriteFailed,  // writing, closing or renaming failed; an old target is unchanged
+};
+
+// Writes the target's whole content to out, a binary stream.
+using ContentWriter = void (*)(FILE* out, const void* content);
+
+ReplaceOutcome replaceFileWhole(const char* path, ContentWriter writeContent, const void* content);
+
+// True when both paths name the same existing file, however they are spelled
+// (symbolic links followed).
+bool isSameExistingFile(const char* first, const char* second);
