@@ -53,6 +53,11 @@ asUser() {
     fi
 }
 
+convertAsUser() {
+    out=$(cd "$work" && asUser "$scratch/dxf2tkm" "$@" 2>&1)
+    status=$?
+}
+
 needPermissions() {
     if [ "$(id -u)" = 0 ] && ! command -v setpriv > /dev/null; then
         echo "SKIPPED: needs setpriv (Debian package util-linux) to drop root's permissions"
@@ -96,8 +101,7 @@ readOnlyBrickIsNotReplaced)
     oldBrick "$scratch/old"
     cp "$scratch/old" "$work/wedge.tkm"
     chmod 444 "$work/wedge.tkm"
-    out=$(cd "$work" && asUser "$scratch/dxf2tkm" wedge.obj 2>&1)
-    status=$?
+    convertAsUser wedge.obj
     expectStatus 1
     expectLastLine "ERROR: failed to open wedge.tkm"
     expectSame "$scratch/old" "$work/wedge.tkm"
@@ -118,8 +122,7 @@ closedFolderIsWrittenInPlace)
     oldBrick "$work/wedge.tkm"
     [ "$(id -u)" = 0 ] && chown nobody "$work/wedge.tkm"
     chmod 555 "$work"
-    out=$(cd "$work" && asUser "$scratch/dxf2tkm" wedge.obj 2>&1)
-    status=$?
+    convertAsUser wedge.obj
     expectStatus 0
     expectLastLine "Writing output file 'wedge.tkm'"
     expectSame "$wedgeBrick" "$work/wedge.tkm"
