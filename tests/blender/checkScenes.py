@@ -79,6 +79,8 @@ def export(addon, converter, out_dir):
     os.makedirs(out_dir)
     # The add-on is installed into a scratch user folder, not the user's own.
     env = dict(os.environ, BLENDER_USER_SCRIPTS=os.path.join(out_dir, "userScripts"))
+    # One scene finds the converter by its default name.
+    env["PATH"] = os.path.dirname(os.path.abspath(converter)) + os.pathsep + env["PATH"]
     script = os.path.join(HERE, "exportScenes.py")
     command = [blender, "--background", "--factory-startup", "--python-exit-code", "1"]
     command += ["--python", script, "--", os.path.abspath(addon), os.path.abspath(converter)]

@@ -96,7 +96,8 @@ def rotated_modifier():
 def at_limits():
     grid("Grid", 32, 16)
     collision_boxes(10)
-    return {"use_selection": False}
+    # The preference's default: the converter is looked up on the PATH.
+    return {"use_selection": False, "converter": None}
 
 
 def over_limits():
@@ -168,7 +169,11 @@ def digest(path):
 def export_scene(name, build, out_dir, preferences, converter, reports):
     clear_scene()
     settings = build()
-    preferences.converter_path = settings.pop("converter", converter)
+    setting = settings.pop("converter", converter)
+    if setting is None:
+        preferences.property_unset("converter_path")
+    else:
+        preferences.converter_path = setting
     target = os.path.join(out_dir, name + ".tkm")
     if name in OLD_BRICK_SCENES:
         with open(target, "wb") as old:
