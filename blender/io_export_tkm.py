@@ -208,7 +208,7 @@ def resolve_converter(path):
             "Converter not found: '%s' (install dxf2tkm or set its path in the "
             "add-on's preferences)" % expanded
         )
-    return found
+    return os.path.abspath(found)  # it runs in another folder
 
 
 def message_lines(output, *keywords):
@@ -239,11 +239,14 @@ def quad_count(brick_path):
 
 
 def convert(converter, obj_path):
-    """Runs the converter; returns (exit status, its output)."""
+    """Runs the converter; returns (exit status, its output). It is given
+    the model's bare file name, so that the temporary folder's path (which
+    may hold any character) is never passed through its command line."""
     try:
         done = subprocess.run(
-            [converter, obj_path],
+            [converter, os.path.basename(obj_path)],
             cwd=os.path.dirname(obj_path),
+            creationflags=getattr(subprocess, "CREATE_NO_WINDOW", 0),  # Windows
             stdin=subprocess.DEVNULL,
             stdout=subprocess.PIPE,
             stderr=subprocess.STDOUT,
