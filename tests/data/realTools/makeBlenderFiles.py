@@ -1,0 +1,74 @@
+"""Writes the Blender files of this folder. Run from the repository's root:
+
+blender --background --factory-startup --python tests/data/realTools/makeBlenderFiles.py
+
+The scene is what a modeller makes with Blender's own tools: cubes added from
+the Add menu, moved and scaled, the objects renamed (their meshes keep
+Blender's names "Cube", "Cube.001", ...): a red base 4 x 2 x 1, a
+half-transparent blue block 1 x 1 x 1 on it, a BOUNDS box 4 x 2 x 3 and a
+COLLISION box around the base. It is written four ways:
+
+- blenderDefault.obj: File > Export > Wavefront (.obj) with its default
+  settings (no .mtl is kept: the scene has no materials);
+- blenderGroupsZUp.obj: the same with Object Groups on, Forward Axis Y, Up
+  Axis Z and Materials off, the hand settings the README gives;
+- blenderAddon.obj: the OBJ file that the add-on blender/io_export_tkm.py
+  hands to the converter;
+- blenderDxfExport.dxf: File > Export > Autodesk (.dxf), the add-on
+  io_export_dxf bundled with Blender, with its default settings.
+"""
+
+import os
+import sys
+
+import addon_utils
+import bpy
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.normpath(os.path.join(HERE, "..", "..", ".."))
+
+
+def cube(name, location, scale):
+    bpy.ops.mesh.primitive_cube_add(size=1.0, location=location, scale=scale)
+    bpy.context.active_object.name = name
+
+
+def build_scene():
+    bpy.ops.wm.read_factory_settings(use_empty=True)
+    cube("COLOR_255_0_0", (0, 0, 0.5), (4, 2, 1))
+    cube("COLOR_0_0_255_128", (0, 0, 1.5), (1, 1, 1))
+    cube("BOUNDS", (0, 0, 1.5), (4, 2, 3))
+    cube("COLLISION", (0, 0, 0.5), (4, 2, 1))
+    bpy.ops.object.select_all(action="SELECT")
+
+
+def write_addon_obj(path):
+    sys.path.insert(0, os.path.join(ROOT, "blender"))
+    import io_export_tkm
+
+    builder = io_export_tkm.build_obj(bpy.context, list(bpy.context.scene.objects))
+    with open(path, "w", newline="\n") as out:
+        out.write(builder.text())
+
+
+def main():
+    build_scene()
+    default = os.path.join(HERE, "blenderDefault.obj")
+    bpy.ops.wm.obj_export(filepath=default)
+    mtl = os.path.splitext(default)[0] + ".mtl"
+    if os.path.exists(mtl):
+        os.remove(mtl)
+    bpy.ops.wm.obj_export(
+        filepath=os.path.join(HERE, "blenderGroupsZUp.obj"),
+        export_object_groups=True,
+        forward_axis="Y",
+        up_axis="Z",
+        export_materials=False,
+    )
+    write_addon_obj(os.path.join(HERE, "blenderAddon.obj"))
+    addon_utils.enable("io_export_dxf", default_set=True)
+    bpy.ops.export.dxf(filepath=os.path.join(HERE, "blenderDxfExport.dxf"))
+    print("Blender %s" % bpy.app.version_string)
+
+
+main()
