@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "brickFormat.h"
 #include "fileReplace.h"
 #include "realFormat.h"
 
@@ -12,29 +13,33 @@ constexpr double COLOR_SCALE = 255.0;
 constexpr int REVERSED_ORDER[CORNERS_PER_QUAD] = {3, 2, 1, 0};
 constexpr int STORED_ORDER[CORNERS_PER_QUAD] = {0, 1, 2, 3};
 
-// The constant coverage and face sections between the boxes and the quads.
+// The constant coverage and face sections between the boxes and the quads:
+// the coverage block, then every face section but the last, each empty.
 constexpr const char* FIXED_SECTIONS[] = {
-    "COVERAGE: //TBNESW ",
-    "0 : 999",
-    "0 : 999",
-    "0 : 999",
-    "0 : 999",
-    "0 : 999",
-    "0 : 999",
-    "----------------top quads:",
+    COVERAGE_TITLE,
+    COVERAGE_LINE,
+    COVERAGE_LINE,
+    COVERAGE_LINE,
+    COVERAGE_LINE,
+    COVERAGE_LINE,
+    COVERAGE_LINE,
+    FACE_SECTION_TITLES[0],
     "0",
-    "----------------bottom quads:",
+    FACE_SECTION_TITLES[1],
     "0",
-    "----------------north quads:",
+    FACE_SECTION_TITLES[2],
     "0",
-    "----------------east quads:",
+    FACE_SECTION_TITLES[3],
     "0",
-    "----------------south quads:",
+    FACE_SECTION_TITLES[4],
     "0",
-    "----------------west quads:",
+    FACE_SECTION_TITLES[5],
     "0",
-    "----------------omni quads:",
+    FACE_SECTION_TITLES[OMNI_SECTION],
 };
+static_assert(sizeof FIXED_SECTIONS / sizeof FIXED_SECTIONS[0] ==
+                  1 + COVERAGE_LINES + 2 * OMNI_SECTION + 1,
+              "one coverage title and its lines, the empty sections and the omni title");
 
 void writeLine(FILE* out, const char* text) {
     fputs(text, out);

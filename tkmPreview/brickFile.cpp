@@ -9,7 +9,6 @@ const char* const FACE_SECTION_NAMES[FACE_SECTIONS] = {"top",   "bottom", "north
 
 namespace {
 
-constexpr int COVERAGE_LINES = 6;
 constexpr size_t QUOTED_TEXT_LENGTH = 40;  // of a wrong line in a message
 constexpr size_t NUMBER_TEXT_SIZE = 64;
 
@@ -76,6 +75,13 @@ bool lineIs(const LineCursor& cursor, const char* expected) {
 bool expectLine(LineCursor& cursor, const char* expected, const char* what, ParseError& error) {
     advance(cursor);
     return lineIs(cursor, expected) || fail(cursor, what, error);
+}
+
+// A fixed line of the format, named in quotes when it is missing.
+bool expectQuotedLine(LineCursor& cursor, const char* expected, ParseError& error) {
+    char quoted[QUOTED_TEXT_LENGTH + 4];
+    snprintf(quoted, sizeof quoted, "\"%s\"", expected);
+    return expectLine(cursor, expected, quoted, error);
 }
 
 bool isDigit(char c) {
@@ -182,11 +188,11 @@ bool readBoxes(LineCursor& cursor, BrickFile& brick, ParseError& error) {
 }
 
 bool readCoverage(LineCursor& cursor, ParseError& error) {
-    if (!expectLine(cursor, "COVERAGE: //TBNESW ", "\"COVERAGE: //TBNESW \"", error)) {
+    if (!expectQuotedLine(cursor, COVERAGE_TITLE, error)) {
         return false;
     }
     for (int i = 0; i < COVERAGE_LINES; ++i) {
-        if (!expectLine(cursor, "0 : 999", "\"0 : 999\"", error)) {
+        if (!expectQuotedLine(cursor, COVERAGE_LINE, error)) {
             return false;
         }
     }
@@ -236,11 +242,7 @@ bool readQuad(LineCursor& cursor, PreviewQuad& quad, ParseError& error) {
 }
 
 bool readSection(LineCursor& cursor, int section, BrickFile& brick, ParseError& error) {
-    char header[64];
-    snprintf(header, sizeof header, "----------------%s quads:", FACE_SECTION_NAMES[section]);
-    char quotedHeader[sizeof header + 2];
-    snprintf(quotedHeader, sizeof quotedHeader, "\"%s\"", header);
-    if (!expectLine(cursor, header, quotedHeader, error)) {
+    if (!expectQuotedLine(cursor, FACE_SECTION_TITLES[section], error)) {
         return false;
     }
     int count = 0;
@@ -269,8 +271,7 @@ bool parseBrickFile(const char* text, size_t length, BrickFile& brick, ParseErro
     brick.boxCount = 0;
     error.lineNumber = 0;
     error.message[0] = '\0';
-    if (!readSizeLine(cursor, brick, error) ||
-        !expectLine(cursor, "SPECIALBRICK", "\"SPECIALBRICK\"", error) ||
+    if (!readSizeLine(cursor, brick, error) || !expectQuotedLine(cursor, "SPECIALBRICK", error) ||
         !expectLine(cursor, "", "an empty line", error) || !readBoxes(cursor, brick, error) ||
         !readCoverage(cursor, error)) {
         return false;

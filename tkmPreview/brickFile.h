@@ -6,10 +6,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "brickFormat.h"
+
 constexpr int MAX_PREVIEW_QUADS = 1024;
 constexpr int MAX_PREVIEW_BOXES = 64;
 constexpr int QUAD_CORNERS = 4;
-constexpr int FACE_SECTIONS = 7;  // top, bottom, north, east, south, west, omni
 constexpr size_t MAX_BRICK_FILE_SIZE = 8u << 20;
 constexpr size_t PARSE_MESSAGE_SIZE = 256;
 
@@ -19,7 +20,7 @@ struct PreviewQuad {
     bool hasColors;
     double color[QUAD_CORNERS][4];  // r, g, b, a as fractions of 255
     double normal[QUAD_CORNERS][3];
-    int section;  // index into the face sections, 6 for omni
+    int section;  // index into the face sections, OMNI_SECTION for omni
 };
 
 struct PreviewBox {
@@ -44,5 +45,5 @@ struct ParseError {
 // with error filled when the text does not follow the format.
 bool parseBrickFile(const char* text, size_t length, BrickFile& brick, ParseError& error);
 
-// The face section names in file order.
+// The face sections' short names in file order, for messages.
 extern const char* const FACE_SECTION_NAMES[FACE_SECTIONS];
