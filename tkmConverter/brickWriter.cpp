@@ -88,7 +88,7 @@ void writePositions(FILE* out, const BrickQuad& quad, const int* order, float br
 }
 
 void writeColors(FILE* out, const BrickQuad& quad) {
-    writeLine(out, "COLORS:");
+    writeLine(out, COLORS_TITLE);
     for (const QuadColor& color : quad.color) {
         const double values[] = {color.r / COLOR_SCALE, color.g / COLOR_SCALE,
                                  color.b / COLOR_SCALE, color.a / COLOR_SCALE};
@@ -99,10 +99,10 @@ void writeColors(FILE* out, const BrickQuad& quad) {
 void writeQuad(FILE* out, const BrickQuad& quad, float brickHeight) {
     const int* order = quad.reversed ? REVERSED_ORDER : STORED_ORDER;
     writeLine(out, "");
-    writeLine(out, "TEX:SIDE");
-    writeLine(out, "POSITION:");
+    writeLine(out, QUAD_TEXTURE_LINE);
+    writeLine(out, POSITIONS_TITLE);
     writePositions(out, quad, order, brickHeight);
-    writeLine(out, "UV COORDS:");
+    writeLine(out, TEXTURE_COORDS_TITLE);
     for (const TexCoord& uv : quad.uv) {
         const double values[] = {uv.u, uv.v};
         writeRealsLine(out, values, 2);
@@ -110,7 +110,7 @@ void writeQuad(FILE* out, const BrickQuad& quad, float brickHeight) {
     if (quad.color[0].r != NO_COLOR) {
         writeColors(out, quad);
     }
-    writeLine(out, "NORMALS:");
+    writeLine(out, NORMALS_TITLE);
     for (int i = 0; i < CORNERS_PER_QUAD; ++i) {
         writeVec3Line(out, quad.normal[order[i]]);
     }
@@ -134,7 +134,7 @@ int32_t truncateToInt32(float value) {
 void writeBrickText(FILE* out, const MeshStore& store) {
     const float brickHeight = store.brickSize.z;
     writeSizeLine(out, store.brickSize);
-    writeLine(out, "SPECIALBRICK");
+    writeLine(out, BRICK_KIND_LINE);
     writeLine(out, "");
     writeIntLine(out, store.collisionCount);
     for (int box = 0; box < store.collisionCount && box < MAX_COLLISION_BOXES; ++box) {

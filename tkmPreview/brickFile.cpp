@@ -211,12 +211,13 @@ bool readCorners(LineCursor& cursor, double (*values)[3], const char* what, Pars
 bool readQuad(LineCursor& cursor, PreviewQuad& quad, ParseError& error) {
     if (!expectLine(cursor, "", "an empty line before a quad", error)) return false;
     advance(cursor);
-    if (cursor.atEnd || cursor.lineLength < 4 || memcmp(cursor.line, "TEX:", 4) != 0) {
+    if (cursor.atEnd || cursor.lineLength < strlen(QUAD_TEXTURE_PREFIX) ||
+        memcmp(cursor.line, QUAD_TEXTURE_PREFIX, strlen(QUAD_TEXTURE_PREFIX)) != 0) {
         return fail(cursor, "a texture line \"TEX:...\"", error);
     }
-    if (!expectLine(cursor, "POSITION:", "\"POSITION:\"", error) ||
+    if (!expectQuotedLine(cursor, POSITIONS_TITLE, error) ||
         !readCorners(cursor, quad.position, "a corner position: three numbers", error) ||
-        !expectLine(cursor, "UV COORDS:", "\"UV COORDS:\"", error)) {
+        !expectQuotedLine(cursor, TEXTURE_COORDS_TITLE, error)) {
         return false;
     }
     for (int corner = 0; corner < QUAD_CORNERS; ++corner) {
@@ -225,7 +226,7 @@ bool readQuad(LineCursor& cursor, PreviewQuad& quad, ParseError& error) {
         }
     }
     advance(cursor);
-    quad.hasColors = lineIs(cursor, "COLORS:");
+    quad.hasColors = lineIs(cursor, COLORS_TITLE);
     if (quad.hasColors) {
         for (int corner = 0; corner < QUAD_CORNERS; ++corner) {
             if (!expectReals(cursor, quad.color[corner], 4, "a corner colour: four numbers",
@@ -235,7 +236,7 @@ bool readQuad(LineCursor& cursor, PreviewQuad& quad, ParseError& error) {
         }
         advance(cursor);
     }
-    if (!lineIs(cursor, "NORMALS:")) {
+    if (!lineIs(cursor, NORMALS_TITLE)) {
         return fail(cursor, quad.hasColors ? "\"NORMALS:\"" : "\"COLORS:\" or \"NORMALS:\"", error);
     }
     return readCorners(cursor, quad.normal, "a corner normal: three numbers", error);
@@ -271,7 +272,7 @@ bool parseBrickFile(const char* text, size_t length, BrickFile& brick, ParseErro
     brick.boxCount = 0;
     error.lineNumber = 0;
     error.message[0] = '\0';
-    if (!readSizeLine(cursor, brick, error) || !expectQuotedLine(cursor, "SPECIALBRICK", error) ||
+    if (!readSizeLine(cursor, brick, error) || !expectQuotedLine(cursor, BRICK_KIND_LINE, error) ||
         !expectLine(cursor, "", "an empty line", error) || !readBoxes(cursor, brick, error) ||
         !readCoverage(cursor, error)) {
         return false;
