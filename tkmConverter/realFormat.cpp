@@ -7,14 +7,59 @@
 
 namespace {
 
-__extension__ typedef unsigned __int128 Uint128;
-
 constexpr uint32_t LIMB_BASE = 1000000000u;  // nine decimal digits per limb
 constexpr int LIMB_DIGITS = 9;
 constexpr int MAX_LIMBS = 40;               // 360 digits: more than 2^1024 * 10^6
 constexpr uint64_t MICRO_UNITS = 1000000u;  // units of the sixth decimal
 constexpr int FRACTION_DIGITS = 6;
 constexpr int MAX_DOUBLING_STEP = 28;  // a limb times 2^28 still fits 64 bits
+constexpr int WORD_BITS = 64;
+constexpr int HALF_WORD_BITS = 32;
+constexpr uint64_t HALF_WORD_MASK = 0xFFFFFFFFu;
+
+// An unsigned integer of up to 128 bits in two 64-bit halves: enough for a
+// 53-bit significand times 10^6.
+struct Wide {
+    uint64_t high;
+    uint64_t low;
+};
+
+// mantissa times 10^6, mantissa below 2^53.
+Wide multiplyByMicroUnits(uint64_t mantissa) {
+    const uint64_t lowProduct = (mantissa & HALF_WORD_MASK) * MICRO_UNITS;    // below 2^52
+    const uint64_t highProduct = (mantissa >> HALF_WORD_BITS) * MICRO_UNITS;  // below 2^41
+    Wide product;
+    product.low = lowProduct + (highProduct << HALF_WORD_BITS);
+    product.high = (highProduct >> HALF_WORD_BITS) + (product.low < lowProduct ? 1u : 0u);
+    return product;
+}
+
+Wide shiftRight(Wide value, int bits) {
+    if (bits == 0) {
+        return value;
+    }
+    if (bits >= 2 * WORD_BITS) {
+        return Wide{0, 0};
+    }
+    if (bits >= WORD_BITS) {
+        return Wide{0, value.high >> (bits - WORD_BITS)};
+    }
+    return Wide{value.high >> bits, (value.low >> bits) | (value.high << (WORD_BITS - bits))};
+}
+
+Wide addOne(Wide value) {
+    ++value.low;
+    if (value.low == 0) {
+        ++value.high;
+    }
+    return value;
+}
+
+// value divided by 2^bits (bits at least 1), rounded to the nearest integer,
+// an exact tie upward: halve it one bit short, add one, drop the last bit.
+Wide shiftRightRounding(Wide value, int bits) {
+    return shiftRight(addOne(shiftRight(value, bits - 1)), 1);
+}
 
 // An unsigned integer of up to 360 decimal digits, least significant limb first.
 struct BigDecimal {
@@ -22,13 +67,28 @@ struct BigDecimal {
     int count;
 };
 
-void setBig(BigDecimal& number, Uint128 value) {
+// Divides value by 10^9 in place, 32 bits at a time; returns the remainder.
+uint32_t divideByLimbBase(Wide& value) {
+    const uint64_t pieces[] = {value.high >> HALF_WORD_BITS, value.high & HALF_WORD_MASK,
+                               value.low >> HALF_WORD_BITS, value.low & HALF_WORD_MASK};
+    uint64_t quotients[4];
+    uint64_t remainder = 0;
+    for (int i = 0; i < 4; ++i) {
+        const uint64_t current = (remainder << HALF_WORD_BITS) | pieces[i];  // below 2^62
+        quotients[i] = current / LIMB_BASE;
+        remainder = current % LIMB_BASE;
+    }
+    value.high = (quotients[0] << HALF_WORD_BITS) | quotients[1];
+    value.low = (quotients[2] << HALF_WORD_BITS) | quotients[3];
+    return static_cast<uint32_t>(remainder);
+}
+
+void setBig(BigDecimal& number, Wide value) {
     number.count = 0;
     do {
         assert(number.count < MAX_LIMBS);
-        number.limbs[number.count++] = static_cast<uint32_t>(value % LIMB_BASE);
-        value /= LIMB_BASE;
-    } while (value != 0);
+        number.limbs[number.count++] = divideByLimbBase(value);
+    } while (value.high != 0 || value.low != 0);
 }
 
 void shiftBigLeft(BigDecimal& number, int bits) {
@@ -82,8 +142,8 @@ void scaleToMicroUnits(double magnitude, BigDecimal& result) {
     int exponent = 0;
     const double fraction = std::frexp(magnitude, &exponent);
     const uint64_t mantissa = static_cast<uint64_t>(std::ldexp(fraction, MANTISSA_BITS));
-    const int shift = exponent - MANTISSA_BITS;  // magnitude = mantissa * 2^shift
-    const Uint128 scaled = static_cast<Uint128>(mantissa) * MICRO_UNITS;  // below 2^73
+    const int shift = exponent - MANTISSA_BITS;          // magnitude = mantissa * 2^shift
+    const Wide scaled = multiplyByMicroUnits(mantissa);  // below 2^73
     if (shift >= 0) {
         setBig(result, scaled);
         shiftBigLeft(result, shift);
@@ -91,21 +151,15 @@ void scaleToMicroUnits(double magnitude, BigDecimal& result) {
     }
     const int dropped = -shift;
     if (dropped >= 100) {  // scaled is below 2^73: far less than half of 2^dropped
-        setBig(result, 0);
+        setBig(result, Wide{0, 0});
         return;
     }
-    Uint128 whole = scaled >> dropped;
-    const Uint128 remainder = scaled - (whole << dropped);
-    const Uint128 half = static_cast<Uint128>(1) << (dropped - 1);
-    if (remainder >= half) {
-        ++whole;
-    }
-    setBig(result, whole);
+    setBig(result, shiftRightRounding(scaled, dropped));
 }
 
 size_t formatNonFinite(double value, char* text) {
-    const char* word =
-        std::isnan(value) ? (std::signbit(value) ? "-nan" : "nan") : (value < 0.0 ? "-inf" : "inf");
+    // A NaN's sign is left out: it depends on the processor that made the NaN.
+    const char* word = std::isnan(value) ? "nan" : (value < 0.0 ? "-inf" : "inf");
     const size_t length = strlen(word);
     memcpy(text, word, length + 1);
     return length;

@@ -70,11 +70,31 @@ TEST(RealFormatTest, SignOfZeroAndOfValuesThatRoundToZero) {
     EXPECT_EQ(realText(0.0000015), libraryText(0.0000015));
 }
 
-TEST(RealFormatTest, NonFiniteValuesAsTheCLibraryWritesThem) {
+TEST(RealFormatTest, InfinitiesKeepTheirSignNaNsHaveNone) {
     EXPECT_EQ(realText(HUGE_VAL), "inf");
     EXPECT_EQ(realText(-HUGE_VAL), "-inf");
     EXPECT_EQ(realText(NAN), "nan");
-    EXPECT_EQ(realText(-NAN), "-nan");
+    EXPECT_EQ(realText(-NAN), "nan");
+    EXPECT_EQ(realText(std::copysign(NAN, -1.0)), "nan");
+    const uint64_t payloadBits = 0xFFF0000000000001u;  // negative, signalling, payload 1
+    double payload = 0.0;
+    memcpy(&payload, &payloadBits, sizeof payload);
+    EXPECT_EQ(realText(payload), "nan");
+}
+
+// value * 10^6 crosses 2^64 and 2^73 here, where the exact product needs
+// more than one 64-bit word.
+TEST(RealFormatTest, ProductsBeyondSixtyFourBits) {
+    EXPECT_EQ(realText(0x1p44), "17592186044416.000000");
+    EXPECT_EQ(realText(0x1.fffffffffffffp43), "17592186044415.998047");
+    EXPECT_EQ(realText(18446744073709.551616), "18446744073709.550781");
+    EXPECT_EQ(realText(-0x1.fffffffffffffp52), "-9007199254740991.000000");
+    EXPECT_EQ(realText(0x1.fffffffffffffp-1), "1.000000");
+    EXPECT_EQ(realText(0x1.fffffffffffffp-21), "0.000001");
+    EXPECT_EQ(realText(0x1p-21), "0.000000");
+    EXPECT_EQ(realText(0x1p-20), "0.000001");
+    EXPECT_EQ(realText(-0x1.0000000000001p-21), "-0.000000");
+    EXPECT_EQ(realText(0x1.fffffffffffffp-12), "0.000488");
 }
 
 TEST(RealFormatTest, LargestValuesKeepEveryDigit) {
