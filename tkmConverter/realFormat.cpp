@@ -135,26 +135,66 @@ int bigToDigits(const BigDecimal& number, char* digits) {
     return length;
 }
 
-// magnitude times 10^6, rounded to the nearest integer, an exact tie away from
-// zero. magnitude is finite and not negative.
-void scaleToMicroUnits(double magnitude, BigDecimal& result) {
-    constexpr int MANTISSA_BITS = 53;
-    int exponent = 0;
-    const double fraction = std::frexp(magnitude, &exponent);
-    const uint64_t mantissa = static_cast<uint64_t>(std::ldexp(fraction, MANTISSA_BITS));
-    const int shift = exponent - MANTISSA_BITS;          // magnitude = mantissa * 2^shift
-    const Wide scaled = multiplyByMicroUnits(mantissa);  // below 2^73
-    if (shift >= 0) {
+// A finite double split into its integer significand and power of two:
+// magnitude = mantissa * 2^shift, mantissa below 2^53.
+struct BinaryParts {
+    uint64_t mantissa;
+    int shift;
+};
+
+BinaryParts splitMagnitude(double value) {
+    constexpr int FRACTION_BITS = 52;
+    constexpr uint64_t FRACTION_MASK = (static_cast<uint64_t>(1) << FRACTION_BITS) - 1;
+    constexpr uint64_t EXPONENT_MASK = 0x7FF;
+    constexpr int EXPONENT_BIAS = 1075;  // 1023 plus the 52 fraction bits
+    uint64_t bits = 0;
+    memcpy(&bits, &value, sizeof bits);
+    const int biased = static_cast<int>((bits >> FRACTION_BITS) & EXPONENT_MASK);
+    BinaryParts parts;
+    parts.mantissa = bits & FRACTION_MASK;
+    if (biased == 0) {  // subnormal: no hidden bit
+        parts.shift = 1 - EXPONENT_BIAS;
+    } else {
+        parts.mantissa |= static_cast<uint64_t>(1) << FRACTION_BITS;
+        parts.shift = biased - EXPONENT_BIAS;
+    }
+    return parts;
+}
+
+// The magnitude times 10^6, rounded to the nearest integer, an exact tie
+// away from zero, when that fits 64 bits and the magnitude is below 2^-11 times
+// 2^53 (at most 63 bits are dropped): the common case, in one 64-bit word
+// where it can. False for any other magnitude.
+bool roundedMicroUnits(const BinaryParts& parts, uint64_t& micro) {
+    const int dropped = -parts.shift;
+    if (dropped < 1 || dropped >= WORD_BITS) {
+        return false;
+    }
+    const Wide scaled = multiplyByMicroUnits(parts.mantissa);  // below 2^73
+    const int halfBit = dropped - 1;                           // the bit worth one half
+    uint64_t halves = scaled.low;                              // the magnitude in half units
+    if (halfBit > 0) {
+        if ((scaled.high >> halfBit) != 0) {
+            return false;
+        }
+        halves = (scaled.low >> halfBit) | (scaled.high << (WORD_BITS - halfBit));
+    } else if (scaled.high != 0) {
+        return false;
+    }
+    micro = (halves >> 1) + (halves & 1);  // a half or more rounds up
+    return true;
+}
+
+// The magnitude times 10^6, rounded to the nearest integer, an exact tie away
+// from zero; the magnitude is finite.
+void scaleToMicroUnits(const BinaryParts& parts, BigDecimal& result) {
+    const Wide scaled = multiplyByMicroUnits(parts.mantissa);  // below 2^73
+    if (parts.shift >= 0) {
         setBig(result, scaled);
-        shiftBigLeft(result, shift);
+        shiftBigLeft(result, parts.shift);
         return;
     }
-    const int dropped = -shift;
-    if (dropped >= 100) {  // scaled is below 2^73: far less than half of 2^dropped
-        setBig(result, Wide{0, 0});
-        return;
-    }
-    setBig(result, shiftRightRounding(scaled, dropped));
+    setBig(result, shiftRightRounding(scaled, -parts.shift));
 }
 
 size_t formatNonFinite(double value, char* text) {
@@ -165,23 +205,13 @@ size_t formatNonFinite(double value, char* text) {
     return length;
 }
 
-}  // namespace
-
-size_t formatReal(double value, char* text) {
-    if (!std::isfinite(value)) {
-        return formatNonFinite(value, text);
-    }
-    BigDecimal micro;
-    scaleToMicroUnits(std::fabs(value), micro);
-    char digits[MAX_LIMBS * LIMB_DIGITS + 1];
-    int digitCount = bigToDigits(micro, digits);
+// The text of a number of sixth decimals given as its digits, most
+// significant first, after the sign.
+size_t writeMicroDigits(const char* digits, int digitCount, char* text) {
     size_t length = 0;
-    if (value < 0.0) {
-        text[length++] = '-';
-    }
     const int integerDigits = digitCount - FRACTION_DIGITS;
     if (integerDigits > 0) {
-        memcpy(text + length, digits, static_cast<size_t>(integerDigits));
+        memcpy(text, digits, static_cast<size_t>(integerDigits));
         length += static_cast<size_t>(integerDigits);
     } else {
         text[length++] = '0';
@@ -191,6 +221,111 @@ size_t formatReal(double value, char* text) {
         text[length++] = position < 0 ? '0' : digits[position];
     }
     text[length] = '\0';
+    return length;
+}
+
+// "00", "01", ..., "99": two digits at a time.
+constexpr char DIGIT_PAIRS[] =
+    "0001020304050607080910111213141516171819"
+    "2021222324252627282930313233343536373839"
+    "4041424344454647484950515253545556575859"
+    "6061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Writes the two digits of value (below 100) at text.
+void writeTwoDigits(uint32_t value, char* text) {
+    memcpy(text, DIGIT_PAIRS + 2 * value, 2);
+}
+
+int countDigits(uint64_t value) {
+    int count = 1;
+    for (; value >= 10; value /= 10) {
+        ++count;
+    }
+    return count;
+}
+
+// The same for a count of sixth decimals that fits 64 bits: the common case,
+// written two digits at a time without the long arithmetic.
+size_t writeMicroUnits(uint64_t micro, char* text) {
+    constexpr uint32_t HUNDRED = 100;
+    uint64_t whole = micro / MICRO_UNITS;
+    const int integerLength = countDigits(whole);
+    char* digit = text + integerLength;
+    for (; whole >= HUNDRED; whole /= HUNDRED) {
+        digit -= 2;
+        writeTwoDigits(static_cast<uint32_t>(whole % HUNDRED), digit);
+    }
+    if (whole >= 10) {
+        writeTwoDigits(static_cast<uint32_t>(whole), text);
+    } else {
+        text[0] = static_cast<char>('0' + whole);
+    }
+    char* fraction = text + integerLength;
+    fraction[0] = '.';
+    const uint32_t micros = static_cast<uint32_t>(micro % MICRO_UNITS);
+    writeTwoDigits(micros / (HUNDRED * HUNDRED), fraction + 1);
+    writeTwoDigits(micros / HUNDRED % HUNDRED, fraction + 3);
+    writeTwoDigits(micros % HUNDRED, fraction + 5);
+    fraction[1 + FRACTION_DIGITS] = '\0';
+    return static_cast<size_t>(integerLength) + 1 + FRACTION_DIGITS;
+}
+
+// The text of a finite value of the 64-bit kind, worked out.
+size_t formatFinite(double value, char* text) {
+    size_t sign = 0;
+    if (value < 0.0) {
+        text[sign++] = '-';
+    }
+    const BinaryParts parts = splitMagnitude(value);
+    uint64_t micro = 0;
+    if (roundedMicroUnits(parts, micro)) {
+        return sign + writeMicroUnits(micro, text + sign);
+    }
+    BigDecimal bigMicro;
+    scaleToMicroUnits(parts, bigMicro);
+    char digits[MAX_LIMBS * LIMB_DIGITS + 1];
+    const int digitCount = bigToDigits(bigMicro, digits);
+    return sign + writeMicroDigits(digits, digitCount, text + sign);
+}
+
+// The texts of values written recently. A brick repeats a few values many
+// times (every quad's texture coordinates, a group's colour, a flat normal on
+// four corners), so each of those is worked out once.
+constexpr int RECENT_SLOT_BITS = 6;
+constexpr int RECENT_SLOTS = 1 << RECENT_SLOT_BITS;
+constexpr size_t RECENT_TEXT_CAPACITY = 24;
+constexpr uint64_t SLOT_HASH_FACTOR = 0x9E3779B97F4A7C15u;  // 2^64 over the golden ratio
+
+struct RecentText {
+    uint64_t bits;
+    size_t length;  // 0: the slot is empty
+    char text[RECENT_TEXT_CAPACITY];
+};
+
+static_assert(RECENT_TEXT_CAPACITY <= REAL_TEXT_CAPACITY, "a recent text is copied whole");
+
+RecentText recentTexts[RECENT_SLOTS];
+
+}  // namespace
+
+size_t formatReal(double value, char* text) {
+    if (!std::isfinite(value)) {
+        return formatNonFinite(value, text);
+    }
+    uint64_t bits = 0;
+    memcpy(&bits, &value, sizeof bits);
+    RecentText& recent = recentTexts[(bits * SLOT_HASH_FACTOR) >> (64 - RECENT_SLOT_BITS)];
+    if (recent.length != 0 && recent.bits == bits) {
+        memcpy(text, recent.text, RECENT_TEXT_CAPACITY);  // text holds more than that
+        return recent.length;
+    }
+    const size_t length = formatFinite(value, text);
+    if (length < RECENT_TEXT_CAPACITY) {
+        recent.bits = bits;
+        recent.length = length;
+        memcpy(recent.text, text, RECENT_TEXT_CAPACITY);  // the rest is never read
+    }
     return length;
 }
 

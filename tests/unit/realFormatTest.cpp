@@ -129,6 +129,29 @@ TEST(RealFormatTest, AgreesWithTheCLibraryWhereNoTieIsInvolved) {
     }
 }
 
+// A value written again, after others that may share its remembered slot,
+// gives the same text: short and long texts, both zeros, a NaN's payloads.
+TEST(RealFormatTest, RepeatedValuesKeepTheirText) {
+    const struct {
+        double value;
+        const char* text;
+    } cases[] = {{200.0 / 255.0, "0.784314"},
+                 {0.2f, "0.200000"},
+                 {-0.0, "0.000000"},
+                 {0.0, "0.000000"},
+                 {-1e-9, "-0.000000"},
+                 {1e20, "100000000000000000000.000000"},
+                 {-12345678901234.5, "-12345678901234.500000"},
+                 {0.8f, "0.800000"}};
+    std::mt19937_64 random(14);
+    for (int round = 0; round < 2000; ++round) {
+        const auto& c = cases[random() % (sizeof cases / sizeof cases[0])];
+        ASSERT_EQ(realText(c.value), c.text) << round;
+        const double other = std::ldexp(static_cast<double>(random() >> 11), -40);  // below 8192
+        ASSERT_EQ(realText(other), libraryText(other));
+    }
+}
+
 TEST(RealFormatTest, PrintRealsSeparatesWithOneBlank) {
     FILE* out = tmpfile();
     const double values[] = {1.0, 128.0 / 255.0, -0.0};
