@@ -276,10 +276,19 @@ int scanFloats(const char* text, const char* pattern, float* const* targets) {
     return scanFields<float, scanFloat>(text, pattern, 'f', targets);
 }
 
+namespace {
+
+bool isWordCharacter(char c) {
+    constexpr unsigned char BLANK = ' ';
+    return static_cast<unsigned char>(c) > BLANK || (c != '\0' && !isScanSpace(c));
+}
+
+}  // namespace
+
 const char* scanFirstWord(const char* text, char* word, size_t capacity) {
     const char* p = skipScanSpace(text);
     size_t length = 0;
-    for (; *p != '\0' && !isScanSpace(*p); ++p) {
+    for (; isWordCharacter(*p); ++p) {
         if (length + 1 < capacity) {
             word[length++] = *p;
         }
@@ -299,12 +308,14 @@ char lowerAscii(char c) {
 }  // namespace
 
 bool equalsIgnoringCase(const char* a, const char* b) {
-    for (; *a != '\0' && *b != '\0'; ++a, ++b) {
-        if (lowerAscii(*a) != lowerAscii(*b)) {
-            return false;
+    for (;; ++a, ++b) {
+        if (*a != *b && lowerAscii(*a) != lowerAscii(*b)) {
+            return false;  // also where one text ends before the other
+        }
+        if (*a == '\0') {
+            return true;
         }
     }
-    return *a == *b;
 }
 
 bool startsWith(const char* text, const char* prefix) {

@@ -86,6 +86,10 @@ TEST(TextScanTest, FirstWordStopsAtWhiteSpace) {
     rest = scanFirstWord("abcdefghijk z", word, sizeof word);
     EXPECT_STREQ(word, "abcdefg");
     EXPECT_STREQ(rest, " z");
+    rest =
+        scanFirstWord("\x01\x1f\xc3\xa9\x7f\v1", word, sizeof word);  // controls and UTF-8 are word
+    EXPECT_STREQ(word, "\x01\x1f\xc3\xa9\x7f");
+    EXPECT_STREQ(rest, "\v1");
 }
 
 TEST(TextScanTest, CaseInsensitiveOnlyForAsciiLetters) {
@@ -94,6 +98,8 @@ TEST(TextScanTest, CaseInsensitiveOnlyForAsciiLetters) {
     EXPECT_FALSE(equalsIgnoringCase(".obj ", ".obj"));
     EXPECT_FALSE(equalsIgnoringCase(".ob", ".obj"));
     EXPECT_FALSE(equalsIgnoringCase("[", "{"));
+    EXPECT_FALSE(equalsIgnoringCase("pgsz", "PGSZX"));
+    EXPECT_TRUE(equalsIgnoringCase("", ""));
     EXPECT_TRUE(startsWith("g COLOR_1", "g COLOR_"));
     EXPECT_FALSE(startsWith("g", "g "));
 }
