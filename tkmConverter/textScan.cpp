@@ -252,9 +252,13 @@ int scanFields(const char* text, const char* pattern, char conversion, Value* co
 }  // namespace
 
 double scanDouble(const char* text) {
-    // Where the compiler evaluates in a wider format, the one rounding that
-    // makes the nearest double is not sure: the C library decides.
-    constexpr bool EXACT_DOUBLE_ARITHMETIC = FLT_EVAL_METHOD == 0;
+    // Where the compiler evaluates in a wider format (or does not say), the one
+    // rounding that makes the nearest double is not sure: the C library decides.
+#if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD == 0
+    constexpr bool EXACT_DOUBLE_ARITHMETIC = true;
+#else
+    constexpr bool EXACT_DOUBLE_ARITHMETIC = false;
+#endif
     DecimalText number;
     if (EXACT_DOUBLE_ARITHMETIC && readDecimalText(skipScanSpace(text), number)) {
         if (isZero(number)) {
