@@ -115,7 +115,8 @@ bool readExponent(const char*& p, DecimalText& number) {
 // an exponent with digits) into number and returns true. Returns false when
 // text holds anything the formatted scan reads its own way: hexadecimal,
 // "inf", "nan", an exponent without digits, or no digits at all.
-bool readDecimalText(const char* text, DecimalText& number) {
+// Inline: the scan of every coordinate starts here.
+inline bool readDecimalText(const char* text, DecimalText& number) {
     const char* p = text;
     number.negative = *p == '-';
     if (*p == '+' || *p == '-') {
