@@ -2,13 +2,17 @@
 """Times whole conversions of generated maximum-size models against a plain
 copy of the same bytes, measured in the same run.
 
-    bench/benchmark.py [PATH_TO_DXF2TKM] [--runs N]
+    bench/benchmark.py [PATH_TO_DXF2TKM] [--runs=N]
+    bench/benchmark.py --models=FOLDER   (only writes the three maximum models)
 
 For each model it prints the median time of the conversion (standard output
-to a file) and of `cp`, their ratio, the time per input line and the peak
-resident memory of the conversion.
+to a file) and of `cp`, run alternately, their ratio, the time per input line
+and the peak resident memory of the conversion. Two reference rows come
+first: `/bin/true` and `dxf2tkm --version` (the cost of starting a process).
+The models hold numbers as exporters write them: six decimals, random signs.
 """
 import os
+import random
 import statistics
 import subprocess
 import sys
@@ -19,24 +23,40 @@ MAX_VERTICES = 4096
 MAX_QUADS = 512
 
 
+def coordinate(rng):
+    return "%.6f" % rng.uniform(-40.0, 40.0)
+
+
+def unit_vector(rng):
+    while True:
+        v = [rng.uniform(-1.0, 1.0) for _ in range(3)]
+        length = sum(c * c for c in v) ** 0.5
+        if 0.1 < length <= 1.0:
+            return ["%.6f" % (c / length) for c in v]
+
+
 def obj_model():
+    rng = random.Random(14)
     lines = ["g BOUNDS", "f 1//1 2//1"]
     for box in range(10):
         lines += ["g COLLISION_%d" % box, "f 1//1 3//1"]
     for i in range(MAX_VERTICES):
-        lines.append("v %d %d 0.5" % (i % 64, i // 64))
-        lines.append("vn 0 0 1")
+        lines.append("v %s %s %s" % (coordinate(rng), coordinate(rng), coordinate(rng)))
+    for i in range(MAX_VERTICES):
+        lines.append("vn %s %s %s" % tuple(unit_vector(rng)))
     lines.append("g COLOR_200_100_50")
     for i in range(MAX_QUADS):
         a = 1 + (i * 7) % (MAX_VERTICES - 3)
-        lines.append("f %d//1 %d//2 %d/1/3 %d//4" % (a, a + 1, a + 2, a + 3))
+        lines.append("f %d//%d %d//%d %d/1/%d %d//%d" % (a, a, a + 1, a + 1, a + 2, a + 2, a + 3,
+                                                          a + 3))
     return lines
 
 
 def rds_model():
+    rng = random.Random(15)
     lines = ["Pmsh"]
     for i in range(MAX_VERTICES):
-        lines += ["VerD", "Posn %d,%d,1.5" % (i % 64, i // 64)]
+        lines += ["VerD", "Posn %s,%s,%s" % (coordinate(rng), coordinate(rng), coordinate(rng))]
     lines.append("PgSz 4")
     for i in range(MAX_QUADS):
         a = (i * 7) % (MAX_VERTICES - 3)
@@ -45,12 +65,13 @@ def rds_model():
 
 
 def dxf_model():
+    rng = random.Random(16)
     lines = ["  0", "SECTION", "  2", "ENTITIES"]
     for i in range(MAX_QUADS):
         lines += ["  0", "3DFACE", "  8", "0"]
         for corner in range(4):
             for axis in (1, 2, 3):
-                lines += ["%3d" % (axis * 10 + corner), "%.6f" % (i + corner * 0.25)]
+                lines += ["%3d" % (axis * 10 + corner), coordinate(rng)]
     return lines + ["  0", "ENDSEC", "  0", "EOF"]
 
 
@@ -82,10 +103,20 @@ def peak_memory_kib(command):
     return int(result.stderr.strip().splitlines()[-1])
 
 
-def measure(program, folder, name, lines, runs):
+def write_model(path, lines, line_end):
+    with open(path, "w", newline="") as model:
+        model.write(line_end.join(lines) + line_end)
+
+
+def measure_reference(label, command, folder, runs):
+    trace = os.path.join(folder, "trace.txt")
+    times = [timed_run(command, trace) for _ in range(runs)]
+    print("%-28s %15s %9.2f ms" % (label, "", statistics.median(times) * 1e3))
+
+
+def measure(program, folder, name, lines, runs, line_end="\n"):
     path = os.path.join(folder, name)
-    with open(path, "w") as model:
-        model.write("\n".join(lines) + "\n")
+    write_model(path, lines, line_end)
     trace = os.path.join(folder, "trace.txt")
     copy = os.path.join(folder, "copy.bin")
     convert_times, copy_times = [], []
@@ -100,19 +131,30 @@ def measure(program, folder, name, lines, runs):
         convert / len(lines) * 1e9, peak))
 
 
+def write_maximum_models(folder):
+    write_model(os.path.join(folder, "max.obj"), obj_model(), "\n")
+    write_model(os.path.join(folder, "max.rds"), rds_model(), "\n")
+    write_model(os.path.join(folder, "max.dxf"), dxf_model(), "\r\n")
+
+
 def main():
-    args = [a for a in sys.argv[1:] if not a.startswith("--runs")]
-    runs = 21
+    args = [a for a in sys.argv[1:] if not a.startswith("--")]
+    runs = 61
     for a in sys.argv[1:]:
         if a.startswith("--runs="):
             runs = int(a.split("=", 1)[1])
+        if a.startswith("--models="):
+            write_maximum_models(a.split("=", 1)[1])
+            return
     program = os.path.abspath(args[0] if args else "build/release/dxf2tkm")
     print("%-28s %15s %12s %11s %6s %12s %11s" % (
         "model", "size", "convert", "cp", "ratio", "per line", "peak RSS"))
     with tempfile.TemporaryDirectory() as folder:
+        measure_reference("/bin/true", ["/bin/true"], folder, runs)
+        measure_reference("dxf2tkm --version", [program, "--version"], folder, runs)
         measure(program, folder, "max.obj", obj_model(), runs)
         measure(program, folder, "max.rds", rds_model(), runs)
-        measure(program, folder, "max.dxf", dxf_model(), runs)
+        measure(program, folder, "max.dxf", dxf_model(), runs, "\r\n")
         measure(program, folder, "ignored-100k.obj", ignored_lines_model(100000), max(5, runs // 4))
         measure(program, folder, "ignored-1M.obj", ignored_lines_model(1000000), max(3, runs // 7))
 

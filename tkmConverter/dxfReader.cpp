@@ -83,7 +83,7 @@ int32_t parseGroupCode(const char* line) {
 }
 
 float parseGroupValue(const char* line) {
-    return toFloat32(strtod(line, nullptr));
+    return toFloat32(scanDouble(line));
 }
 
 bool readDxfFile(FILE* input, MeshStore& store, FILE* log) {

@@ -7,14 +7,59 @@
 
 namespace {
 
-__extension__ typedef unsigned __int128 Uint128;
-
 constexpr uint32_t LIMB_BASE = 1000000000u;  // nine decimal digits per limb
 constexpr int LIMB_DIGITS = 9;
 constexpr int MAX_LIMBS = 40;               // 360 digits: more than 2^1024 * 10^6
 constexpr uint64_t MICRO_UNITS = 1000000u;  // units of the sixth decimal
 constexpr int FRACTION_DIGITS = 6;
 constexpr int MAX_DOUBLING_STEP = 28;  // a limb times 2^28 still fits 64 bits
+constexpr int WORD_BITS = 64;
+constexpr int HALF_WORD_BITS = 32;
+constexpr uint64_t HALF_WORD_MASK = 0xFFFFFFFFu;
+
+// An unsigned integer of up to 128 bits in two 64-bit halves: enough for a
+// 53-bit significand times 10^6.
+struct Wide {
+    uint64_t high;
+    uint64_t low;
+};
+
+// mantissa times 10^6, mantissa below 2^53.
+Wide multiplyByMicroUnits(uint64_t mantissa) {
+    const uint64_t lowProduct = (mantissa & HALF_WORD_MASK) * MICRO_UNITS;    // below 2^52
+    const uint64_t highProduct = (mantissa >> HALF_WORD_BITS) * MICRO_UNITS;  // below 2^41
+    Wide product;
+    product.low = lowProduct + (highProduct << HALF_WORD_BITS);
+    product.high = (highProduct >> HALF_WORD_BITS) + (product.low < lowProduct ? 1u : 0u);
+    return product;
+}
+
+Wide shiftRight(Wide value, int bits) {
+    if (bits == 0) {
+        return value;
+    }
+    if (bits >= 2 * WORD_BITS) {
+        return Wide{0, 0};
+    }
+    if (bits >= WORD_BITS) {
+        return Wide{0, value.high >> (bits - WORD_BITS)};
+    }
+    return Wide{value.high >> bits, (value.low >> bits) | (value.high << (WORD_BITS - bits))};
+}
+
+Wide addOne(Wide value) {
+    ++value.low;
+    if (value.low == 0) {
+        ++value.high;
+    }
+    return value;
+}
+
+// value divided by 2^bits (bits at least 1), rounded to the nearest integer,
+// an exact tie upward: halve it one bit short, add one, drop the last bit.
+Wide shiftRightRounding(Wide value, int bits) {
+    return shiftRight(addOne(shiftRight(value, bits - 1)), 1);
+}
 
 // An unsigned integer of up to 360 decimal digits, least significant limb first.
 struct BigDecimal {
@@ -22,13 +67,28 @@ struct BigDecimal {
     int count;
 };
 
-void setBig(BigDecimal& number, Uint128 value) {
+// Divides value by 10^9 in place, 32 bits at a time; returns the remainder.
+uint32_t divideByLimbBase(Wide& value) {
+    const uint64_t pieces[] = {value.high >> HALF_WORD_BITS, value.high & HALF_WORD_MASK,
+                               value.low >> HALF_WORD_BITS, value.low & HALF_WORD_MASK};
+    uint64_t quotients[4];
+    uint64_t remainder = 0;
+    for (int i = 0; i < 4; ++i) {
+        const uint64_t current = (remainder << HALF_WORD_BITS) | pieces[i];  // below 2^62
+        quotients[i] = current / LIMB_BASE;
+        remainder = current % LIMB_BASE;
+    }
+    value.high = (quotients[0] << HALF_WORD_BITS) | quotients[1];
+    value.low = (quotients[2] << HALF_WORD_BITS) | quotients[3];
+    return static_cast<uint32_t>(remainder);
+}
+
+void setBig(BigDecimal& number, Wide value) {
     number.count = 0;
     do {
         assert(number.count < MAX_LIMBS);
-        number.limbs[number.count++] = static_cast<uint32_t>(value % LIMB_BASE);
-        value /= LIMB_BASE;
-    } while (value != 0);
+        number.limbs[number.count++] = divideByLimbBase(value);
+    } while (value.high != 0 || value.low != 0);
 }
 
 void shiftBigLeft(BigDecimal& number, int bits) {
@@ -75,59 +135,83 @@ int bigToDigits(const BigDecimal& number, char* digits) {
     return length;
 }
 
-// magnitude times 10^6, rounded to the nearest integer, an exact tie away from
-// zero. magnitude is finite and not negative.
-void scaleToMicroUnits(double magnitude, BigDecimal& result) {
-    constexpr int MANTISSA_BITS = 53;
-    int exponent = 0;
-    const double fraction = std::frexp(magnitude, &exponent);
-    const uint64_t mantissa = static_cast<uint64_t>(std::ldexp(fraction, MANTISSA_BITS));
-    const int shift = exponent - MANTISSA_BITS;  // magnitude = mantissa * 2^shift
-    const Uint128 scaled = static_cast<Uint128>(mantissa) * MICRO_UNITS;  // below 2^73
-    if (shift >= 0) {
+// A finite double split into its integer significand and power of two:
+// magnitude = mantissa * 2^shift, mantissa below 2^53.
+struct BinaryParts {
+    uint64_t mantissa;
+    int shift;
+};
+
+BinaryParts splitMagnitude(double value) {
+    constexpr int FRACTION_BITS = 52;
+    constexpr uint64_t FRACTION_MASK = (static_cast<uint64_t>(1) << FRACTION_BITS) - 1;
+    constexpr uint64_t EXPONENT_MASK = 0x7FF;
+    constexpr int EXPONENT_BIAS = 1075;  // 1023 plus the 52 fraction bits
+    uint64_t bits = 0;
+    memcpy(&bits, &value, sizeof bits);
+    const int biased = static_cast<int>((bits >> FRACTION_BITS) & EXPONENT_MASK);
+    BinaryParts parts;
+    parts.mantissa = bits & FRACTION_MASK;
+    if (biased == 0) {  // subnormal: no hidden bit
+        parts.shift = 1 - EXPONENT_BIAS;
+    } else {
+        parts.mantissa |= static_cast<uint64_t>(1) << FRACTION_BITS;
+        parts.shift = biased - EXPONENT_BIAS;
+    }
+    return parts;
+}
+
+// The magnitude times 10^6, rounded to the nearest integer, an exact tie
+// away from zero, when that fits 64 bits and the magnitude is below 2^-11 times
+// 2^53 (at most 63 bits are dropped): the common case, in one 64-bit word
+// where it can. False for any other magnitude.
+bool roundedMicroUnits(const BinaryParts& parts, uint64_t& micro) {
+    const int dropped = -parts.shift;
+    if (dropped < 1 || dropped >= WORD_BITS) {
+        return false;
+    }
+    const Wide scaled = multiplyByMicroUnits(parts.mantissa);  // below 2^73
+    const int halfBit = dropped - 1;                           // the bit worth one half
+    uint64_t halves = scaled.low;                              // the magnitude in half units
+    if (halfBit > 0) {
+        if ((scaled.high >> halfBit) != 0) {
+            return false;
+        }
+        halves = (scaled.low >> halfBit) | (scaled.high << (WORD_BITS - halfBit));
+    } else if (scaled.high != 0) {
+        return false;
+    }
+    micro = (halves >> 1) + (halves & 1);  // a half or more rounds up
+    return true;
+}
+
+// The magnitude times 10^6, rounded to the nearest integer, an exact tie away
+// from zero; the magnitude is finite.
+void scaleToMicroUnits(const BinaryParts& parts, BigDecimal& result) {
+    const Wide scaled = multiplyByMicroUnits(parts.mantissa);  // below 2^73
+    if (parts.shift >= 0) {
         setBig(result, scaled);
-        shiftBigLeft(result, shift);
+        shiftBigLeft(result, parts.shift);
         return;
     }
-    const int dropped = -shift;
-    if (dropped >= 100) {  // scaled is below 2^73: far less than half of 2^dropped
-        setBig(result, 0);
-        return;
-    }
-    Uint128 whole = scaled >> dropped;
-    const Uint128 remainder = scaled - (whole << dropped);
-    const Uint128 half = static_cast<Uint128>(1) << (dropped - 1);
-    if (remainder >= half) {
-        ++whole;
-    }
-    setBig(result, whole);
+    setBig(result, shiftRightRounding(scaled, -parts.shift));
 }
 
 size_t formatNonFinite(double value, char* text) {
-    const char* word =
-        std::isnan(value) ? (std::signbit(value) ? "-nan" : "nan") : (value < 0.0 ? "-inf" : "inf");
+    // A NaN's sign is left out: it depends on the processor that made the NaN.
+    const char* word = std::isnan(value) ? "nan" : (value < 0.0 ? "-inf" : "inf");
     const size_t length = strlen(word);
     memcpy(text, word, length + 1);
     return length;
 }
 
-}  // namespace
-
-size_t formatReal(double value, char* text) {
-    if (!std::isfinite(value)) {
-        return formatNonFinite(value, text);
-    }
-    BigDecimal micro;
-    scaleToMicroUnits(std::fabs(value), micro);
-    char digits[MAX_LIMBS * LIMB_DIGITS + 1];
-    int digitCount = bigToDigits(micro, digits);
+// The text of a number of sixth decimals given as its digits, most
+// significant first, after the sign.
+size_t writeMicroDigits(const char* digits, int digitCount, char* text) {
     size_t length = 0;
-    if (value < 0.0) {
-        text[length++] = '-';
-    }
     const int integerDigits = digitCount - FRACTION_DIGITS;
     if (integerDigits > 0) {
-        memcpy(text + length, digits, static_cast<size_t>(integerDigits));
+        memcpy(text, digits, static_cast<size_t>(integerDigits));
         length += static_cast<size_t>(integerDigits);
     } else {
         text[length++] = '0';
@@ -137,6 +221,111 @@ size_t formatReal(double value, char* text) {
         text[length++] = position < 0 ? '0' : digits[position];
     }
     text[length] = '\0';
+    return length;
+}
+
+// "00", "01", ..., "99": two digits at a time.
+constexpr char DIGIT_PAIRS[] =
+    "0001020304050607080910111213141516171819"
+    "2021222324252627282930313233343536373839"
+    "4041424344454647484950515253545556575859"
+    "6061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Writes the two digits of value (below 100) at text.
+void writeTwoDigits(uint32_t value, char* text) {
+    memcpy(text, DIGIT_PAIRS + 2 * value, 2);
+}
+
+int countDigits(uint64_t value) {
+    int count = 1;
+    for (; value >= 10; value /= 10) {
+        ++count;
+    }
+    return count;
+}
+
+// The same for a count of sixth decimals that fits 64 bits: the common case,
+// written two digits at a time without the long arithmetic.
+size_t writeMicroUnits(uint64_t micro, char* text) {
+    constexpr uint32_t HUNDRED = 100;
+    uint64_t whole = micro / MICRO_UNITS;
+    const int integerLength = countDigits(whole);
+    char* digit = text + integerLength;
+    for (; whole >= HUNDRED; whole /= HUNDRED) {
+        digit -= 2;
+        writeTwoDigits(static_cast<uint32_t>(whole % HUNDRED), digit);
+    }
+    if (whole >= 10) {
+        writeTwoDigits(static_cast<uint32_t>(whole), text);
+    } else {
+        text[0] = static_cast<char>('0' + whole);
+    }
+    char* fraction = text + integerLength;
+    fraction[0] = '.';
+    const uint32_t micros = static_cast<uint32_t>(micro % MICRO_UNITS);
+    writeTwoDigits(micros / (HUNDRED * HUNDRED), fraction + 1);
+    writeTwoDigits(micros / HUNDRED % HUNDRED, fraction + 3);
+    writeTwoDigits(micros % HUNDRED, fraction + 5);
+    fraction[1 + FRACTION_DIGITS] = '\0';
+    return static_cast<size_t>(integerLength) + 1 + FRACTION_DIGITS;
+}
+
+// The text of a finite value of the 64-bit kind, worked out.
+size_t formatFinite(double value, char* text) {
+    size_t sign = 0;
+    if (value < 0.0) {
+        text[sign++] = '-';
+    }
+    const BinaryParts parts = splitMagnitude(value);
+    uint64_t micro = 0;
+    if (roundedMicroUnits(parts, micro)) {
+        return sign + writeMicroUnits(micro, text + sign);
+    }
+    BigDecimal bigMicro;
+    scaleToMicroUnits(parts, bigMicro);
+    char digits[MAX_LIMBS * LIMB_DIGITS + 1];
+    const int digitCount = bigToDigits(bigMicro, digits);
+    return sign + writeMicroDigits(digits, digitCount, text + sign);
+}
+
+// The texts of values written recently. A brick repeats a few values many
+// times (every quad's texture coordinates, a group's colour, a flat normal on
+// four corners), so each of those is worked out once.
+constexpr int RECENT_SLOT_BITS = 6;
+constexpr int RECENT_SLOTS = 1 << RECENT_SLOT_BITS;
+constexpr size_t RECENT_TEXT_CAPACITY = 24;
+constexpr uint64_t SLOT_HASH_FACTOR = 0x9E3779B97F4A7C15u;  // 2^64 over the golden ratio
+
+struct RecentText {
+    uint64_t bits;
+    size_t length;  // 0: the slot is empty
+    char text[RECENT_TEXT_CAPACITY];
+};
+
+static_assert(RECENT_TEXT_CAPACITY <= REAL_TEXT_CAPACITY, "a recent text is copied whole");
+
+RecentText recentTexts[RECENT_SLOTS];
+
+}  // namespace
+
+size_t formatReal(double value, char* text) {
+    if (!std::isfinite(value)) {
+        return formatNonFinite(value, text);
+    }
+    uint64_t bits = 0;
+    memcpy(&bits, &value, sizeof bits);
+    RecentText& recent = recentTexts[(bits * SLOT_HASH_FACTOR) >> (64 - RECENT_SLOT_BITS)];
+    if (recent.length != 0 && recent.bits == bits) {
+        memcpy(text, recent.text, RECENT_TEXT_CAPACITY);  // text holds more than that
+        return recent.length;
+    }
+    const size_t length = formatFinite(value, text);
+    if (length < RECENT_TEXT_CAPACITY) {
+        recent.bits = bits;
+        recent.length = length;
+        memcpy(recent.text, text, RECENT_TEXT_CAPACITY);  // the rest is never read
+    }
     return length;
 }
 

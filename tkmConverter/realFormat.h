@@ -1,8 +1,9 @@
 // The one writer of real numbers: six decimals of the exact binary value, an
 // exact tie rounded away from zero, negative zero written without a sign, a
-// negative value that rounds to zero keeping its "-", and "inf", "-inf",
-// "nan", "-nan" for values that are not finite. Used for every real number the
-// converter prints, in the brick file and on standard output alike.
+// negative value that rounds to zero keeping its "-", "inf" and "-inf" for the
+// infinities and "nan", without a sign, for every NaN (whose sign depends on
+// the processor that made it). Used for every real number the converter
+// prints, in the brick file and on standard output alike.
 #pragma once
 
 #include <cstddef>

@@ -1,11 +1,12 @@
 #include "textScan.h"
 
+#include <cfloat>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 bool isScanSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+    return c == ' ' || (c >= '\t' && c <= '\r');  // tab, line feed, \v, \f, carriage return
 }
 
 const char* skipScanSpace(const char* text) {
@@ -48,50 +49,171 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// The end of a plain decimal number at text (sign, digits with an optional
-// point, an exponent with digits), or nullptr when text holds anything the
-// formatted scan reads its own way: hexadecimal, "inf", "nan", an exponent
-// without digits, or no digits at all.
-const char* endOfPlainNumber(const char* text) {
+constexpr int MAX_SIGNIFICANT_DIGITS = 19;  // 10^19 - 1 still fits 64 bits
+constexpr int EXPONENT_LIMIT = 100000;      // far beyond any float; stops growing
+constexpr uint64_t MAX_EXACT_SIGNIFICAND = static_cast<uint64_t>(1) << 53;
+constexpr int MAX_EXACT_POWER = 22;  // 10^22 is the largest power of ten a double holds
+constexpr double EXACT_POWERS_OF_TEN[MAX_EXACT_POWER + 1] = {
+    1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// A plain decimal number as written: value = significand * 10^exponent, unless
+// it has more significant digits than the significand holds (then neither
+// says anything).
+struct DecimalText {
+    const char* end;  // just past the number
+    uint64_t significand;
+    int exponent;
+    int significantDigits;
+    bool negative;
+};
+
+// Skips the zeros at p; returns how many.
+int skipZeros(const char*& p) {
+    const char* start = p;
+    while (*p == '0') {
+        ++p;
+    }
+    return static_cast<int>(p - start);
+}
+
+// Adds the digits at p to the significand (which wraps around beyond 19
+// digits, when it no longer counts); returns how many.
+int readDigits(const char*& p, uint64_t& significand) {
+    const char* start = p;
+    for (unsigned digit = static_cast<unsigned char>(*p) - '0'; digit <= 9;
+         digit = static_cast<unsigned char>(*++p) - '0') {
+        significand = significand * 10 + digit;
+    }
+    return static_cast<int>(p - start);
+}
+
+// Reads the exponent part at p ('e' or 'E' and digits) into number; false when
+// the 'e' has no digits after its sign.
+bool readExponent(const char*& p, DecimalText& number) {
+    const char* q = p + 1;
+    bool negative = false;
+    if (*q == '+' || *q == '-') {
+        negative = *q == '-';
+        ++q;
+    }
+    if (!isDigit(*q)) {
+        return false;
+    }
+    int exponent = 0;
+    for (; isDigit(*q); ++q) {
+        if (exponent < EXPONENT_LIMIT) {
+            exponent = exponent * 10 + (*q - '0');
+        }
+    }
+    number.exponent += negative ? -exponent : exponent;
+    p = q;
+    return true;
+}
+
+// Reads a plain decimal number at text (sign, digits with an optional point,
+// an exponent with digits) into number and returns true. Returns false when
+// text holds anything the formatted scan reads its own way: hexadecimal,
+// "inf", "nan", an exponent without digits, or no digits at all.
+// Inline: the scan of every coordinate starts here.
+inline bool readDecimalText(const char* text, DecimalText& number) {
     const char* p = text;
+    number.negative = *p == '-';
     if (*p == '+' || *p == '-') {
         ++p;
     }
     if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) {
-        return nullptr;
+        return false;
     }
-    int digits = 0;
-    for (; isDigit(*p); ++p) ++digits;
+    number.significand = 0;
+    number.exponent = 0;
+    int digitCount = skipZeros(p);  // leading zeros carry no significant digit
+    number.significantDigits = readDigits(p, number.significand);
+    digitCount += number.significantDigits;
     if (*p == '.') {
-        for (++p; isDigit(*p); ++p) ++digits;
+        ++p;
+        int fractionDigits = number.significantDigits == 0 ? skipZeros(p) : 0;
+        const int significant = readDigits(p, number.significand);
+        number.significantDigits += significant;
+        fractionDigits += significant;
+        number.exponent = -fractionDigits;
+        digitCount += fractionDigits;
     }
-    if (digits == 0) {
-        return nullptr;
+    if (digitCount == 0) {
+        return false;
     }
-    if (*p == 'e' || *p == 'E') {
-        const char* exponent = p + 1;
-        if (*exponent == '+' || *exponent == '-') {
-            ++exponent;
-        }
-        if (!isDigit(*exponent)) {
-            return nullptr;
-        }
-        for (p = exponent; isDigit(*p); ++p) {
-        }
+    if ((*p == 'e' || *p == 'E') && !readExponent(p, number)) {
+        return false;
     }
-    return p;
+    number.end = p;
+    return true;
+}
+
+bool isZero(const DecimalText& number) {
+    return number.significantDigits == 0;
+}
+
+// The magnitude of a plain decimal number rounded once, by one multiplication
+// or division of exact doubles (a significand up to 2^53, a power of ten up to
+// 10^22): the nearest double, or where the compiler evaluates in a wider
+// format (FLT_EVAL_METHOD not 0) the nearest value of that format rounded
+// again to a double. False when the number is out of that range.
+bool exactDoubleMagnitude(const DecimalText& number, double& magnitude) {
+    if (number.significantDigits > MAX_SIGNIFICANT_DIGITS ||
+        number.significand > MAX_EXACT_SIGNIFICAND || number.exponent > MAX_EXACT_POWER ||
+        number.exponent < -MAX_EXACT_POWER) {
+        return false;
+    }
+    const double significand = static_cast<double>(number.significand);
+    magnitude = number.exponent >= 0 ? significand * EXACT_POWERS_OF_TEN[number.exponent]
+                                     : significand / EXACT_POWERS_OF_TEN[-number.exponent];
+    return true;
+}
+
+// True when the double lies exactly halfway between two normal floats: there,
+// rounding the decimal to a double first may have made the float's tie.
+bool isFloatMidpoint(double value) {
+    constexpr uint64_t DROPPED_MASK = (static_cast<uint64_t>(1) << 29) - 1;  // 52 - 23 bits
+    constexpr uint64_t HALF_DROPPED = static_cast<uint64_t>(1) << 28;
+    uint64_t bits = 0;
+    memcpy(&bits, &value, sizeof bits);
+    return (bits & DROPPED_MASK) == HALF_DROPPED;
+}
+
+// The nearest float to a plain decimal number, without the C library, where
+// that is sure: a zero, or a magnitude in the normal float range whose double
+// is not a float midpoint. Every rounding on the way was to the nearest value
+// of a format that holds all float midpoints, so no midpoint lies between the
+// decimal and its double, and both round to the same float.
+bool fastFloat(const DecimalText& number, float& value) {
+    if (isZero(number)) {
+        value = number.negative ? -0.0f : 0.0f;
+        return true;
+    }
+    double magnitude = 0.0;
+    if (!exactDoubleMagnitude(number, magnitude) || magnitude < static_cast<double>(FLT_MIN) ||
+        magnitude > static_cast<double>(FLT_MAX) || isFloatMidpoint(magnitude)) {
+        return false;
+    }
+    const float single = static_cast<float>(magnitude);
+    value = number.negative ? -single : single;
+    return true;
 }
 
 // Reads one float at cursor as the formatted scan's "%f" does.
 bool scanFloat(const char*& cursor, float& value) {
     const char* start = skipScanSpace(cursor);
-    const char* plainEnd = endOfPlainNumber(start);
-    if (plainEnd != nullptr) {
+    DecimalText number;
+    if (readDecimalText(start, number)) {
+        if (fastFloat(number, value)) {
+            cursor = number.end;
+            return true;
+        }
         char* end = nullptr;
         const float plain = strtof(start, &end);
-        if (end == plainEnd) {
+        if (end == number.end) {
             value = plain;
-            cursor = plainEnd;
+            cursor = number.end;
             return true;
         }
     }
@@ -106,9 +228,8 @@ bool scanFloat(const char*& cursor, float& value) {
 // Walks pattern over text: conversion directives ("%" and the letter given)
 // read one value each with readField, white space skips white space, any
 // other character must match itself.
-template <typename Value>
-int scanFields(const char* text, const char* pattern, char conversion, Value* const* targets,
-               bool (*readField)(const char*&, Value&)) {
+template <typename Value, bool (*readField)(const char*&, Value&)>
+int scanFields(const char* text, const char* pattern, char conversion, Value* const* targets) {
     int converted = 0;
     const char* cursor = text;
     for (const char* directive = pattern; *directive != '\0'; ++directive) {
@@ -131,18 +252,48 @@ int scanFields(const char* text, const char* pattern, char conversion, Value* co
 
 }  // namespace
 
+double scanDouble(const char* text) {
+    // Where the compiler evaluates in a wider format (or does not say), the one
+    // rounding that makes the nearest double is not sure: the C library decides.
+#if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD == 0
+    constexpr bool EXACT_DOUBLE_ARITHMETIC = true;
+#else
+    constexpr bool EXACT_DOUBLE_ARITHMETIC = false;
+#endif
+    DecimalText number;
+    if (EXACT_DOUBLE_ARITHMETIC && readDecimalText(skipScanSpace(text), number)) {
+        if (isZero(number)) {
+            return number.negative ? -0.0 : 0.0;
+        }
+        double magnitude = 0.0;
+        if (exactDoubleMagnitude(number, magnitude)) {
+            return number.negative ? -magnitude : magnitude;
+        }
+    }
+    return strtod(text, nullptr);
+}
+
 int scanInts(const char* text, const char* pattern, int32_t* const* targets) {
-    return scanFields(text, pattern, 'd', targets, scanInt);
+    return scanFields<int32_t, scanInt>(text, pattern, 'd', targets);
 }
 
 int scanFloats(const char* text, const char* pattern, float* const* targets) {
-    return scanFields(text, pattern, 'f', targets, scanFloat);
+    return scanFields<float, scanFloat>(text, pattern, 'f', targets);
 }
+
+namespace {
+
+bool isWordCharacter(char c) {
+    constexpr unsigned char BLANK = ' ';
+    return static_cast<unsigned char>(c) > BLANK || (c != '\0' && !isScanSpace(c));
+}
+
+}  // namespace
 
 const char* scanFirstWord(const char* text, char* word, size_t capacity) {
     const char* p = skipScanSpace(text);
     size_t length = 0;
-    for (; *p != '\0' && !isScanSpace(*p); ++p) {
+    for (; isWordCharacter(*p); ++p) {
         if (length + 1 < capacity) {
             word[length++] = *p;
         }
@@ -162,12 +313,14 @@ char lowerAscii(char c) {
 }  // namespace
 
 bool equalsIgnoringCase(const char* a, const char* b) {
-    for (; *a != '\0' && *b != '\0'; ++a, ++b) {
-        if (lowerAscii(*a) != lowerAscii(*b)) {
-            return false;
+    for (;; ++a, ++b) {
+        if (*a != *b && lowerAscii(*a) != lowerAscii(*b)) {
+            return false;  // also where one text ends before the other
+        }
+        if (*a == '\0') {
+            return true;
         }
     }
-    return *a == *b;
 }
 
 bool startsWith(const char* text, const char* prefix) {

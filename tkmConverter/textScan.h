@@ -25,9 +25,14 @@ int scanInts(const char* text, const char* pattern, int32_t* const* targets);
 
 // The same for a pattern of "%f" directives, with the formatted scan's own
 // reading of a 32-bit float (hexadecimal, "nan", "inf", a lone "1e" taken as
-// 1, overflow to infinity). Plain decimal numbers take a faster path that
-// converts them exactly as the scan does.
+// 1, overflow to infinity). Plain decimal numbers of up to 19 significant
+// digits take a faster path that rounds them exactly as the scan does.
 int scanFloats(const char* text, const char* pattern, float* const* targets);
+
+// Reads a double at text as strtod does (white space, then the longest number
+// it can read, 0 when there is none). Plain decimal numbers take the same
+// faster path.
+double scanDouble(const char* text);
 
 // Copies the first word of text (white space skipped, up to the next white
 // space) into word, which holds capacity bytes, and returns a pointer just past

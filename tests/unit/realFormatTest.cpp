@@ -70,11 +70,31 @@ TEST(RealFormatTest, SignOfZeroAndOfValuesThatRoundToZero) {
     EXPECT_EQ(realText(0.0000015), libraryText(0.0000015));
 }
 
-TEST(RealFormatTest, NonFiniteValuesAsTheCLibraryWritesThem) {
+TEST(RealFormatTest, InfinitiesKeepTheirSignNaNsHaveNone) {
     EXPECT_EQ(realText(HUGE_VAL), "inf");
     EXPECT_EQ(realText(-HUGE_VAL), "-inf");
     EXPECT_EQ(realText(NAN), "nan");
-    EXPECT_EQ(realText(-NAN), "-nan");
+    EXPECT_EQ(realText(-NAN), "nan");
+    EXPECT_EQ(realText(std::copysign(NAN, -1.0)), "nan");
+    const uint64_t payloadBits = 0xFFF0000000000001u;  // negative, signalling, payload 1
+    double payload = 0.0;
+    memcpy(&payload, &payloadBits, sizeof payload);
+    EXPECT_EQ(realText(payload), "nan");
+}
+
+// value * 10^6 crosses 2^64 and 2^73 here, where the exact product needs
+// more than one 64-bit word.
+TEST(RealFormatTest, ProductsBeyondSixtyFourBits) {
+    EXPECT_EQ(realText(0x1p44), "17592186044416.000000");
+    EXPECT_EQ(realText(0x1.fffffffffffffp43), "17592186044415.998047");
+    EXPECT_EQ(realText(18446744073709.551616), "18446744073709.550781");
+    EXPECT_EQ(realText(-0x1.fffffffffffffp52), "-9007199254740991.000000");
+    EXPECT_EQ(realText(0x1.fffffffffffffp-1), "1.000000");
+    EXPECT_EQ(realText(0x1.fffffffffffffp-21), "0.000001");
+    EXPECT_EQ(realText(0x1p-21), "0.000000");
+    EXPECT_EQ(realText(0x1p-20), "0.000001");
+    EXPECT_EQ(realText(-0x1.0000000000001p-21), "-0.000000");
+    EXPECT_EQ(realText(0x1.fffffffffffffp-12), "0.000488");
 }
 
 TEST(RealFormatTest, LargestValuesKeepEveryDigit) {
@@ -106,6 +126,29 @@ TEST(RealFormatTest, AgreesWithTheCLibraryWhereNoTieIsInvolved) {
             continue;
         }
         ASSERT_EQ(realText(single), libraryText(single)) << single;
+    }
+}
+
+// A value written again, after others that may share its remembered slot,
+// gives the same text: short and long texts, both zeros, a NaN's payloads.
+TEST(RealFormatTest, RepeatedValuesKeepTheirText) {
+    const struct {
+        double value;
+        const char* text;
+    } cases[] = {{200.0 / 255.0, "0.784314"},
+                 {0.2f, "0.200000"},
+                 {-0.0, "0.000000"},
+                 {0.0, "0.000000"},
+                 {-1e-9, "-0.000000"},
+                 {1e20, "100000000000000000000.000000"},
+                 {-12345678901234.5, "-12345678901234.500000"},
+                 {0.8f, "0.800000"}};
+    std::mt19937_64 random(14);
+    for (int round = 0; round < 2000; ++round) {
+        const auto& c = cases[random() % (sizeof cases / sizeof cases[0])];
+        ASSERT_EQ(realText(c.value), c.text) << round;
+        const double other = std::ldexp(static_cast<double>(random() >> 11), -40);  // below 8192
+        ASSERT_EQ(realText(other), libraryText(other));
     }
 }
 

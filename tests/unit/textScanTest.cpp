@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <ios>
 #include <random>
 #include <string>
 
@@ -84,6 +86,10 @@ TEST(TextScanTest, FirstWordStopsAtWhiteSpace) {
     rest = scanFirstWord("abcdefghijk z", word, sizeof word);
     EXPECT_STREQ(word, "abcdefg");
     EXPECT_STREQ(rest, " z");
+    rest =
+        scanFirstWord("\x01\x1f\xc3\xa9\x7f\v1", word, sizeof word);  // controls and UTF-8 are word
+    EXPECT_STREQ(word, "\x01\x1f\xc3\xa9\x7f");
+    EXPECT_STREQ(rest, "\v1");
 }
 
 TEST(TextScanTest, CaseInsensitiveOnlyForAsciiLetters) {
@@ -92,6 +98,8 @@ TEST(TextScanTest, CaseInsensitiveOnlyForAsciiLetters) {
     EXPECT_FALSE(equalsIgnoringCase(".obj ", ".obj"));
     EXPECT_FALSE(equalsIgnoringCase(".ob", ".obj"));
     EXPECT_FALSE(equalsIgnoringCase("[", "{"));
+    EXPECT_FALSE(equalsIgnoringCase("pgsz", "PGSZX"));
+    EXPECT_TRUE(equalsIgnoringCase("", ""));
     EXPECT_TRUE(startsWith("g COLOR_1", "g COLOR_"));
     EXPECT_FALSE(startsWith("g", "g "));
 }
@@ -172,6 +180,74 @@ TEST(TextScanTest, FloatsAgreeWithTheFormattedScanOnRandomText) {
         }
         expectFloatsLikeTheLibrary(input, i % 2 ? "%f %f %f" : "%f,%f,%f");
     }
+}
+
+// Expected values worked out exactly, not by the C library: each decimal
+// rounded once to the nearest float, a tie to the even neighbour.
+TEST(TextScanTest, PlainDecimalsRoundOnceToTheNearestFloat) {
+    const struct {
+        const char* text;
+        float value;
+    } cases[] = {
+        {"0.1", 0x1.99999ap-4f},
+        {"19.549099", 0x1.38c91cp+4f},
+        {"-2.0078125", -0x1.01p+1f},
+        {"000.5000", 0.5f},
+        {"16777217", 0x1p+24f},                 // a tie, to the even one below
+        {"16777219", 0x1.000004p+24f},          // a tie, to the even one above
+        {"16777216.999999", 0x1p+24f},          // just below the tie
+        {"16777217.000001", 0x1.000002p+24f},   // just above it
+        {"4.299328565597534", 0x1.132832p+2f},  // its nearest double is a float tie
+        {"1234567890123456789", 0x1.12211p+60f},
+        {"12345678901234567890", 0x1.56a954p+63f},  // 20 digits
+        {"1e22", 0x1.0f0cfp+73f},
+        {"1e23", 0x1.52d02cp+76f},
+        {"3.4028235e38", FLT_MAX},
+        {"3.40282356e38", FLT_MAX},
+        {"3.4028236e38", HUGE_VALF},
+        {"1.17549435e-38", 0x1p-126f},
+        {"1e-45", 0x1p-149f},
+        {"7e-46", 0.0f},
+        {"7.1e-46", 0x1p-149f},
+        {"0.000000000000000000000000000000000000000000001", 0x1p-149f},
+        {"-0", -0.0f},
+        {"-0.000e7", -0.0f},
+    };
+    for (const auto& c : cases) {
+        float value = -77.0f;
+        float* const targets[] = {&value};
+        ASSERT_EQ(scanFloats(c.text, "%f", targets), 1) << c.text;
+        EXPECT_EQ(memcmp(&value, &c.value, sizeof value), 0)
+            << c.text << ": " << std::hexfloat << value << " instead of " << c.value;
+    }
+}
+
+TEST(TextScanTest, DoublesAsStrtodReadsThem) {
+    const struct {
+        const char* text;
+        double value;
+    } cases[] = {
+        {"0.1", 0x1.999999999999ap-4},
+        {" \t-0.0025", -0x1.47ae147ae147bp-9},
+        {"9007199254740993", 0x1p+53},  // 2^53 + 1: a tie, to even
+        {"123456789012345678", 0x1.b69b4ba630f35p+56},
+        {"1e22", 1e22},
+        {"1e23", 0x1.52d02c7e14af6p+76},
+        {"4.9e-324", 0x1p-1074},
+        {"-0", -0.0},
+        {"1.5abc", 1.5},
+        {"1e", 1.0},
+        {"0x10", 16.0},
+        {"-inf", -HUGE_VAL},
+        {"", 0.0},
+        {"x1", 0.0},
+    };
+    for (const auto& c : cases) {
+        const double value = scanDouble(c.text);
+        EXPECT_EQ(memcmp(&value, &c.value, sizeof value), 0)
+            << c.text << ": " << std::hexfloat << value << " instead of " << c.value;
+    }
+    EXPECT_TRUE(std::isnan(scanDouble("nan")));
 }
 
 }  // namespace
