@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine: runUnderWine.sh DEFAULT_PREFIX PROGRAM [ARGUMENTS...]
+#
+# Wine keeps its state in a prefix folder: $WINEPREFIX when set, otherwise
+# DEFAULT_PREFIX. The first start fills the prefix, which takes seconds; runs
+# started at the same time wait for that rather than fill it twice. The prefix
+# gets Wine's null display driver: the programs open no window, and without a
+# display the default driver would print errors at every start. Without Wine
+# the program is not run and the test counts as skipped (exit status 77).
+# Windows programs there keep their temporary files in the system's own
+# temporary folder (Z: is /), as on Linux, rather than deep inside the prefix:
+# a Windows path of 4,095 characters then fits Linux's limit once Wine maps it
+# back to a Linux path.
+set -u
+defaultPrefix=$1
+shift
+# Debian's "wine" is a script that warns on standard error when the 32-bit
+# part is missing, which 64-bit programs do not need: the loader itself first.
+wine=
+for candidate in /usr/lib/wine/wine64 wine64 wine; do
+    if command -v "$candidate" > /dev/null; then
+        wine=$(command -v "$candidate")
+        break
+    fi
+done
+if [ -z "$wine" ]; then
+    echo "SKIPPED: needs wine (Debian package wine)"
+    exit 77
+fi
+export WINEPREFIX=${WINEPREFIX:-$defaultPrefix}
+export WINEDEBUG=${WINEDEBUG:--all}
+ready=$WINEPREFIX/.dxf2tkm-ready
+if [ ! -f "$ready" ]; then
+    mkdir -p "$WINEPREFIX"
+    (
+        flock 9
+        if [ ! -f "$ready" ]; then
+            temporary=Z:$(tr / '\\' <<< "${TMPDIR:-/tmp}")
+            "$wine" wineboot --init > /dev/null 2>&1 &&
+                "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f \
+                    > /dev/null 2>&1 &&
+                "$wine" reg add 'HKCU\Environment' /v TEMP /d "$temporary" /f > /dev/null 2>&1 &&
+                "$wine" reg add 'HKCU\Environment' /v TMP /d "$temporary" /f > /dev/null 2>&1 &&
+                touch "$ready"
+        fi
+    ) 9> "$WINEPREFIX/.dxf2tkm-lock"
+fi
+exec "$wine" "$@"
