@@ -27,6 +27,11 @@ if [ -z "$wine" ]; then
     echo "SKIPPED: needs wine (Debian package wine)"
     exit 77
 fi
+# Wine reads the Linux arguments and file names in the locale's character
+# set; file names here are UTF-8, whatever locale the caller has.
+if [ "$(locale charmap 2> /dev/null)" != UTF-8 ]; then
+    export LC_ALL=C.UTF-8
+fi
 export WINEPREFIX=${WINEPREFIX:-$defaultPrefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 ready=$WINEPREFIX/.dxf2tkm-ready

@@ -117,6 +117,22 @@ FILE* streamOf(HANDLE file) {
     return out;
 }
 
+// writeAndClose for the temporary, which also checks that the file holds
+// every byte the stream took: a write cut short by a full disk or a size
+// limit can come back as a success with fewer bytes (so Wine does), which
+// the C runtime then takes for a complete write.
+bool writeCheckedAndClose(FILE* out, HANDLE file, ContentWriter writeContent, const void* content) {
+    setvbuf(out, outputBuffer, _IOFBF, sizeof outputBuffer);
+    writeContent(out, content);
+    const long long accepted = _ftelli64(out);
+    const bool flushed = fflush(out) == 0;
+    LARGE_INTEGER size;
+    const bool complete = GetFileSizeEx(file, &size) != 0 && size.QuadPart == accepted;
+    const bool writeFailed = ferror(out) != 0 || !flushed || !complete;
+    const bool closeFailed = fclose(out) != 0;
+    return !writeFailed && !closeFailed;
+}
+
 // Renames from over to, written through to the disk before it returns.
 bool moveOver(const wchar_t* from, const wchar_t* to) {
     for (int attempt = 1;; ++attempt) {
@@ -143,7 +159,7 @@ ReplaceOutcome replaceThroughTemporary(const char* path, const wchar_t* target, 
         return writeInPlace(path, true, writeContent, content);
     }
     FILE* out = streamOf(file);
-    bool written = out != nullptr && writeAndClose(out, writeContent, content);
+    bool written = out != nullptr && writeCheckedAndClose(out, file, writeContent, content);
     if (written && oldAttributes != INVALID_FILE_ATTRIBUTES && (oldAttributes & KEPT_ATTRIBUTES)) {
         SetFileAttributesW(temporary, oldAttributes & KEPT_ATTRIBUTES);
     }

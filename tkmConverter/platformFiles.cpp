@@ -24,7 +24,8 @@ constexpr size_t MODE_SIZE = 8;
 // of a short file name for a folder that is created.
 constexpr size_t LONG_PATH_LENGTH = MAX_PATH - 12;
 constexpr wchar_t LONG_PREFIX[] = L"\\\\?\\";
-constexpr wchar_t LONG_NETWORK_PREFIX[] = L"\\\\?\\UNC";  // replaces the leading backslash of \\server
+constexpr wchar_t LONG_NETWORK_PREFIX[] =
+    L"\\\\?\\UNC";  // replaces the leading backslash of \\server
 constexpr size_t LONG_PREFIX_LENGTH = 4;
 constexpr size_t LONG_NETWORK_PREFIX_LENGTH = 7;
 // The longest command line Windows passes is 32,767 UTF-16 units, each of

@@ -43,6 +43,24 @@ TEST(DriverPathTest, ExtensionComesFromTheLastPathComponent) {
     EXPECT_STREQ(findExtension("dir/.obj"), ".obj");
 }
 
+// Windows separates folders with "\\" as well as "/", and a drive letter ends
+// a folder part; on Linux a backslash is a file name's character.
+TEST(DriverPathTest, BackslashSeparatesFoldersOnWindowsOnly) {
+#ifdef _WIN32
+    EXPECT_EQ(findExtension("C:\\models.v2\\arch"), nullptr);
+    EXPECT_EQ(outputPathOf("C:\\models.v2\\arch"), "<none>");
+    EXPECT_EQ(outputPathOf("C:\\bricks\\arch.obj"), "C:\\bricks\\arch.tkm");
+    EXPECT_EQ(outputPathOf("C:\\old.bricks/new\\arch.rds"), "C:\\old.bricks/new\\arch.tkm");
+    EXPECT_EQ(outputPathOf("\\\\server\\share.v2\\arch.DXF"), "\\\\server\\share.v2\\arch.tkm");
+    EXPECT_EQ(outputPathOf("D:arch.obj"), "D:arch.tkm");
+    EXPECT_STREQ(findExtension("D:.obj"), ".obj");
+#else
+    EXPECT_STREQ(findExtension("C:\\models.v2\\arch"), ".v2\\arch");
+    EXPECT_EQ(outputPathOf("C:\\bricks\\arch.obj"), "C:\\bricks\\arch.tkm");
+    EXPECT_EQ(outputPathOf("old.bricks/C:arch"), "<none>");
+#endif
+}
+
 TEST(DriverPathTest, ReaderChosenByExtensionInAnyLetterCase) {
     EXPECT_EQ(formatOfExtension(".rds"), ModelFormat::Rds);
     EXPECT_EQ(formatOfExtension(".RDS"), ModelFormat::Rds);
