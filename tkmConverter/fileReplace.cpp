@@ -1,6 +1,7 @@
 #include "fileReplace.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
