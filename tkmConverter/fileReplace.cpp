@@ -220,10 +220,6 @@ constexpr int MAX_LINK_DEPTH = 40;
 constexpr mode_t NEW_FILE_MODE = 0666;  // less the umask, as for any new file
 constexpr mode_t PERMISSION_BITS = 07777;
 
-size_t folderLength(const char* path) {
-    return folderPartLength(path);
-}
-
 // Follows the symbolic links that path names to the file at their end, which
 // need not exist. False when a link cannot be read, loops, or the result does
 // not fit.
@@ -244,7 +240,7 @@ bool resolveLinks(const char* path, char* resolved, size_t capacity) {
             return false;
         }
         const size_t linkLength = static_cast<size_t>(length);
-        const size_t keep = link[0] == '/' ? 0 : folderLength(resolved);
+        const size_t keep = link[0] == '/' ? 0 : folderPartLength(resolved);
         if (keep + linkLength >= capacity) {
             return false;
         }
@@ -256,7 +252,7 @@ bool resolveLinks(const char* path, char* resolved, size_t capacity) {
 
 // Opens the folder that holds path; -1 when it cannot be opened.
 int openFolderOf(const char* path) {
-    const size_t length = folderLength(path);
+    const size_t length = folderPartLength(path);
     if (length == 0) {
         return open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     }
@@ -307,7 +303,7 @@ ReplaceOutcome replaceThroughTemporary(const char* target, const struct stat* ol
         close(descriptor);
     } else {
         written = writeAndClose(out, writeContent, content) &&
-                  renameat(folder, name, folder, target + folderLength(target)) == 0;
+                  renameat(folder, name, folder, target + folderPartLength(target)) == 0;
     }
     if (!written) {
         unlinkat(folder, name, 0);

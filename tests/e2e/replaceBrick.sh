@@ -214,6 +214,24 @@ previewKeepsItsOwnInput)
     done
     expectFiles "$work" "./w.tkm "
     ;;
+namesOutsideTheAnsiCodePage)
+    # Both programs, a Cyrillic folder and file name: Windows gives such names
+    # to a program only through its wide-character functions.
+    mkdir "$work/Кирпич"
+    cp "$wedge" "$work/Кирпич/кирпич.obj"
+    oldBrick "$work/Кирпич/кирпич.tkm"
+    convert Кирпич/кирпич.obj
+    expectStatus 0
+    expectLastLine "Writing output file 'Кирпич/кирпич.tkm'"
+    expectSame "$wedgeBrick" "$work/Кирпич/кирпич.tkm"
+    out=$(cd "$work" && run tkmpreview Кирпич/кирпич.tkm 2>&1)
+    status=$?
+    out=${out//$'\r'/}
+    expectStatus 0
+    [ "$out" = "Wrote Кирпич/кирпич.svg" ] || fail "preview said '$out'"
+    grep -q '<svg' "$work/Кирпич/кирпич.svg" || fail "no picture in Кирпич/кирпич.svg"
+    expectFiles "$work" "./Кирпич ./Кирпич/кирпич.obj ./Кирпич/кирпич.svg ./Кирпич/кирпич.tkm "
+    ;;
 *)
     echo "unknown scenario $scenario"
     exit 2
