@@ -34,6 +34,9 @@ if [ "$(locale charmap 2> /dev/null)" != UTF-8 ]; then
 fi
 export WINEPREFIX=${WINEPREFIX:-$defaultPrefix}
 export WINEDEBUG=${WINEDEBUG:--all}
+# A program that crashes ends at once with a failure rather than wait in
+# Wine's debugger.
+export WINEDLLOVERRIDES="winedbg.exe=d${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 ready=$WINEPREFIX/.dxf2tkm-ready
 if [ ! -f "$ready" ]; then
     mkdir -p "$WINEPREFIX"

@@ -37,7 +37,7 @@ MeshStore& exampleStore() {
 }
 
 std::string brickText(const MeshStore& store) {
-    FILE* out = tmpfile();
+    FILE* out = temporaryStream();
     writeBrickText(out, store);
     return takeText(out);
 }
@@ -155,7 +155,7 @@ TEST(BrickWriterTest, ReplacesAnExistingFileCompletely) {
     FILE* old = fopen(path.c_str(), "wb");
     fputs(std::string(20000, 'x').c_str(), old);
     fclose(old);
-    FILE* log = tmpfile();
+    FILE* log = temporaryStream();
     EXPECT_TRUE(writeBrickFile(path.c_str(), exampleStore(), log));
     EXPECT_EQ(takeText(log), "");
     EXPECT_EQ(fileText(path), fileText(dataPath("writer/fiftyLineExample.tkm")));
@@ -166,7 +166,7 @@ TEST(BrickWriterTest, ReplacesAnExistingFileCompletely) {
 TEST(BrickWriterTest, ReportsFailuresAndLeavesNoIncompleteFile) {
     const std::string folder = makeTemporaryFolder();
     ASSERT_NE(folder, "");
-    FILE* log = tmpfile();
+    FILE* log = temporaryStream();
     EXPECT_FALSE(writeBrickFile(folder.c_str(), exampleStore(), log));
     EXPECT_EQ(takeText(log), "ERROR: failed to open " + folder);
     removeFolder(folder);
@@ -183,7 +183,7 @@ TEST(BrickWriterTest, ReportsFailuresAndLeavesNoIncompleteFile) {
     }
     const std::string link = folder + "/full.tkm";
     ASSERT_EQ(symlink("/dev/full", link.c_str()), 0);
-    log = tmpfile();
+    log = temporaryStream();
     EXPECT_FALSE(writeBrickFile(link.c_str(), exampleStore(), log));
     EXPECT_EQ(takeText(log), "ERROR: failed to write " + link + "\n");
     struct stat linkInfo;
@@ -217,7 +217,7 @@ TEST(BrickWriterTest, LongestPathIsReplacedWhole) {
     struct stat before;
     ASSERT_EQ(stat(path.c_str(), &before), 0);
 #endif
-    FILE* log = tmpfile();
+    FILE* log = temporaryStream();
     EXPECT_TRUE(writeBrickFile(path.c_str(), exampleStore(), log));
     EXPECT_EQ(takeText(log), "");
     EXPECT_EQ(fileText(path), fileText(dataPath("writer/fiftyLineExample.tkm")));

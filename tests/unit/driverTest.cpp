@@ -21,7 +21,7 @@ DriverRun runWith(std::vector<std::string> arguments) {
     }
     static MeshStore store;
     clearMeshStore(store);
-    FILE* log = tmpfile();
+    FILE* log = temporaryStream();
     const int status = runConverter(static_cast<int>(argv.size()), argv.data(), store, log);
     return DriverRun{status, takeText(log)};
 }

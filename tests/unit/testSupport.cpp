@@ -7,6 +7,7 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <direct.h>
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 #else
@@ -15,7 +16,7 @@
 #endif
 
 FILE* streamWithText(const std::string& text) {
-    FILE* stream = tmpfile();
+    FILE* stream = temporaryStream();
     fwrite(text.data(), 1, text.size(), stream);
     rewind(stream);
     return stream;
@@ -62,7 +63,7 @@ MeshStore& freshStore() {
 
 ReaderRun runReader(ReaderFunction reader, const std::string& text, MeshStore& store) {
     FILE* input = streamWithText(text);
-    FILE* log = tmpfile();
+    FILE* log = temporaryStream();
     const bool completed = reader(input, store, log);
     fclose(input);
     return ReaderRun{completed, takeText(log)};
@@ -74,6 +75,34 @@ bool endsWith(const std::string& text, const std::string& tail) {
 }
 
 #ifdef _WIN32
+
+FILE* temporaryStream() {
+    wchar_t folder[MAX_PATH + 1];
+    const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+    if (length == 0 || length > MAX_PATH) {
+        return nullptr;
+    }
+    static unsigned counter = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::wstring path = std::wstring(folder, length) + L"dxf2tkmStream" +
+                                  std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                  std::to_wstring(counter++);
+        const HANDLE file =
+            CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                        FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            continue;
+        }
+        const int descriptor =
+            _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_RDWR | _O_BINARY);
+        if (descriptor < 0) {
+            CloseHandle(file);
+            return nullptr;
+        }
+        return _fdopen(descriptor, "w+b");
+    }
+    return nullptr;
+}
 
 std::string makeTemporaryFolder() {
     char base[MAX_PATH + 1];
@@ -112,6 +141,10 @@ bool pathExists(const std::string& path) {
 }
 
 #else
+
+FILE* temporaryStream() {
+    return tmpfile();
+}
 
 std::string makeTemporaryFolder() {
     char folder[] = "/tmp/dxf2tkmTestXXXXXX";

@@ -7,6 +7,11 @@
 
 #include "meshStore.h"
 
+// A new temporary binary stream, open for writing and reading, that goes away
+// when closed: tmpfile, which under Wine fails now and then while another
+// program makes one too, so on Windows one of the tests' own.
+FILE* temporaryStream();
+
 // A temporary binary stream holding text, positioned at its start.
 FILE* streamWithText(const std::string& text);
 
