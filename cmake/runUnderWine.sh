@@ -53,4 +53,22 @@ if [ ! -f "$ready" ]; then
         fi
     ) 9> "$WINEPREFIX/.dxf2tkm-lock"
 fi
-exec "$wine" "$@"
+
+# Debian's Wine runs without its preloader, which would reserve the addresses
+# Windows programs need before Linux places anything there by chance. Now and
+# then (here about one start in a few hundred, seen with two programs starting
+# at once) Wine ends with status 1 before the program runs, silently, within a
+# few milliseconds, where the quickest real run takes over 20. Wine runs
+# without address-space randomisation here, and such a start is tried again,
+# at most three times.
+attempt=1
+while true; do
+    started=${EPOCHREALTIME/./}
+    setarch "$(uname -m)" -R "$wine" "$@"
+    status=$?
+    elapsed=$((${EPOCHREALTIME/./} - started))
+    if [ $status != 1 ] || [ $elapsed -ge 15000 ] || [ $attempt = 3 ]; then
+        exit $status
+    fi
+    attempt=$((attempt + 1))
+done
