@@ -6,6 +6,7 @@
 #include "dxfReader.h"
 #include "finishing.h"
 #include "objReader.h"
+#include "platformFiles.h"
 #include "rdsReader.h"
 #include "textScan.h"
 
@@ -50,10 +51,11 @@ void printStats(const ConversionStats& stats, FILE* log) {
     fprintf(log, "\n");
 }
 
-// Opens the model for reading. A directory, which Linux would open and give
-// no bytes of, counts as a file that cannot be opened.
+// Opens the model for reading, as bytes on every system: line ends, zero
+// bytes and Ctrl-Z are the line reader's to handle. A directory, which Linux
+// would open and give no bytes of, counts as a file that cannot be opened.
 FILE* openModel(const char* path) {
-    FILE* input = fopen(path, "r");
+    FILE* input = openFile(path, "rb");
     if (input == nullptr) {
         return nullptr;
     }
@@ -104,9 +106,7 @@ int convertFile(const char* inputPath, ModelFormat format, MeshStore& store, FIL
 }  // namespace
 
 const char* findExtension(const char* path) {
-    const char* lastSlash = strrchr(path, '/');
-    const char* fileName = lastSlash != nullptr ? lastSlash + 1 : path;
-    return strrchr(fileName, '.');
+    return strrchr(lastPathComponent(path), '.');
 }
 
 ModelFormat formatOfExtension(const char* extension) {

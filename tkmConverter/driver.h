@@ -26,7 +26,8 @@ enum class ConvertOutcome {
 };
 
 // The extension of path: its last "." within the last path component (after
-// the last "/") and what follows, or nullptr when that component has no ".".
+// the last "/", or on Windows "/" or "\") and what follows, or nullptr when
+// that component has no ".".
 const char* findExtension(const char* path);
 
 // The reader an extension selects, letter case ignored; nullptr is Unsupported.

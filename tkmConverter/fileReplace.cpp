@@ -1,22 +1,34 @@
 #include "fileReplace.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 
+#include "platformFiles.h"
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
 constexpr size_t OUTPUT_BUFFER_SIZE = 65536;
-constexpr size_t RESOLVED_PATH_SIZE = 8192;  // a 4095-character path and a link beside it
-constexpr int MAX_LINK_DEPTH = 40;
 constexpr int MAX_TEMPORARY_ATTEMPTS = 100;
 constexpr size_t TEMPORARY_NAME_SIZE = 64;
-constexpr mode_t NEW_FILE_MODE = 0666;  // less the umask, as for any new file
-constexpr mode_t PERMISSION_BITS = 07777;
 
 char outputBuffer[OUTPUT_BUFFER_SIZE];
 
@@ -34,7 +46,7 @@ bool writeAndClose(FILE* out, ContentWriter writeContent, const void* content) {
 // regular file left incomplete is removed.
 ReplaceOutcome writeInPlace(const char* path, bool removeIncomplete, ContentWriter writeContent,
                             const void* content) {
-    FILE* out = fopen(path, "wb");
+    FILE* out = openFile(path, "wb");
     if (out == nullptr) {
         return ReplaceOutcome::OpenFailed;
     }
@@ -42,16 +54,171 @@ ReplaceOutcome writeInPlace(const char* path, bool removeIncomplete, ContentWrit
         return ReplaceOutcome::Replaced;
     }
     if (removeIncomplete) {
-        remove(path);
+        removeFile(path);
     }
     return ReplaceOutcome::WriteFailed;
 }
 
-// Length of the folder part of path, its last "/" included (0 without one).
-size_t folderLength(const char* path) {
-    const char* slash = strrchr(path, '/');
-    return slash != nullptr ? static_cast<size_t>(slash - path) + 1 : 0;
+}  // namespace
+
+#ifdef _WIN32
+
+namespace {
+
+// Another program (a virus scanner, the game) may hold the old brick open for
+// a moment; the rename is tried again for about a second.
+constexpr int MAX_RENAME_ATTEMPTS = 20;
+constexpr DWORD RENAME_RETRY_MILLISECONDS = 50;
+// Attributes of an old file that the new one takes over.
+constexpr DWORD KEPT_ATTRIBUTES = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                  FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+// Length of the folder part of a wide path, its last separator included.
+size_t wideFolderLength(const wchar_t* path) {
+    size_t length = path[0] != L'\0' && path[1] == L':' ? 2 : 0;
+    for (size_t i = length; path[i] != L'\0'; ++i) {
+        if (path[i] == L'\\' || path[i] == L'/') {
+            length = i + 1;
+        }
+    }
+    return length;
 }
+
+// Creates a new file beside target, never opening an existing one; its path
+// goes to temporary. INVALID_HANDLE_VALUE when the folder takes no new file.
+HANDLE createTemporary(const wchar_t* target, wchar_t* temporary) {
+    const size_t folder = wideFolderLength(target);
+    if (folder + TEMPORARY_NAME_SIZE > WIDE_PATH_SIZE) {
+        return INVALID_HANDLE_VALUE;
+    }
+    wmemcpy(temporary, target, folder);
+    for (int attempt = 0; attempt < MAX_TEMPORARY_ATTEMPTS; ++attempt) {
+        swprintf(temporary + folder, TEMPORARY_NAME_SIZE, L".replace-%lu-%d.tmp",
+                 static_cast<unsigned long>(GetCurrentProcessId()), attempt);
+        const HANDLE file = CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) {
+            return file;
+        }
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
+// A binary stream over an open file handle, which it then owns.
+FILE* streamOf(HANDLE file) {
+    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_WRONLY | _O_BINARY);
+    if (descriptor < 0) {
+        CloseHandle(file);
+        return nullptr;
+    }
+    FILE* out = _fdopen(descriptor, "wb");
+    if (out == nullptr) {
+        _close(descriptor);
+    }
+    return out;
+}
+
+// writeAndClose for the temporary, which also checks that the file holds
+// every byte the stream took: a write cut short by a full disk or a size
+// limit can come back as a success with fewer bytes (so Wine does), which
+// the C runtime then takes for a complete write.
+bool writeCheckedAndClose(FILE* out, HANDLE file, ContentWriter writeContent, const void* content) {
+    setvbuf(out, outputBuffer, _IOFBF, sizeof outputBuffer);
+    writeContent(out, content);
+    const long long accepted = _ftelli64(out);
+    const bool flushed = fflush(out) == 0;
+    LARGE_INTEGER size;
+    const bool complete = GetFileSizeEx(file, &size) != 0 && size.QuadPart == accepted;
+    const bool writeFailed = ferror(out) != 0 || !flushed || !complete;
+    const bool closeFailed = fclose(out) != 0;
+    return !writeFailed && !closeFailed;
+}
+
+// Renames from over to, written through to the disk before it returns.
+bool moveOver(const wchar_t* from, const wchar_t* to) {
+    for (int attempt = 1;; ++attempt) {
+        if (MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return true;
+        }
+        const DWORD error = GetLastError();
+        const bool heldOpen = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
+        if (!heldOpen || attempt == MAX_RENAME_ATTEMPTS) {
+            return false;
+        }
+        Sleep(RENAME_RETRY_MILLISECONDS);
+    }
+}
+
+// Writes the content into a temporary beside target and renames it over the
+// target, giving it the old file's attributes. Falls back to writing in place
+// where the folder takes no new file.
+ReplaceOutcome replaceThroughTemporary(const char* path, const wchar_t* target, DWORD oldAttributes,
+                                       ContentWriter writeContent, const void* content) {
+    static wchar_t temporary[WIDE_PATH_SIZE];
+    const HANDLE file = createTemporary(target, temporary);
+    if (file == INVALID_HANDLE_VALUE) {
+        return writeInPlace(path, true, writeContent, content);
+    }
+    FILE* out = streamOf(file);
+    bool written = out != nullptr && writeCheckedAndClose(out, file, writeContent, content);
+    if (written && oldAttributes != INVALID_FILE_ATTRIBUTES && (oldAttributes & KEPT_ATTRIBUTES)) {
+        SetFileAttributesW(temporary, oldAttributes & KEPT_ATTRIBUTES);
+    }
+    written = written && moveOver(temporary, target);
+    if (!written) {
+        DeleteFileW(temporary);
+    }
+    return written ? ReplaceOutcome::Replaced : ReplaceOutcome::WriteFailed;
+}
+
+// The volume and file index of an existing file or folder.
+bool identifyFile(const char* path, BY_HANDLE_FILE_INFORMATION& info) {
+    static wchar_t wide[WIDE_PATH_SIZE];
+    if (!widePath(path, wide, WIDE_PATH_SIZE)) {
+        return false;
+    }
+    const HANDLE file = CreateFileW(wide, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    const bool identified = GetFileInformationByHandle(file, &info) != 0;
+    CloseHandle(file);
+    return identified;
+}
+
+}  // namespace
+
+ReplaceOutcome replaceFileWhole(const char* path, ContentWriter writeContent, const void* content) {
+    static wchar_t target[WIDE_PATH_SIZE];
+    if (!widePath(path, target, WIDE_PATH_SIZE)) {
+        return ReplaceOutcome::OpenFailed;
+    }
+    const DWORD attributes = GetFileAttributesW(target);
+    const DWORD refused = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY;
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & refused) != 0) {
+        return ReplaceOutcome::OpenFailed;
+    }
+    return replaceThroughTemporary(path, target, attributes, writeContent, content);
+}
+
+bool isSameExistingFile(const char* first, const char* second) {
+    BY_HANDLE_FILE_INFORMATION firstInfo;
+    BY_HANDLE_FILE_INFORMATION secondInfo;
+    return identifyFile(first, firstInfo) && identifyFile(second, secondInfo) &&
+           firstInfo.dwVolumeSerialNumber == secondInfo.dwVolumeSerialNumber &&
+           firstInfo.nFileIndexHigh == secondInfo.nFileIndexHigh &&
+           firstInfo.nFileIndexLow == secondInfo.nFileIndexLow;
+}
+
+#else  // POSIX
+
+namespace {
+
+constexpr size_t RESOLVED_PATH_SIZE = 8192;  // a 4095-character path and a link beside it
+constexpr int MAX_LINK_DEPTH = 40;
+constexpr mode_t NEW_FILE_MODE = 0666;  // less the umask, as for any new file
+constexpr mode_t PERMISSION_BITS = 07777;
 
 // Follows the symbolic links that path names to the file at their end, which
 // need not exist. False when a link cannot be read, loops, or the result does
@@ -73,7 +240,7 @@ bool resolveLinks(const char* path, char* resolved, size_t capacity) {
             return false;
         }
         const size_t linkLength = static_cast<size_t>(length);
-        const size_t keep = link[0] == '/' ? 0 : folderLength(resolved);
+        const size_t keep = link[0] == '/' ? 0 : folderPartLength(resolved);
         if (keep + linkLength >= capacity) {
             return false;
         }
@@ -85,7 +252,7 @@ bool resolveLinks(const char* path, char* resolved, size_t capacity) {
 
 // Opens the folder that holds path; -1 when it cannot be opened.
 int openFolderOf(const char* path) {
-    const size_t length = folderLength(path);
+    const size_t length = folderPartLength(path);
     if (length == 0) {
         return open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     }
@@ -136,7 +303,7 @@ ReplaceOutcome replaceThroughTemporary(const char* target, const struct stat* ol
         close(descriptor);
     } else {
         written = writeAndClose(out, writeContent, content) &&
-                  renameat(folder, name, folder, target + folderLength(target)) == 0;
+                  renameat(folder, name, folder, target + folderPartLength(target)) == 0;
     }
     if (!written) {
         unlinkat(folder, name, 0);
@@ -171,3 +338,5 @@ bool isSameExistingFile(const char* first, const char* second) {
     return stat(first, &firstInfo) == 0 && stat(second, &secondInfo) == 0 &&
            firstInfo.st_dev == secondInfo.st_dev && firstInfo.st_ino == secondInfo.st_ino;
 }
+
+#endif  // POSIX

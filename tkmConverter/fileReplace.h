@@ -9,6 +9,11 @@
 //
 // Where no new file can be created in the folder, or the target is not a
 // regular file (a device), the content is written in place instead.
+//
+// On Windows the temporary is renamed with MoveFileExW; the new file takes
+// the old one's hidden, system and archive attributes, and a read-only old
+// file is refused like a directory. A symbolic link there is replaced by the
+// file, not followed. Paths are UTF-8 on every system.
 #pragma once
 
 #include <cstdio>

@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "driver.h"
+#include "platformFiles.h"
 
 namespace {
 
@@ -13,6 +14,7 @@ MeshStore meshStore;
 }  // namespace
 
 int main(int argc, char** argv) {
+    useUtf8Arguments(argc, argv);
     // One trace line per input line: a full buffer keeps printing cheap.
     static char traceBuffer[TRACE_BUFFER_SIZE];
     setvbuf(stdout, traceBuffer, _IOFBF, sizeof traceBuffer);

@@ -5,6 +5,7 @@
 
 #include "brickFile.h"
 #include "fileReplace.h"
+#include "platformFiles.h"
 #include "previewPaths.h"
 #include "svgPicture.h"
 
@@ -14,7 +15,7 @@ constexpr int EXIT_WRITTEN = 0;
 constexpr int EXIT_FAILED = 1;
 
 // Prints "tkmpreview: " and the formatted message on standard error.
-int failWith(const char* format, ...) __attribute__((format(printf, 1, 2)));
+int failWith(const char* format, ...) PRINTF_FORMAT(1, 2);
 int failWith(const char* format, ...) {
     fprintf(stderr, "tkmpreview: ");
     va_list arguments;
@@ -27,7 +28,7 @@ int failWith(const char* format, ...) {
 
 // Reads the whole file into text; returns its length, or -1 (and a message).
 long readBrickText(const char* path, char* text, size_t capacity) {
-    FILE* input = fopen(path, "rb");
+    FILE* input = openFile(path, "rb");
     if (input == nullptr) {
         failWith("cannot open %s", path);
         return -1;
@@ -60,6 +61,7 @@ void writePictureContent(FILE* out, const void* content) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    useUtf8Arguments(argc, argv);
     if (argc < 2 || argc > 3 || strcmp(argv[1], "--help") == 0) {
         fprintf(argc == 2 ? stdout : stderr, "usage: tkmpreview BRICK.tkm [PICTURE.svg]\n");
         return argc == 2 ? EXIT_WRITTEN : EXIT_FAILED;

@@ -2,9 +2,10 @@
 
 #include <cstring>
 
+#include "platformFiles.h"
+
 const char* fileNameOf(const char* path) {
-    const char* slash = strrchr(path, '/');
-    return slash != nullptr ? slash + 1 : path;
+    return lastPathComponent(path);
 }
 
 bool defaultPicturePath(const char* brickPath, char* picturePath, size_t capacity) {

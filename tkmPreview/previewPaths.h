@@ -10,5 +10,5 @@ constexpr size_t PREVIEW_PATH_SIZE = 4096;
 // Returns false when the result does not fit.
 bool defaultPicturePath(const char* brickPath, char* picturePath, size_t capacity);
 
-// The last component of path (after the last "/").
+// The last component of path (after the last "/", or on Windows "/" or "\").
 const char* fileNameOf(const char* path);

@@ -2,15 +2,21 @@
 # How the brick file and the preview picture replace an old file: whole or not
 # at all, whatever fails, with nothing else left in the folder.
 #
-#   replaceBrick.sh DXF2TKM TKMPREVIEW CASES_DIR SCENARIO
+#   replaceBrick.sh DXF2TKM TKMPREVIEW CASES_DIR SCENARIO [EMULATOR...]
 #
 # Permissions do not bind root, so as root the permission scenarios run the
 # program as the user nobody (setpriv); without setpriv they are skipped.
+#
+# Windows programs run under the emulator (Wine), which exits with 77 after
+# printing "SKIPPED: ..." when it cannot run them. Their output is read apart
+# from its CR LF line ends. There the read-only attribute, which Wine gives a
+# file without write permission, binds root as well.
 set -u
 converter=$1
 preview=$2
 cases=$3
 scenario=$4
+emulator=("${@:5}")
 
 wedge=$cases/exampleWedge/files/wedge.obj
 wedgeBrick=$cases/exampleWedge/expected/wedge.tkm   # 2,789 bytes
@@ -23,8 +29,29 @@ chmod 755 "$scratch"
 work=$scratch/work
 mkdir "$work"
 # Copies of the programs that any user may run, wherever the build lies.
-cp "$converter" "$scratch/dxf2tkm"
-cp "$preview" "$scratch/tkmpreview"
+exe=
+[ ${#emulator[@]} -gt 0 ] && exe=.exe
+cp "$converter" "$scratch/dxf2tkm$exe"
+cp "$preview" "$scratch/tkmpreview$exe"
+
+# Runs one of the copies, under the emulator for a Windows program.
+run() {
+    local program=$1
+    shift
+    if [ ${#emulator[@]} -eq 0 ]; then
+        exec -a "$program" "$scratch/$program" "$@"
+    fi
+    exec "${emulator[@]}" "$scratch/$program$exe" "$@"
+}
+
+if [ ${#emulator[@]} -gt 0 ]; then
+    # Starts Wine before any limit applies to it; a skip ends here.
+    probe=$(run dxf2tkm --version 2>&1)
+    if [ $? = 77 ]; then
+        echo "$probe"
+        exit 77
+    fi
+fi
 
 failed=0
 fail() { echo "FAILED: $*"; failed=1; }
@@ -33,15 +60,19 @@ oldBrick() { printf 'an old brick\r\n%.0s' $(seq 300) > "$1"; }
 
 # Runs the converter in the work folder: sets $out (standard output), $status.
 convert() {
-    out=$(cd "$work" && exec -a dxf2tkm "$scratch/dxf2tkm" "$@" 2>&1)
+    out=$(cd "$work" && run dxf2tkm "$@" 2>&1)
     status=$?
+    out=${out//$'\r'/}
 }
 
 # The same with a file-size limit of 1 KiB and SIGXFSZ ignored: every write
-# past the first 1,024 bytes of a file fails.
+# past the first 1,024 bytes of a file fails. Wine's server, which the limit
+# would stop, is started beforehand (it stays a few seconds).
 convertWithFullDisk() {
-    out=$(cd "$work" && trap '' XFSZ && ulimit -f 1 && exec -a dxf2tkm "$scratch/dxf2tkm" "$@" 2>&1)
+    [ ${#emulator[@]} -gt 0 ] && (cd "$work" && run dxf2tkm --version > /dev/null)
+    out=$(cd "$work" && trap '' XFSZ && ulimit -f 1 && run dxf2tkm "$@" 2>&1)
     status=$?
+    out=${out//$'\r'/}
 }
 
 # As the user nobody when run as root, so that permissions bind.
@@ -53,7 +84,12 @@ asUser() {
     fi
 }
 
+# Under Wine the read-only attribute binds root too: no other user needed.
 convertAsUser() {
+    if [ ${#emulator[@]} -gt 0 ]; then
+        convert "$@"
+        return
+    fi
     out=$(cd "$work" && asUser "$scratch/dxf2tkm" "$@" 2>&1)
     status=$?
 }
@@ -96,7 +132,7 @@ failedWriteLeavesNoFile)
     expectFiles "$work" "./wedge.obj "
     ;;
 readOnlyBrickIsNotReplaced)
-    needPermissions
+    [ ${#emulator[@]} -eq 0 ] && needPermissions
     cp "$wedge" "$work/"
     oldBrick "$scratch/old"
     cp "$scratch/old" "$work/wedge.tkm"
@@ -144,8 +180,8 @@ concurrentRunsLeaveOneWholeBrick)
     cp "$wedge" "$work/m.obj"
     cp "$drawing" "$work/m.dxf"
     for round in $(seq 50); do
-        "$scratch/dxf2tkm" "$work/m.obj" > /dev/null & first=$!
-        "$scratch/dxf2tkm" "$work/m.dxf" > /dev/null & second=$!
+        (run dxf2tkm "$work/m.obj" > /dev/null) & first=$!
+        (run dxf2tkm "$work/m.dxf" > /dev/null) & second=$!
         wait $first || fail "round $round: the OBJ run failed"
         wait $second || fail "round $round: the DXF run failed"
         cmp -s "$work/m.tkm" "$wedgeBrick" || cmp -s "$work/m.tkm" "$drawingBrick" ||
@@ -172,14 +208,33 @@ linkedBrickKeepsItsLink)
 previewKeepsItsOwnInput)
     cp "$wedgeBrick" "$work/w.tkm"
     for picture in w.tkm ./w.tkm "$work/w.tkm"; do
-        out=$(cd "$work" && "$scratch/tkmpreview" w.tkm "$picture" 2>&1 > /dev/null)
+        out=$(cd "$work" && run tkmpreview w.tkm "$picture" 2>&1 > /dev/null)
         status=$?
+        out=${out//$'\r'/}
         expectStatus 1
         [ "$out" = "tkmpreview: $picture is the brick file w.tkm itself; choose another picture path" ] ||
             fail "message '$out'"
         expectSame "$wedgeBrick" "$work/w.tkm"
     done
     expectFiles "$work" "./w.tkm "
+    ;;
+namesOutsideTheAnsiCodePage)
+    # Both programs, a Cyrillic folder and file name: Windows gives such names
+    # to a program only through its wide-character functions.
+    mkdir "$work/Кирпич"
+    cp "$wedge" "$work/Кирпич/кирпич.obj"
+    oldBrick "$work/Кирпич/кирпич.tkm"
+    convert Кирпич/кирпич.obj
+    expectStatus 0
+    expectLastLine "Writing output file 'Кирпич/кирпич.tkm'"
+    expectSame "$wedgeBrick" "$work/Кирпич/кирпич.tkm"
+    out=$(cd "$work" && run tkmpreview Кирпич/кирпич.tkm 2>&1)
+    status=$?
+    out=${out//$'\r'/}
+    expectStatus 0
+    [ "$out" = "Wrote Кирпич/кирпич.svg" ] || fail "preview said '$out'"
+    grep -q '<svg' "$work/Кирпич/кирпич.svg" || fail "no picture in Кирпич/кирпич.svg"
+    expectFiles "$work" "./Кирпич ./Кирпич/кирпич.obj ./Кирпич/кирпич.svg ./Кирпич/кирпич.tkm "
     ;;
 *)
     echo "unknown scenario $scenario"

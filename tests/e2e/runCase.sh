@@ -11,9 +11,20 @@
 #              of files/ (a file of the same name replaces the one of files/)
 # The program runs as "dxf2tkm" (its argv[0]) so that the echo is the same
 # wherever it was built.
+#
+#   runCase.sh PROGRAM CASE_DIR [EMULATOR...]
+#
+# With an emulator (Wine, for a Windows program) the program runs as
+# "EMULATOR... PROGRAM ARGUMENTS...". Wine gives a program the Windows form of
+# its own path as argv[0] ("Z:\tmp\...\dxf2tkm.exe"); exactly that first
+# echo line is read as "argv[0] = dxf2tkm". Standard output is then compared
+# apart from its line ends, as a Windows program writes CR LF to a text
+# stream; the files it writes are compared byte for byte. An emulator that
+# exits with 77 after printing "SKIPPED: ..." skips the case.
 set -u
 binary=$1
 caseDir=$2
+emulator=("${@:3}")
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -28,8 +39,25 @@ if [ -f "$caseDir/args" ]; then
     mapfile -t args < "$caseDir/args"
 fi
 
-(cd "$workDir" && exec -a dxf2tkm "$binary" "${args[@]}") > "$scratch/stdout" 2> "$scratch/stderr"
-status=$?
+if [ ${#emulator[@]} -eq 0 ]; then
+    (cd "$workDir" && exec -a dxf2tkm "$binary" "${args[@]}") > "$scratch/stdout" 2> "$scratch/stderr"
+    status=$?
+else
+    mkdir "$scratch/bin"
+    program=$scratch/bin/dxf2tkm.exe
+    cp "$binary" "$program"
+    (cd "$workDir" && exec "${emulator[@]}" "$program" "${args[@]}") > "$scratch/raw" 2> "$scratch/stderr"
+    status=$?
+    if [ $status = 77 ] && grep -q '^SKIPPED:' "$scratch/raw"; then
+        cat "$scratch/raw"
+        exit 77
+    fi
+    sed -e 's/\r$//' "$scratch/raw" > "$scratch/stdout"
+    if [ "$(head -n 1 "$scratch/stdout")" = "argv[0] = Z:${program//\//\\}" ]; then
+        { echo "argv[0] = dxf2tkm"; tail -n +2 "$scratch/stdout"; } > "$scratch/renamed"
+        mv "$scratch/renamed" "$scratch/stdout"
+    fi
+fi
 
 failed=0
 if ! cmp -s "$caseDir/stdout" "$scratch/stdout"; then

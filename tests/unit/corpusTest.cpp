@@ -61,7 +61,7 @@ TEST(CorpusTest, ObjCornersWithEmptyFieldsReadTheNextNumber) {
     // "f 1// 2// 3// 4// 5//": the number scan skips the blank after "//".
     EXPECT_EQ(store.quads[0].position[3], Vec3(-500, 0, -500));
     ConversionStats stats;
-    FILE* log = tmpfile();
+    FILE* log = temporaryStream();
     finishQuads(store, stats, log);
     fclose(log);
     EXPECT_EQ(store.quads[0].normal[0], Vec3(0, 1, 0));  // no vn lines: a flat normal
@@ -76,7 +76,7 @@ TEST(CorpusTest, ObjWithBareVertexFacesGivesNoCorners) {
                          "ERROR: failed to read face on line 20\n"
                          "got 8 verts 0 normals 12 quads\n"));
     ConversionStats stats;
-    FILE* log = tmpfile();
+    FILE* log = temporaryStream();
     finishQuads(store, stats, log);
     fclose(log);
     EXPECT_EQ(stats.degenerateCount, 12);

@@ -1,12 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <string>
 #include <vector>
 
 #include "driver.h"
+#include "platformFiles.h"
 #include "testSupport.h"
 
 namespace {
@@ -23,7 +21,7 @@ DriverRun runWith(std::vector<std::string> arguments) {
     }
     static MeshStore store;
     clearMeshStore(store);
-    FILE* log = tmpfile();
+    FILE* log = temporaryStream();
     const int status = runConverter(static_cast<int>(argv.size()), argv.data(), store, log);
     return DriverRun{status, takeText(log)};
 }
@@ -43,6 +41,24 @@ TEST(DriverPathTest, ExtensionComesFromTheLastPathComponent) {
     EXPECT_EQ(findExtension("arch"), nullptr);
     EXPECT_STREQ(findExtension("./arch.DXF"), ".DXF");
     EXPECT_STREQ(findExtension("dir/.obj"), ".obj");
+}
+
+// Windows separates folders with "\\" as well as "/", and a drive letter ends
+// a folder part; on Linux a backslash is a file name's character.
+TEST(DriverPathTest, BackslashSeparatesFoldersOnWindowsOnly) {
+#ifdef _WIN32
+    EXPECT_EQ(findExtension("C:\\models.v2\\arch"), nullptr);
+    EXPECT_EQ(outputPathOf("C:\\models.v2\\arch"), "<none>");
+    EXPECT_EQ(outputPathOf("C:\\bricks\\arch.obj"), "C:\\bricks\\arch.tkm");
+    EXPECT_EQ(outputPathOf("C:\\old.bricks/new\\arch.rds"), "C:\\old.bricks/new\\arch.tkm");
+    EXPECT_EQ(outputPathOf("\\\\server\\share.v2\\arch.DXF"), "\\\\server\\share.v2\\arch.tkm");
+    EXPECT_EQ(outputPathOf("D:arch.obj"), "D:arch.tkm");
+    EXPECT_STREQ(findExtension("D:.obj"), ".obj");
+#else
+    EXPECT_STREQ(findExtension("C:\\models.v2\\arch"), ".v2\\arch");
+    EXPECT_EQ(outputPathOf("C:\\bricks\\arch.obj"), "C:\\bricks\\arch.tkm");
+    EXPECT_EQ(outputPathOf("old.bricks/C:arch"), "<none>");
+#endif
 }
 
 TEST(DriverPathTest, ReaderChosenByExtensionInAnyLetterCase) {
@@ -105,31 +121,31 @@ TEST(DriverRunTest, RejectedPathsTouchNothing) {
 }
 
 TEST(DriverRunTest, DirectoryCannotBeOpened) {
-    char folder[] = "/tmp/driverTestXXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    const std::string directory = std::string(folder) + "/model.obj";
-    ASSERT_EQ(mkdir(directory.c_str(), 0700), 0);
+    const std::string folder = makeTemporaryFolder();
+    ASSERT_NE(folder, "");
+    const std::string directory = folder + "/model.obj";
+    ASSERT_TRUE(makeFolder(directory));
     const DriverRun run = runWith({"dxf2tkm", directory});
     EXPECT_EQ(run.status, EXIT_FAILED);
     EXPECT_NE(run.log.find("ERROR: failed to open file " + directory + "\n"), std::string::npos);
-    EXPECT_NE(access((std::string(folder) + "/model.tkm").c_str(), F_OK), 0);
-    rmdir(directory.c_str());
-    rmdir(folder);
+    EXPECT_FALSE(pathExists(folder + "/model.tkm"));
+    removeFolder(directory);
+    removeFolder(folder);
 }
 
 TEST(DriverRunTest, PathOf4095CharactersConverts) {
-    char folder[] = "/tmp/driverTestXXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string folder = makeTemporaryFolder();
+    ASSERT_NE(folder, "");
     std::string path = folder;
     std::vector<std::string> directories;
-    while (path.size() + 1 + 200 < 4095 - 20) {
+    while (path.size() + 1 + 200 < LONGEST_TEST_PATH - 20) {
         path += "/" + std::string(200, 'd');
-        ASSERT_EQ(mkdir(path.c_str(), 0700), 0);
+        ASSERT_TRUE(makeFolder(path));
         directories.push_back(path);
     }
-    path += "/" + std::string(4095 - path.size() - 1 - 4, 'm') + ".obj";
-    ASSERT_EQ(path.size(), 4095u);
-    FILE* model = fopen(path.c_str(), "w");
+    path += "/" + std::string(LONGEST_TEST_PATH - path.size() - 1 - 4, 'm') + ".obj";
+    ASSERT_EQ(path.size(), LONGEST_TEST_PATH);
+    FILE* model = openFile(path.c_str(), "wb");
     ASSERT_NE(model, nullptr);
     fputs("v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1//1 2//1 3//1\n", model);
     fclose(model);
@@ -137,13 +153,13 @@ TEST(DriverRunTest, PathOf4095CharactersConverts) {
     const DriverRun run = runWith({"dxf2tkm", path});
     EXPECT_EQ(run.status, EXIT_CONVERTED) << run.log;
     std::string output = path.substr(0, path.size() - 4) + ".tkm";
-    EXPECT_EQ(access(output.c_str(), F_OK), 0);
-    remove(output.c_str());
-    remove(path.c_str());
+    EXPECT_TRUE(pathExists(output));
+    removeFile(output.c_str());
+    removeFile(path.c_str());
     for (auto it = directories.rbegin(); it != directories.rend(); ++it) {
-        rmdir(it->c_str());
+        removeFolder(*it);
     }
-    rmdir(folder);
+    removeFolder(folder);
 }
 
 }  // namespace

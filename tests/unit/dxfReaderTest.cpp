@@ -33,10 +33,19 @@ TEST(DxfValueTest, GroupCodesBeyond32BitsAreClamped) {
 }
 
 TEST(DxfValueTest, ValuesAreReadAsAtofThenRoundedTo32Bits) {
-    const char* lines[] = {"1.5",   "  -2.25", "1e3", "0.1",   "abc", "",
-                           "12abc", "0x1p4",   ".5",  "+7e-2", "1e",  "  3.0 4"};
-    for (const char* line : lines) {
-        EXPECT_EQ(parseGroupValue(line), static_cast<float>(atof(line))) << line;
+    // What C's atof gives (a hexadecimal value too, as C99 reads it), written
+    // out: the C library of Windows reads no hexadecimal values.
+    const struct {
+        const char* line;
+        float value;
+    } cases[] = {{"1.5", 1.5f},    {"  -2.25", -2.25f},
+                 {"1e3", 1000.0f}, {"0.1", static_cast<float>(0.1)},
+                 {"abc", 0.0f},    {"", 0.0f},
+                 {"12abc", 12.0f}, {"0x1p4", 16.0f},
+                 {".5", 0.5f},     {"+7e-2", static_cast<float>(0.07)},
+                 {"1e", 1.0f},     {"  3.0 4", 3.0f}};
+    for (const auto& example : cases) {
+        EXPECT_EQ(parseGroupValue(example.line), example.value) << example.line;
     }
     EXPECT_TRUE(std::isnan(parseGroupValue("nan")));
     EXPECT_EQ(parseGroupValue("inf"), HUGE_VALF);

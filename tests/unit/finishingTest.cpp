@@ -15,7 +15,7 @@ struct FinishRun {
 
 FinishRun finish(MeshStore& store) {
     FinishRun run;
-    FILE* log = tmpfile();
+    FILE* log = temporaryStream();
     finishQuads(store, run.stats, log);
     run.log = takeText(log);
     return run;

@@ -21,7 +21,7 @@ struct ReadLines {
 ReadLines readAllLines(const std::string& text) {
     static LineReader reader;
     FILE* input = streamWithText(text);
-    FILE* log = tmpfile();
+    FILE* log = temporaryStream();
     initLineReader(reader, input);
     ReadLines result;
     while (readLine(reader, log)) {

@@ -153,7 +153,7 @@ TEST(RealFormatTest, RepeatedValuesKeepTheirText) {
 }
 
 TEST(RealFormatTest, PrintRealsSeparatesWithOneBlank) {
-    FILE* out = tmpfile();
+    FILE* out = temporaryStream();
     const double values[] = {1.0, 128.0 / 255.0, -0.0};
     printReals(out, values, 3);
     EXPECT_EQ(takeText(out), "1.000000 0.501961 0.000000");

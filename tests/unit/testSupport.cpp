@@ -1,10 +1,22 @@
 #include "testSupport.h"
 
-#include <fstream>
-#include <sstream>
+#include "platformFiles.h"
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <direct.h>
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 FILE* streamWithText(const std::string& text) {
-    FILE* stream = tmpfile();
+    FILE* stream = temporaryStream();
     fwrite(text.data(), 1, text.size(), stream);
     rewind(stream);
     return stream;
@@ -24,10 +36,18 @@ std::string takeText(FILE* stream) {
 }
 
 std::string fileText(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
+    FILE* file = openFile(path.c_str(), "rb");
+    if (file == nullptr) {
+        return "";
+    }
+    std::string text;
+    char chunk[4096];
+    size_t count = 0;
+    while ((count = fread(chunk, 1, sizeof chunk, file)) > 0) {
+        text.append(chunk, count);
+    }
+    fclose(file);
+    return text;
 }
 
 std::string dataPath(const std::string& name) {
@@ -43,7 +63,7 @@ MeshStore& freshStore() {
 
 ReaderRun runReader(ReaderFunction reader, const std::string& text, MeshStore& store) {
     FILE* input = streamWithText(text);
-    FILE* log = tmpfile();
+    FILE* log = temporaryStream();
     const bool completed = reader(input, store, log);
     fclose(input);
     return ReaderRun{completed, takeText(log)};
@@ -53,3 +73,94 @@ bool endsWith(const std::string& text, const std::string& tail) {
     return text.size() >= tail.size() &&
            text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
+
+#ifdef _WIN32
+
+FILE* temporaryStream() {
+    wchar_t folder[MAX_PATH + 1];
+    const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+    if (length == 0 || length > MAX_PATH) {
+        return nullptr;
+    }
+    static unsigned counter = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::wstring path = std::wstring(folder, length) + L"dxf2tkmStream" +
+                                  std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                  std::to_wstring(counter++);
+        const HANDLE file =
+            CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                        FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            continue;
+        }
+        const int descriptor =
+            _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_RDWR | _O_BINARY);
+        if (descriptor < 0) {
+            CloseHandle(file);
+            return nullptr;
+        }
+        return _fdopen(descriptor, "w+b");
+    }
+    return nullptr;
+}
+
+std::string makeTemporaryFolder() {
+    char base[MAX_PATH + 1];
+    const DWORD length = GetTempPathA(sizeof base, base);
+    if (length == 0 || length > MAX_PATH) {
+        return "";
+    }
+    static unsigned counter = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string path = std::string(base, length) + "dxf2tkmTest" +
+                                 std::to_string(GetCurrentProcessId()) + "-" +
+                                 std::to_string(counter++);
+        if (_mkdir(path.c_str()) == 0) {
+            return path;
+        }
+    }
+    return "";
+}
+
+// The wide form of path, long paths included; valid until the next call.
+const wchar_t* wide(const std::string& path) {
+    static wchar_t text[WIDE_PATH_SIZE];
+    return widePath(path.c_str(), text, WIDE_PATH_SIZE) ? text : L"";
+}
+
+bool makeFolder(const std::string& path) {
+    return _wmkdir(wide(path)) == 0;
+}
+
+bool removeFolder(const std::string& path) {
+    return _wrmdir(wide(path)) == 0;
+}
+
+bool pathExists(const std::string& path) {
+    return _waccess(wide(path), 0) == 0;
+}
+
+#else
+
+FILE* temporaryStream() {
+    return tmpfile();
+}
+
+std::string makeTemporaryFolder() {
+    char folder[] = "/tmp/dxf2tkmTestXXXXXX";
+    return mkdtemp(folder) != nullptr ? folder : "";
+}
+
+bool makeFolder(const std::string& path) {
+    return mkdir(path.c_str(), 0700) == 0;
+}
+
+bool removeFolder(const std::string& path) {
+    return rmdir(path.c_str()) == 0;
+}
+
+bool pathExists(const std::string& path) {
+    return access(path.c_str(), F_OK) == 0;
+}
+
+#endif

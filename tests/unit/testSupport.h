@@ -7,6 +7,11 @@
 
 #include "meshStore.h"
 
+// A new temporary binary stream, open for writing and reading, that goes away
+// when closed: tmpfile, which under Wine fails now and then while another
+// program makes one too, so on Windows one of the tests' own.
+FILE* temporaryStream();
+
 // A temporary binary stream holding text, positioned at its start.
 FILE* streamWithText(const std::string& text);
 
@@ -20,6 +25,25 @@ std::string fileText(const std::string& path);
 std::string dataPath(const std::string& name);
 
 bool endsWith(const std::string& text, const std::string& tail);
+
+// The longest path the tests build: the most Linux takes. Windows takes
+// 32,767 characters in the long form, but under Wine a Windows path reaches
+// its file through the prefix folder (".../dosdevices/z:/tmp/..."), a Linux
+// path that must fit Linux's limit too; 3,900 characters leave room for that
+// and still need the long form, which starts at 248.
+#ifdef _WIN32
+constexpr size_t LONGEST_TEST_PATH = 3900;
+#else
+constexpr size_t LONGEST_TEST_PATH = 4095;
+#endif
+
+// Folders for a test's files, on every system: a new empty folder among the
+// system's temporary files ("" when none can be made), one more folder, and
+// the removal of an empty one.
+std::string makeTemporaryFolder();
+bool makeFolder(const std::string& path);
+bool removeFolder(const std::string& path);
+bool pathExists(const std::string& path);
 
 // A store with its program-start values and the driver's reset applied.
 MeshStore& freshStore();

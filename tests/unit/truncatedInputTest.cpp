@@ -12,7 +12,11 @@ namespace {
 void convertEveryPrefix(const std::string& path, ModelFormat format) {
     const std::string model = fileText(path);
     ASSERT_FALSE(model.empty()) << path;
+#ifdef _WIN32
+    FILE* sink = fopen("NUL", "w");
+#else
     FILE* sink = fopen("/dev/null", "w");
+#endif
     static MeshStore store;
     for (size_t length = 0; length <= model.size(); ++length) {
         clearMeshStore(store);

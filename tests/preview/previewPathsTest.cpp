@@ -1,0 +1,28 @@
+// The picture's path and title on Windows, where "\" separates folders too.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "previewPaths.h"
+
+namespace {
+
+std::string pictureOf(const char* brickPath) {
+    char path[PREVIEW_PATH_SIZE];
+    return defaultPicturePath(brickPath, path, sizeof path) ? path : "<none>";
+}
+
+TEST(PreviewPathTest, BackslashSeparatesFoldersOnWindowsOnly) {
+#ifdef _WIN32
+    EXPECT_EQ(pictureOf("C:\\bricks\\arch.tkm"), "C:\\bricks\\arch.svg");
+    EXPECT_EQ(pictureOf("C:\\old.bricks\\arch"), "C:\\old.bricks\\arch.svg");
+    EXPECT_EQ(pictureOf("D:arch.tkm"), "D:arch.svg");
+    EXPECT_STREQ(fileNameOf("C:\\bricks/new\\arch.tkm"), "arch.tkm");
+    EXPECT_STREQ(fileNameOf("D:arch.tkm"), "arch.tkm");
+#else
+    EXPECT_EQ(pictureOf("C:\\old.bricks\\arch"), "C:\\old.svg");
+    EXPECT_STREQ(fileNameOf("bricks/C:\\arch.tkm"), "C:\\arch.tkm");
+#endif
+}
+
+}  // namespace

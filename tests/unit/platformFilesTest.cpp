@@ -1,0 +1,85 @@
+// Files by UTF-8 name and their replacement, the same on every system.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "fileReplace.h"
+#include "platformFiles.h"
+#include "testSupport.h"
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#endif
+
+namespace {
+
+void writeText(FILE* out, const void* content) {
+    fputs(static_cast<const char*>(content), out);
+}
+
+TEST(PlatformFilesTest, FolderPartEndsAtTheLastSeparator) {
+    EXPECT_EQ(folderPartLength("arch.obj"), 0u);
+    EXPECT_EQ(folderPartLength("/models/arch.obj"), 8u);
+    EXPECT_STREQ(lastPathComponent("models/"), "");
+#ifdef _WIN32
+    EXPECT_EQ(folderPartLength("C:\\models\\arch.obj"), 10u);
+    EXPECT_EQ(folderPartLength("C:arch.obj"), 2u);
+    EXPECT_TRUE(isPathSeparator('\\'));
+#else
+    EXPECT_EQ(folderPartLength("C:\\models\\arch.obj"), 0u);
+    EXPECT_FALSE(isPathSeparator('\\'));
+#endif
+}
+
+// A Cyrillic name lies outside the ANSI code page of a western Windows.
+TEST(PlatformFilesTest, NamesOutsideTheAnsiCodePage) {
+    const std::string folder = makeTemporaryFolder();
+    ASSERT_NE(folder, "");
+    const std::string bricks = folder + "/\xD0\x9A\xD0\xB8\xD1\x80\xD0\xBF\xD0\xB8\xD1\x87";
+    ASSERT_TRUE(makeFolder(bricks));
+    const std::string brick = bricks + "/\xD0\xBA\xD0\xB8\xD1\x80\xD0\xBF\xD0\xB8\xD1\x87.tkm";
+    EXPECT_EQ(replaceFileWhole(brick.c_str(), writeText, "old"), ReplaceOutcome::Replaced);
+    EXPECT_EQ(replaceFileWhole(brick.c_str(), writeText, "new\r\n"), ReplaceOutcome::Replaced);
+    EXPECT_EQ(fileText(brick), "new\r\n");
+    EXPECT_TRUE(isSameExistingFile(brick.c_str(),
+                                   (bricks + "/./" + lastPathComponent(brick.c_str())).c_str()));
+    EXPECT_FALSE(isSameExistingFile(brick.c_str(), bricks.c_str()));
+    FILE* read = openFile(brick.c_str(), "rb");
+    EXPECT_NE(read, nullptr);
+    if (read != nullptr) {
+        fclose(read);
+    }
+    EXPECT_TRUE(removeFile(brick.c_str()));
+    EXPECT_TRUE(removeFolder(bricks));
+    removeFolder(folder);
+}
+
+#ifdef _WIN32
+// The new brick keeps the old one's hidden attribute; a read-only one, which
+// Windows' rename would not replace anyway, is refused before anything is
+// written.
+TEST(PlatformFilesTest, WindowsAttributesOfTheOldBrick) {
+    const std::string folder = makeTemporaryFolder();
+    ASSERT_NE(folder, "");
+    const std::string brick = folder + "\\arch.tkm";
+    ASSERT_EQ(replaceFileWhole(brick.c_str(), writeText, "old"), ReplaceOutcome::Replaced);
+    ASSERT_TRUE(SetFileAttributesA(brick.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    EXPECT_EQ(replaceFileWhole(brick.c_str(), writeText, "new"), ReplaceOutcome::Replaced);
+    EXPECT_EQ(fileText(brick), "new");
+    EXPECT_EQ(GetFileAttributesA(brick.c_str()) & FILE_ATTRIBUTE_HIDDEN,
+              static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
+
+    ASSERT_TRUE(SetFileAttributesA(brick.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(replaceFileWhole(brick.c_str(), writeText, "newer"), ReplaceOutcome::OpenFailed);
+    EXPECT_EQ(fileText(brick), "new");
+    SetFileAttributesA(brick.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_TRUE(isSameExistingFile(brick.c_str(), (folder + "/arch.tkm").c_str()));
+    EXPECT_TRUE(removeFile(brick.c_str()));
+    EXPECT_TRUE(removeFolder(folder)) << "a temporary was left behind";
+}
+#endif
+
+}  // namespace

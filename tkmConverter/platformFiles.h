@@ -1,0 +1,50 @@
+// What differs between Windows and the other systems: which characters
+// separate folders in a path, how a file is opened by its name and how the
+// program receives its arguments. Paths are UTF-8 strings on every system.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+
+// printf-style argument checking where the compiler offers it.
+#if defined(__GNUC__) || defined(__clang__)
+#define PRINTF_FORMAT(formatIndex, firstArgument) \
+    __attribute__((format(printf, formatIndex, firstArgument)))
+#else
+#define PRINTF_FORMAT(formatIndex, firstArgument)
+#endif
+
+// True for a character that ends a folder's name in a path: "/", and on
+// Windows also "\". Elsewhere a backslash is an ordinary file-name character.
+bool isPathSeparator(char c);
+
+// Length of the folder part of path, its last separator included (0 without
+// one). On Windows a drive ("C:") without a separator is a folder part too.
+size_t folderPartLength(const char* path);
+
+// The last component of path: what follows its folder part.
+const char* lastPathComponent(const char* path);
+
+// fopen for a UTF-8 path; on Windows through the wide-character functions,
+// so that any name works whatever the system's code page. nullptr when the
+// file cannot be opened.
+FILE* openFile(const char* path, const char* mode);
+
+// remove for a UTF-8 path; true when the file was removed.
+bool removeFile(const char* path);
+
+// On Windows: replaces argc and argv by the program's arguments in UTF-8,
+// taken from the wide-character command line, and lets the console show the
+// UTF-8 the program prints. Does nothing on other systems.
+void useUtf8Arguments(int& argc, char**& argv);
+
+#ifdef _WIN32
+// Room for any path the wide-character functions take, and its zero.
+constexpr size_t WIDE_PATH_SIZE = 32768;
+
+// The UTF-16 form of a UTF-8 path, in wide (capacity characters). A path too
+// long for the plain form (248 characters and more) is made absolute and
+// given the "\\?\" prefix that lifts the limit. False when path is not valid
+// UTF-8 or does not fit.
+bool widePath(const char* path, wchar_t* wide, size_t capacity);
+#endif
