@@ -5,6 +5,15 @@
 #include <cstdint>
 #include <cstring>
 
+// Keeps a rarely taken path out of the function that calls it.
+#if defined(_MSC_VER)
+#define NOT_INLINED __declspec(noinline)
+#elif defined(__GNUC__)
+#define NOT_INLINED __attribute__((noinline))
+#else
+#define NOT_INLINED
+#endif
+
 namespace {
 
 constexpr uint32_t LIMB_BASE = 1000000000u;  // nine decimal digits per limb
@@ -185,6 +194,27 @@ bool roundedMicroUnits(const BinaryParts& parts, uint64_t& micro) {
     return true;
 }
 
+// The same for a value that a 32-bit float holds exactly (a coordinate or a
+// normal, widened), where a significand of 24 bits times 10^6 fits one 64-bit
+// word: no 128-bit product is needed. False for any other magnitude.
+bool floatMicroUnits(const BinaryParts& parts, uint64_t& micro) {
+    constexpr int WIDENED_BITS = 29;  // 52 - 23: the fraction bits a float lacks
+    constexpr uint64_t WIDENED_MASK = (static_cast<uint64_t>(1) << WIDENED_BITS) - 1;
+    constexpr int MAX_DROPPED = 44;  // 2^24 * 10^6 < 2^44: less than any half beyond
+    const int dropped = -parts.shift - WIDENED_BITS;
+    if ((parts.mantissa & WIDENED_MASK) != 0 || dropped < 1) {
+        return false;
+    }
+    if (dropped > MAX_DROPPED) {  // zero and values below 2^-21
+        micro = 0;
+        return true;
+    }
+    const uint64_t scaled = (parts.mantissa >> WIDENED_BITS) * MICRO_UNITS;  // below 2^44
+    const uint64_t half = static_cast<uint64_t>(1) << (dropped - 1);
+    micro = (scaled + half) >> dropped;  // a half or more rounds up
+    return true;
+}
+
 // The magnitude times 10^6, rounded to the nearest integer, an exact tie away
 // from zero; the magnitude is finite.
 void scaleToMicroUnits(const BinaryParts& parts, BigDecimal& result) {
@@ -245,22 +275,38 @@ int countDigits(uint64_t value) {
     return count;
 }
 
-// The same for a count of sixth decimals that fits 64 bits: the common case,
+// The decimal digits of value, without a terminating zero; returns their count.
+// Values below 100 (a model's coordinates, most line numbers' last digits)
+// take no division.
+size_t writeUnsigned(uint64_t value, char* text) {
+    constexpr uint32_t HUNDRED = 100;
+    if (value < 10) {
+        text[0] = static_cast<char>('0' + value);
+        return 1;
+    }
+    if (value < HUNDRED) {
+        writeTwoDigits(static_cast<uint32_t>(value), text);
+        return 2;
+    }
+    const int length = countDigits(value);
+    char* digit = text + length;
+    for (; value >= HUNDRED; value /= HUNDRED) {
+        digit -= 2;
+        writeTwoDigits(static_cast<uint32_t>(value % HUNDRED), digit);
+    }
+    if (value >= 10) {
+        writeTwoDigits(static_cast<uint32_t>(value), text);
+    } else {
+        text[0] = static_cast<char>('0' + value);
+    }
+    return static_cast<size_t>(length);
+}
+
+// The text of a count of sixth decimals that fits 64 bits: the common case,
 // written two digits at a time without the long arithmetic.
 size_t writeMicroUnits(uint64_t micro, char* text) {
     constexpr uint32_t HUNDRED = 100;
-    uint64_t whole = micro / MICRO_UNITS;
-    const int integerLength = countDigits(whole);
-    char* digit = text + integerLength;
-    for (; whole >= HUNDRED; whole /= HUNDRED) {
-        digit -= 2;
-        writeTwoDigits(static_cast<uint32_t>(whole % HUNDRED), digit);
-    }
-    if (whole >= 10) {
-        writeTwoDigits(static_cast<uint32_t>(whole), text);
-    } else {
-        text[0] = static_cast<char>('0' + whole);
-    }
+    const size_t integerLength = writeUnsigned(micro / MICRO_UNITS, text);
     char* fraction = text + integerLength;
     fraction[0] = '.';
     const uint32_t micros = static_cast<uint32_t>(micro % MICRO_UNITS);
@@ -268,7 +314,18 @@ size_t writeMicroUnits(uint64_t micro, char* text) {
     writeTwoDigits(micros / HUNDRED % HUNDRED, fraction + 3);
     writeTwoDigits(micros % HUNDRED, fraction + 5);
     fraction[1 + FRACTION_DIGITS] = '\0';
-    return static_cast<size_t>(integerLength) + 1 + FRACTION_DIGITS;
+    return integerLength + 1 + FRACTION_DIGITS;
+}
+
+// The text of a magnitude whose sixth decimals do not fit 64 bits, in long
+// arithmetic. Kept out of line: its buffers would weigh on every call of the
+// common path.
+NOT_INLINED size_t formatLargeMagnitude(const BinaryParts& parts, char* text) {
+    BigDecimal bigMicro;
+    scaleToMicroUnits(parts, bigMicro);
+    char digits[MAX_LIMBS * LIMB_DIGITS + 1];
+    const int digitCount = bigToDigits(bigMicro, digits);
+    return writeMicroDigits(digits, digitCount, text);
 }
 
 // The text of a finite value of the 64-bit kind, worked out.
@@ -279,14 +336,10 @@ size_t formatFinite(double value, char* text) {
     }
     const BinaryParts parts = splitMagnitude(value);
     uint64_t micro = 0;
-    if (roundedMicroUnits(parts, micro)) {
+    if (floatMicroUnits(parts, micro) || roundedMicroUnits(parts, micro)) {
         return sign + writeMicroUnits(micro, text + sign);
     }
-    BigDecimal bigMicro;
-    scaleToMicroUnits(parts, bigMicro);
-    char digits[MAX_LIMBS * LIMB_DIGITS + 1];
-    const int digitCount = bigToDigits(bigMicro, digits);
-    return sign + writeMicroDigits(digits, digitCount, text + sign);
+    return sign + formatLargeMagnitude(parts, text + sign);
 }
 
 // The texts of values written recently. A brick repeats a few values many
@@ -344,4 +397,59 @@ void printReals(FILE* out, const double* values, int count) {
         length += formatReal(values[i], text + length);
     }
     fwrite(text, 1, length, out);
+}
+
+void openSink(TextSink& sink, FILE* out) {
+    sink.out = out;
+    sink.length = 0;
+}
+
+void flushSink(TextSink& sink) {
+    if (sink.length > 0) {
+        fwrite(sink.text, 1, sink.length, sink.out);
+        sink.length = 0;
+    }
+}
+
+FILE* flushedStream(TextSink& sink) {
+    flushSink(sink);
+    return sink.out;
+}
+
+void sinkLongText(TextSink& sink, const char* text, size_t length) {
+    flushSink(sink);
+    if (length >= SINK_CAPACITY) {
+        fwrite(text, 1, length, sink.out);
+        return;
+    }
+    memcpy(sink.text, text, length);
+    sink.length = length;
+}
+
+void sinkInt(TextSink& sink, int32_t value) {
+    constexpr size_t INT_TEXT_CAPACITY = 11;  // "-2147483648"
+    if (INT_TEXT_CAPACITY > SINK_CAPACITY - sink.length) {
+        flushSink(sink);
+    }
+    char* text = sink.text + sink.length;
+    size_t length = 0;
+    if (value < 0) {
+        text[length++] = '-';
+    }
+    // The magnitude in unsigned arithmetic: the smallest value has no positive twin.
+    const uint32_t magnitude =
+        value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+    sink.length += length + writeUnsigned(magnitude, text + length);
+}
+
+void sinkReals(TextSink& sink, const double* values, int count) {
+    for (int i = 0; i < count; ++i) {
+        if (REAL_TEXT_CAPACITY + 1 > SINK_CAPACITY - sink.length) {
+            flushSink(sink);
+        }
+        if (i > 0) {
+            sink.text[sink.length++] = ' ';
+        }
+        sink.length += formatReal(values[i], sink.text + sink.length);
+    }
 }

@@ -200,9 +200,86 @@ bool fastFloat(const DecimalText& number, float& value) {
     return true;
 }
 
+// The number most model files hold: an optional sign, decimal digits with an
+// optional point, at most 19 digits in all, followed by a character that
+// cannot continue a number. Its value is significand / 10^fractionDigits.
+struct PlainDecimal {
+    const char* end;  // just past the number
+    uint64_t significand;
+    int fractionDigits;
+    bool negative;
+};
+
+// Adds the digits at p to the significand; returns the position past them.
+const char* readDigitRun(const char* p, uint64_t& significand) {
+    for (unsigned digit = static_cast<unsigned char>(*p) - '0'; digit <= 9;
+         digit = static_cast<unsigned char>(*++p) - '0') {
+        significand = significand * 10 + digit;
+    }
+    return p;
+}
+
+// Characters that would make the text after the digits part of the number
+// (an exponent, a hexadecimal prefix) or read it otherwise.
+bool continuesNumber(char c) {
+    return c == 'e' || c == 'E' || c == 'x' || c == 'X';
+}
+
+// Reads a plain decimal at text (no white space before it); false for any
+// other text, which the general reading then takes. Inline: every coordinate
+// of a model starts here.
+inline bool readPlainDecimal(const char* text, PlainDecimal& number) {
+    const char* p = text;
+    number.negative = *p == '-';
+    if (*p == '-' || *p == '+') {
+        ++p;
+    }
+    number.significand = 0;
+    const char* digits = p;
+    p = readDigitRun(p, number.significand);
+    int digitCount = static_cast<int>(p - digits);
+    number.fractionDigits = 0;
+    if (*p == '.') {
+        const char* fraction = ++p;
+        p = readDigitRun(p, number.significand);
+        number.fractionDigits = static_cast<int>(p - fraction);
+        digitCount += number.fractionDigits;
+    }
+    number.end = p;
+    return digitCount > 0 && digitCount <= MAX_SIGNIFICANT_DIGITS && !continuesNumber(*p) &&
+           number.significand <= MAX_EXACT_SIGNIFICAND;
+}
+
+// The magnitude of a plain decimal rounded once: a significand up to 2^53
+// divided by an exact power of ten up to 10^19.
+double plainMagnitude(const PlainDecimal& number) {
+    return static_cast<double>(number.significand) / EXACT_POWERS_OF_TEN[number.fractionDigits];
+}
+
+// The nearest float to a plain decimal where that is sure, as fastFloat.
+bool plainFloat(const PlainDecimal& number, float& value) {
+    if (number.significand == 0) {
+        value = number.negative ? -0.0f : 0.0f;
+        return true;
+    }
+    const double magnitude = plainMagnitude(number);
+    if (magnitude < static_cast<double>(FLT_MIN) || magnitude > static_cast<double>(FLT_MAX) ||
+        isFloatMidpoint(magnitude)) {
+        return false;
+    }
+    const float single = static_cast<float>(magnitude);
+    value = number.negative ? -single : single;
+    return true;
+}
+
 // Reads one float at cursor as the formatted scan's "%f" does.
 bool scanFloat(const char*& cursor, float& value) {
     const char* start = skipScanSpace(cursor);
+    PlainDecimal plainNumber;
+    if (readPlainDecimal(start, plainNumber) && plainFloat(plainNumber, value)) {
+        cursor = plainNumber.end;
+        return true;
+    }
     DecimalText number;
     if (readDecimalText(start, number)) {
         if (fastFloat(number, value)) {
@@ -260,8 +337,14 @@ double scanDouble(const char* text) {
 #else
     constexpr bool EXACT_DOUBLE_ARITHMETIC = false;
 #endif
+    const char* start = skipScanSpace(text);
+    PlainDecimal plainNumber;
+    if (EXACT_DOUBLE_ARITHMETIC && readPlainDecimal(start, plainNumber)) {
+        const double magnitude = plainMagnitude(plainNumber);  // zero for a zero significand
+        return plainNumber.negative ? -magnitude : magnitude;
+    }
     DecimalText number;
-    if (EXACT_DOUBLE_ARITHMETIC && readDecimalText(skipScanSpace(text), number)) {
+    if (EXACT_DOUBLE_ARITHMETIC && readDecimalText(start, number)) {
         if (isZero(number)) {
             return number.negative ? -0.0 : 0.0;
         }
@@ -321,13 +404,4 @@ bool equalsIgnoringCase(const char* a, const char* b) {
             return true;
         }
     }
-}
-
-bool startsWith(const char* text, const char* prefix) {
-    for (; *prefix != '\0'; ++prefix, ++text) {
-        if (*text != *prefix) {
-            return false;
-        }
-    }
-    return true;
 }

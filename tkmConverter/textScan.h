@@ -42,5 +42,13 @@ const char* scanFirstWord(const char* text, char* word, size_t capacity);
 // True when a and b are equal, ASCII letters compared without regard to case.
 bool equalsIgnoringCase(const char* a, const char* b);
 
-// True when text begins with prefix, compared exactly.
-bool startsWith(const char* text, const char* prefix);
+// True when text begins with prefix, compared exactly. Inline: the readers
+// ask it of every line, with short constant prefixes.
+inline bool startsWith(const char* text, const char* prefix) {
+    for (; *prefix != '\0'; ++prefix, ++text) {
+        if (*text != *prefix) {
+            return false;
+        }
+    }
+    return true;
+}
