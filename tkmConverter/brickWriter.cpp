@@ -138,8 +138,7 @@ int32_t truncateToInt32(float value) {
 }
 
 void writeBrickText(FILE* out, const MeshStore& store) {
-    static TextSink sink;  // 64 KiB: no room for it on every stack
-    openSink(sink, out);
+    TextSink& sink = openSink(out);
     const float brickHeight = store.brickSize.z;
     writeSizeLine(sink, store.brickSize);
     writeLine(sink, BRICK_KIND_LINE);

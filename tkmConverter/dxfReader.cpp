@@ -105,9 +105,8 @@ float parseGroupValue(const char* line) {
 
 bool readDxfFile(FILE* input, MeshStore& store, FILE* log) {
     static LineReader reader;
-    static TextSink sink;
     initLineReader(reader, input);
-    openSink(sink, log);
+    TextSink& sink = openSink(log);
     DxfReaderState state;
     bool completed = true;
     while (completed && readLineQuietly(reader)) {

@@ -55,8 +55,7 @@ void scaleBoxHeights(Vec3& boxMin, Vec3& boxMax) {
 }  // namespace
 
 void finishQuads(MeshStore& store, ConversionStats& stats, FILE* log) {
-    static TextSink sink;  // the trace of every quad's centre, written at the end
-    openSink(sink, log);
+    TextSink& sink = openSink(log);  // the trace of every quad's centre
     int slot = 0;
     while (slot < store.quadCount) {
         BrickQuad& quad = store.quads[slot];

@@ -248,9 +248,8 @@ bool readObjLine(const char* line, ObjReaderState& state, MeshStore& store, Text
 
 bool readObjFile(FILE* input, MeshStore& store, FILE* log) {
     static LineReader reader;
-    static TextSink sink;
     initLineReader(reader, input);
-    openSink(sink, log);
+    TextSink& sink = openSink(log);
     ObjReaderState state;
     LineTrace trace;
     setTraceNumber(trace, 0);

@@ -399,9 +399,12 @@ void printReals(FILE* out, const double* values, int count) {
     fwrite(text, 1, length, out);
 }
 
-void openSink(TextSink& sink, FILE* out) {
+TextSink& openSink(FILE* out) {
+    static TextSink sink;
+    assert(sink.length == 0);  // its previous user flushed it
     sink.out = out;
     sink.length = 0;
+    return sink;
 }
 
 void flushSink(TextSink& sink) {
