@@ -73,13 +73,3 @@ void printLongLineWarning(const LineReader& reader, FILE* log) {
     fprintf(log, "WARNING: line %d is longer than %d characters; the rest is ignored\n",
             reader.lineNumber, MAX_LINE_LENGTH);
 }
-
-bool readLine(LineReader& reader, FILE* log) {
-    if (!readLineQuietly(reader)) {
-        return false;
-    }
-    if (reader.lineTooLong) {
-        printLongLineWarning(reader, log);
-    }
-    return true;
-}

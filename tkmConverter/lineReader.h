@@ -34,7 +34,7 @@ void initLineReader(LineReader& reader, FILE* input);
 // false at the end of the input or on a read error. A line longer than 254
 // characters is reported on log as
 // "WARNING: line %d is longer than 254 characters; the rest is ignored".
-bool readLine(LineReader& reader, FILE* log);
+inline bool readLine(LineReader& reader, FILE* log);
 
 // The same without the warning, for a reader that writes it itself (with
 // printLongLineWarning) after what it has gathered for the log. Inline, below:
@@ -76,5 +76,15 @@ inline bool readLineQuietly(LineReader& reader) {
     const size_t length = static_cast<size_t>(feed - start);
     reader.chunkStart += length + 1;
     deliverLine(reader, start, length, true);
+    return true;
+}
+
+inline bool readLine(LineReader& reader, FILE* log) {
+    if (!readLineQuietly(reader)) {
+        return false;
+    }
+    if (reader.lineTooLong) {
+        printLongLineWarning(reader, log);
+    }
     return true;
 }

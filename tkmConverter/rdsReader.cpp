@@ -1,6 +1,7 @@
 #include "rdsReader.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "lineReader.h"
 #include "textScan.h"
@@ -79,22 +80,59 @@ bool readPolygon(const char* numbers, const RdsReaderState& state, MeshStore& st
     return storePolygon(indices, corners, store, log);
 }
 
-bool readRdsLine(const char* line, RdsReaderState& state, MeshStore& store, FILE* log) {
-    char tag[LINE_BUFFER_SIZE + 1];
-    const char* rest = scanFirstWord(line, tag, sizeof tag);
-    if (tag[0] == '\0') {
-        return true;  // a line without a word means nothing
+// The record a line starts with: its first word, letter case ignored. Every
+// other word (or none) makes a line that means nothing.
+enum class RdsRecord { Other, Pmsh, VerD, Posn, PgSz, Pgon };
+
+constexpr size_t TAG_LENGTH = 4;
+
+struct RecordTag {
+    char name[TAG_LENGTH + 1];  // in small letters
+    RdsRecord record;
+};
+
+constexpr RecordTag RECORD_TAGS[] = {
+    {"verd", RdsRecord::VerD}, {"posn", RdsRecord::Posn}, {"pgon", RdsRecord::Pgon},
+    {"pmsh", RdsRecord::Pmsh}, {"pgsz", RdsRecord::PgSz},
+};
+
+// Reads the first word of line; rest is set just past it.
+RdsRecord readRecordTag(const char* line, const char*& rest) {
+    const char* word = skipScanSpace(line);
+    rest = skipWord(word);
+    if (static_cast<size_t>(rest - word) != TAG_LENGTH) {
+        return RdsRecord::Other;
     }
-    if (equalsIgnoringCase(tag, "Pmsh")) {
-        store.vertexCount = 0;
-    } else if (equalsIgnoringCase(tag, "VerD")) {
-        return readVertexRecord(store, log);
-    } else if (equalsIgnoringCase(tag, "Posn")) {
-        readPosition(rest, store, log);
-    } else if (equalsIgnoringCase(tag, "PgSz")) {
-        readPolygonSize(rest, state);
-    } else if (equalsIgnoringCase(tag, "Pgon")) {
-        return readPolygon(rest, state, store, log);
+    char tag[TAG_LENGTH];
+    for (size_t i = 0; i < TAG_LENGTH; ++i) {
+        tag[i] = lowerAscii(word[i]);
+    }
+    for (const RecordTag& known : RECORD_TAGS) {
+        if (memcmp(tag, known.name, TAG_LENGTH) == 0) {
+            return known.record;
+        }
+    }
+    return RdsRecord::Other;
+}
+
+bool readRdsLine(const char* line, RdsReaderState& state, MeshStore& store, FILE* log) {
+    const char* rest = nullptr;
+    switch (readRecordTag(line, rest)) {
+        case RdsRecord::Pmsh:
+            store.vertexCount = 0;
+            break;
+        case RdsRecord::VerD:
+            return readVertexRecord(store, log);
+        case RdsRecord::Posn:
+            readPosition(rest, store, log);
+            break;
+        case RdsRecord::PgSz:
+            readPolygonSize(rest, state);
+            break;
+        case RdsRecord::Pgon:
+            return readPolygon(rest, state, store, log);
+        case RdsRecord::Other:
+            break;
     }
     return true;
 }

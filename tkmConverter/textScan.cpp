@@ -373,6 +373,13 @@ bool isWordCharacter(char c) {
 
 }  // namespace
 
+const char* skipWord(const char* text) {
+    while (isWordCharacter(*text)) {
+        ++text;
+    }
+    return text;
+}
+
 const char* scanFirstWord(const char* text, char* word, size_t capacity) {
     const char* p = skipScanSpace(text);
     size_t length = 0;
@@ -386,14 +393,6 @@ const char* scanFirstWord(const char* text, char* word, size_t capacity) {
     }
     return p;
 }
-
-namespace {
-
-char lowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-}  // namespace
 
 bool equalsIgnoringCase(const char* a, const char* b) {
     for (;; ++a, ++b) {

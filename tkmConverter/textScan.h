@@ -39,6 +39,14 @@ double scanDouble(const char* text);
 // it in text. A word that does not fit is cut; an empty word leaves word "".
 const char* scanFirstWord(const char* text, char* word, size_t capacity);
 
+// Just past the word that starts at text: at the first white space or zero.
+const char* skipWord(const char* text);
+
+// c with an ASCII capital letter made small; every other byte as it is.
+inline char lowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 // True when a and b are equal, ASCII letters compared without regard to case.
 bool equalsIgnoringCase(const char* a, const char* b);
 
