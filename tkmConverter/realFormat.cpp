@@ -194,27 +194,6 @@ bool roundedMicroUnits(const BinaryParts& parts, uint64_t& micro) {
     return true;
 }
 
-// The same for a value that a 32-bit float holds exactly (a coordinate or a
-// normal, widened), where a significand of 24 bits times 10^6 fits one 64-bit
-// word: no 128-bit product is needed. False for any other magnitude.
-bool floatMicroUnits(const BinaryParts& parts, uint64_t& micro) {
-    constexpr int WIDENED_BITS = 29;  // 52 - 23: the fraction bits a float lacks
-    constexpr uint64_t WIDENED_MASK = (static_cast<uint64_t>(1) << WIDENED_BITS) - 1;
-    constexpr int MAX_DROPPED = 44;  // 2^24 * 10^6 < 2^44: less than any half beyond
-    const int dropped = -parts.shift - WIDENED_BITS;
-    if ((parts.mantissa & WIDENED_MASK) != 0 || dropped < 1) {
-        return false;
-    }
-    if (dropped > MAX_DROPPED) {  // zero and values below 2^-21
-        micro = 0;
-        return true;
-    }
-    const uint64_t scaled = (parts.mantissa >> WIDENED_BITS) * MICRO_UNITS;  // below 2^44
-    const uint64_t half = static_cast<uint64_t>(1) << (dropped - 1);
-    micro = (scaled + half) >> dropped;  // a half or more rounds up
-    return true;
-}
-
 // The magnitude times 10^6, rounded to the nearest integer, an exact tie away
 // from zero; the magnitude is finite.
 void scaleToMicroUnits(const BinaryParts& parts, BigDecimal& result) {
@@ -275,19 +254,9 @@ int countDigits(uint64_t value) {
     return count;
 }
 
-// The decimal digits of value, without a terminating zero; returns their count.
-// Values below 100 (a model's coordinates, most line numbers' last digits)
-// take no division.
-size_t writeUnsigned(uint64_t value, char* text) {
+// The decimal digits of a value of three or more digits; returns their count.
+NOT_INLINED size_t writeManyDigits(uint64_t value, char* text) {
     constexpr uint32_t HUNDRED = 100;
-    if (value < 10) {
-        text[0] = static_cast<char>('0' + value);
-        return 1;
-    }
-    if (value < HUNDRED) {
-        writeTwoDigits(static_cast<uint32_t>(value), text);
-        return 2;
-    }
     const int length = countDigits(value);
     char* digit = text + length;
     for (; value >= HUNDRED; value /= HUNDRED) {
@@ -302,6 +271,22 @@ size_t writeUnsigned(uint64_t value, char* text) {
     return static_cast<size_t>(length);
 }
 
+// The decimal digits of value, without a terminating zero; returns their count.
+// Values below 100 (the whole part of a model's coordinates, most line
+// numbers) take no division and no call.
+inline size_t writeUnsigned(uint64_t value, char* text) {
+    constexpr uint32_t HUNDRED = 100;
+    if (value < 10) {
+        text[0] = static_cast<char>('0' + value);
+        return 1;
+    }
+    if (value < HUNDRED) {
+        writeTwoDigits(static_cast<uint32_t>(value), text);
+        return 2;
+    }
+    return writeManyDigits(value, text);
+}
+
 // The text of a count of sixth decimals that fits 64 bits: the common case,
 // written two digits at a time without the long arithmetic.
 size_t writeMicroUnits(uint64_t micro, char* text) {
@@ -310,9 +295,12 @@ size_t writeMicroUnits(uint64_t micro, char* text) {
     char* fraction = text + integerLength;
     fraction[0] = '.';
     const uint32_t micros = static_cast<uint32_t>(micro % MICRO_UNITS);
-    writeTwoDigits(micros / (HUNDRED * HUNDRED), fraction + 1);
-    writeTwoDigits(micros / HUNDRED % HUNDRED, fraction + 3);
-    writeTwoDigits(micros % HUNDRED, fraction + 5);
+    const uint32_t firstPair = micros / (HUNDRED * HUNDRED);
+    const uint32_t lastFour = micros - firstPair * (HUNDRED * HUNDRED);
+    const uint32_t middlePair = lastFour / HUNDRED;
+    writeTwoDigits(firstPair, fraction + 1);
+    writeTwoDigits(middlePair, fraction + 3);
+    writeTwoDigits(lastFour - middlePair * HUNDRED, fraction + 5);
     fraction[1 + FRACTION_DIGITS] = '\0';
     return integerLength + 1 + FRACTION_DIGITS;
 }
@@ -336,7 +324,7 @@ size_t formatFinite(double value, char* text) {
     }
     const BinaryParts parts = splitMagnitude(value);
     uint64_t micro = 0;
-    if (floatMicroUnits(parts, micro) || roundedMicroUnits(parts, micro)) {
+    if (roundedMicroUnits(parts, micro)) {
         return sign + writeMicroUnits(micro, text + sign);
     }
     return sign + formatLargeMagnitude(parts, text + sign);
@@ -360,14 +348,46 @@ static_assert(RECENT_TEXT_CAPACITY <= REAL_TEXT_CAPACITY, "a recent text is copi
 
 RecentText recentTexts[RECENT_SLOTS];
 
-}  // namespace
+// A value that a 32-bit float holds exactly (every coordinate, normal and
+// texture coordinate, widened) has a significand of 24 bits, and that times
+// 10^6 fits one 64-bit word: its sixth decimals, rounded (a half away from
+// zero), take one product and one shift. False for any other value, and for
+// magnitudes of 2^23 and more, subnormals, infinities and NaN.
+bool widenedFloatMicroUnits(uint64_t bits, uint64_t& micro) {
+    constexpr int FRACTION_BITS = 52;
+    constexpr uint64_t FRACTION_MASK = (static_cast<uint64_t>(1) << FRACTION_BITS) - 1;
+    constexpr int WIDENED_BITS = 29;  // 52 - 23: the fraction bits a float lacks
+    constexpr uint64_t WIDENED_MASK = (static_cast<uint64_t>(1) << WIDENED_BITS) - 1;
+    constexpr int WHOLE_BIASED =
+        1046;                        // the biased exponent of 2^23: from there on no bit is dropped
+    constexpr int MAX_DROPPED = 44;  // 2^24 * 10^6 < 2^44: below any half beyond
+    const int biased = static_cast<int>(bits >> FRACTION_BITS) & 0x7FF;
+    const uint64_t fraction = bits & FRACTION_MASK;
+    if (biased == 0) {  // a zero, or a subnormal left to the long way
+        micro = 0;
+        return fraction == 0;
+    }
+    const int dropped = WHOLE_BIASED - biased;  // fraction bits of the 24-bit significand
+    if ((fraction & WIDENED_MASK) != 0 || dropped < 1) {
+        return false;
+    }
+    if (dropped > MAX_DROPPED) {
+        micro = 0;
+        return true;
+    }
+    const uint64_t significand =
+        (fraction | (static_cast<uint64_t>(1) << FRACTION_BITS)) >> WIDENED_BITS;
+    const uint64_t half = static_cast<uint64_t>(1) << (dropped - 1);
+    micro = (significand * MICRO_UNITS + half) >> dropped;  // a half or more rounds up
+    return true;
+}
 
-size_t formatReal(double value, char* text) {
+// Every other value: infinities and NaN, and finite values through the table
+// of recent texts. Kept out of line, away from the common path.
+NOT_INLINED size_t formatRecalling(double value, uint64_t bits, char* text) {
     if (!std::isfinite(value)) {
         return formatNonFinite(value, text);
     }
-    uint64_t bits = 0;
-    memcpy(&bits, &value, sizeof bits);
     RecentText& recent = recentTexts[(bits * SLOT_HASH_FACTOR) >> (64 - RECENT_SLOT_BITS)];
     if (recent.length != 0 && recent.bits == bits) {
         memcpy(text, recent.text, RECENT_TEXT_CAPACITY);  // text holds more than that
@@ -380,6 +400,20 @@ size_t formatReal(double value, char* text) {
         memcpy(recent.text, text, RECENT_TEXT_CAPACITY);  // the rest is never read
     }
     return length;
+}
+
+}  // namespace
+
+size_t formatReal(double value, char* text) {
+    uint64_t bits = 0;
+    memcpy(&bits, &value, sizeof bits);
+    uint64_t micro = 0;
+    if (widenedFloatMicroUnits(bits, micro)) {
+        const size_t sign = value < 0.0 ? 1 : 0;
+        text[0] = '-';  // overwritten when there is no sign
+        return sign + writeMicroUnits(micro, text + sign);
+    }
+    return formatRecalling(value, bits, text);
 }
 
 void printReals(FILE* out, const double* values, int count) {

@@ -5,17 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 
-bool isScanSpace(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');  // tab, line feed, \v, \f, carriage return
-}
-
-const char* skipScanSpace(const char* text) {
-    while (isScanSpace(*text)) {
-        ++text;
-    }
-    return text;
-}
-
 bool scanInt(const char*& cursor, int32_t& value) {
     constexpr int64_t LARGEST = INT32_MAX;
     constexpr int64_t BEYOND_SMALLEST = -static_cast<int64_t>(INT32_MIN);
@@ -210,13 +199,28 @@ struct PlainDecimal {
     bool negative;
 };
 
+unsigned digitValue(char c) {
+    return static_cast<unsigned>(static_cast<unsigned char>(c)) - '0';  // above 9: no digit
+}
+
 // Adds the digits at p to the significand; returns the position past them.
+// Two at a time: the second is looked at only after the first was a digit,
+// so no byte past the text's end is read.
 const char* readDigitRun(const char* p, uint64_t& significand) {
-    for (unsigned digit = static_cast<unsigned char>(*p) - '0'; digit <= 9;
-         digit = static_cast<unsigned char>(*++p) - '0') {
-        significand = significand * 10 + digit;
+    constexpr unsigned BASE = 10;
+    for (;;) {
+        const unsigned first = digitValue(p[0]);
+        if (first > 9) {
+            return p;
+        }
+        const unsigned second = digitValue(p[1]);
+        if (second > 9) {
+            significand = significand * BASE + first;
+            return p + 1;
+        }
+        significand = significand * (BASE * BASE) + (first * BASE + second);
+        p += 2;
     }
-    return p;
 }
 
 // Characters that would make the text after the digits part of the number

@@ -7,8 +7,18 @@
 #include <cstddef>
 #include <cstdint>
 
-bool isScanSpace(char c);
-const char* skipScanSpace(const char* text);
+inline bool isScanSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');  // tab, line feed, \v, \f, carriage return
+}
+
+// Inline: every number and every blank of a pattern starts here, mostly at a
+// character that is not white space.
+inline const char* skipScanSpace(const char* text) {
+    while (isScanSpace(*text)) {
+        ++text;
+    }
+    return text;
+}
 
 // Reads an integer at cursor: white space, an optional sign, decimal digits.
 // On success stores the value, clamped to the signed 32-bit range, moves
