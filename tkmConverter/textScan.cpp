@@ -32,6 +32,15 @@ bool scanInt(const char*& cursor, int32_t& value) {
     return true;
 }
 
+// Keeps a rarely taken path out of the function that calls it.
+#if defined(_MSC_VER)
+#define NOT_INLINED __declspec(noinline)
+#elif defined(__GNUC__)
+#define NOT_INLINED __attribute__((noinline))
+#else
+#define NOT_INLINED
+#endif
+
 namespace {
 
 bool isDigit(char c) {
@@ -276,14 +285,10 @@ bool plainFloat(const PlainDecimal& number, float& value) {
     return true;
 }
 
-// Reads one float at cursor as the formatted scan's "%f" does.
-bool scanFloat(const char*& cursor, float& value) {
+// scanFloat for every number but a plain decimal that rounds surely: kept out
+// of line, away from the common path.
+NOT_INLINED bool scanOtherFloat(const char*& cursor, float& value) {
     const char* start = skipScanSpace(cursor);
-    PlainDecimal plainNumber;
-    if (readPlainDecimal(start, plainNumber) && plainFloat(plainNumber, value)) {
-        cursor = plainNumber.end;
-        return true;
-    }
     DecimalText number;
     if (readDecimalText(start, number)) {
         if (fastFloat(number, value)) {
@@ -304,6 +309,16 @@ bool scanFloat(const char*& cursor, float& value) {
     }
     cursor += consumed;
     return true;
+}
+
+// Reads one float at cursor as the formatted scan's "%f" does.
+bool scanFloat(const char*& cursor, float& value) {
+    PlainDecimal number;
+    if (readPlainDecimal(skipScanSpace(cursor), number) && plainFloat(number, value)) {
+        cursor = number.end;
+        return true;
+    }
+    return scanOtherFloat(cursor, value);
 }
 
 // Walks pattern over text: conversion directives ("%" and the letter given)
