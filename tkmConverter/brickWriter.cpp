@@ -1,5 +1,6 @@
 #include "brickWriter.h"
 
+#include <cassert>
 #include <cmath>
 #include <cstring>
 
@@ -63,6 +64,41 @@ void writeVec3Line(TextSink& sink, const Vec3& vector) {
     writeRealsLine(sink, values, 3);
 }
 
+// The last line of one kind, its values and its text. A brick repeats lines:
+// every quad's texture coordinates, a group's colour on every corner, a flat
+// normal on four corners. A repeated line is copied, not worked out again;
+// its text depends on nothing but its values.
+constexpr int MAX_REALS_PER_LINE = 4;
+
+struct RememberedLine {
+    int count;  // values; 0 before the first line
+    double values[MAX_REALS_PER_LINE];
+    size_t length;
+    char text[MAX_REALS_PER_LINE * (REAL_TEXT_CAPACITY + 1) + LINE_END_LENGTH];
+};
+
+void writeRememberedLine(TextSink& sink, RememberedLine& line, const double* values, int count) {
+    assert(count > 0 && count <= MAX_REALS_PER_LINE);
+    const size_t valueBytes = static_cast<size_t>(count) * sizeof(double);
+    if (line.count != count || memcmp(line.values, values, valueBytes) != 0) {
+        line.count = count;
+        memcpy(line.values, values, valueBytes);
+        line.length = formatReals(values, count, line.text);
+        memcpy(line.text + line.length, LINE_END, LINE_END_LENGTH);
+        line.length += LINE_END_LENGTH;
+    }
+    sinkText(sink, line.text, line.length);
+}
+
+// The lines that repeat: one per texture corner, the colour and the normal.
+struct RepeatedLines {
+    RememberedLine uv[CORNERS_PER_QUAD];
+    RememberedLine color;
+    RememberedLine normal;
+};
+
+RepeatedLines repeatedLines;
+
 void writeSizeLine(TextSink& sink, const Vec3& size) {
     sinkInt(sink, truncateToInt32(size.x));
     sinkText(sink, " ", 1);
@@ -98,7 +134,7 @@ void writeColors(TextSink& sink, const BrickQuad& quad) {
     for (const QuadColor& color : quad.color) {
         const double values[] = {color.r / COLOR_SCALE, color.g / COLOR_SCALE,
                                  color.b / COLOR_SCALE, color.a / COLOR_SCALE};
-        writeRealsLine(sink, values, 4);
+        writeRememberedLine(sink, repeatedLines.color, values, 4);
     }
 }
 
@@ -109,16 +145,18 @@ void writeQuad(TextSink& sink, const BrickQuad& quad, float brickHeight) {
     writeLine(sink, POSITIONS_TITLE);
     writePositions(sink, quad, order, brickHeight);
     writeLine(sink, TEXTURE_COORDS_TITLE);
-    for (const TexCoord& uv : quad.uv) {
-        const double values[] = {uv.u, uv.v};
-        writeRealsLine(sink, values, 2);
+    for (int corner = 0; corner < CORNERS_PER_QUAD; ++corner) {
+        const double values[] = {quad.uv[corner].u, quad.uv[corner].v};
+        writeRememberedLine(sink, repeatedLines.uv[corner], values, 2);
     }
     if (quad.color[0].r != NO_COLOR) {
         writeColors(sink, quad);
     }
     writeLine(sink, NORMALS_TITLE);
     for (int i = 0; i < CORNERS_PER_QUAD; ++i) {
-        writeVec3Line(sink, quad.normal[order[i]]);
+        const Vec3& normal = quad.normal[order[i]];
+        const double values[] = {normal.x, normal.y, normal.z};
+        writeRememberedLine(sink, repeatedLines.normal, values, 3);
     }
 }
 

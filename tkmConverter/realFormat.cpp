@@ -330,24 +330,6 @@ size_t formatFinite(double value, char* text) {
     return sign + formatLargeMagnitude(parts, text + sign);
 }
 
-// The texts of values written recently. A brick repeats a few values many
-// times (every quad's texture coordinates, a group's colour, a flat normal on
-// four corners), so each of those is worked out once.
-constexpr int RECENT_SLOT_BITS = 6;
-constexpr int RECENT_SLOTS = 1 << RECENT_SLOT_BITS;
-constexpr size_t RECENT_TEXT_CAPACITY = 24;
-constexpr uint64_t SLOT_HASH_FACTOR = 0x9E3779B97F4A7C15u;  // 2^64 over the golden ratio
-
-struct RecentText {
-    uint64_t bits;
-    size_t length;  // 0: the slot is empty
-    char text[RECENT_TEXT_CAPACITY];
-};
-
-static_assert(RECENT_TEXT_CAPACITY <= REAL_TEXT_CAPACITY, "a recent text is copied whole");
-
-RecentText recentTexts[RECENT_SLOTS];
-
 // A value that a 32-bit float holds exactly (every coordinate, normal and
 // texture coordinate, widened) has a significand of 24 bits, and that times
 // 10^6 fits one 64-bit word: its sixth decimals, rounded (a half away from
@@ -382,24 +364,13 @@ bool widenedFloatMicroUnits(uint64_t bits, uint64_t& micro) {
     return true;
 }
 
-// Every other value: infinities and NaN, and finite values through the table
-// of recent texts. Kept out of line, away from the common path.
-NOT_INLINED size_t formatRecalling(double value, uint64_t bits, char* text) {
+// Every other value: infinities and NaN, and finite values worked out the
+// general way. Kept out of line, away from the common path.
+NOT_INLINED size_t formatOtherReal(double value, char* text) {
     if (!std::isfinite(value)) {
         return formatNonFinite(value, text);
     }
-    RecentText& recent = recentTexts[(bits * SLOT_HASH_FACTOR) >> (64 - RECENT_SLOT_BITS)];
-    if (recent.length != 0 && recent.bits == bits) {
-        memcpy(text, recent.text, RECENT_TEXT_CAPACITY);  // text holds more than that
-        return recent.length;
-    }
-    const size_t length = formatFinite(value, text);
-    if (length < RECENT_TEXT_CAPACITY) {
-        recent.bits = bits;
-        recent.length = length;
-        memcpy(recent.text, text, RECENT_TEXT_CAPACITY);  // the rest is never read
-    }
-    return length;
+    return formatFinite(value, text);
 }
 
 }  // namespace
@@ -413,7 +384,19 @@ size_t formatReal(double value, char* text) {
         text[0] = '-';  // overwritten when there is no sign
         return sign + writeMicroUnits(micro, text + sign);
     }
-    return formatRecalling(value, bits, text);
+    return formatOtherReal(value, text);
+}
+
+size_t formatReals(const double* values, int count, char* text) {
+    size_t length = 0;
+    text[0] = '\0';
+    for (int i = 0; i < count; ++i) {
+        if (i > 0) {
+            text[length++] = ' ';
+        }
+        length += formatReal(values[i], text + length);
+    }
+    return length;
 }
 
 void printReals(FILE* out, const double* values, int count) {

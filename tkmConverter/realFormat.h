@@ -21,6 +21,10 @@ size_t formatReal(double value, char* text);
 // Writes count reals separated by one blank, with no line end.
 void printReals(FILE* out, const double* values, int count);
 
+// The same into text, which holds count * (REAL_TEXT_CAPACITY + 1) bytes, with
+// a terminating zero; returns the length.
+size_t formatReals(const double* values, int count, char* text);
+
 // Text gathered in a fixed buffer and handed to its stream in large pieces:
 // one C library call per 16 KiB instead of one per line or number. Whatever
 // else writes to the same stream must flush the sink first, or its text
