@@ -105,16 +105,37 @@ bool readGroupLine(const char* line, ObjReaderState& state, MeshStore& store, Te
     return true;
 }
 
+enum class CornerForm { Unread, VertexNormal, VertexTextureNormal };
+
+// Reads a corner as the formatted scan reads it with "%d//%d" and, where that
+// does not convert both, with "%d/%d/%d": each number is stored as soon as it
+// is read, also when the corner fails later (the indices carry over).
+CornerForm scanCornerIndices(const char* cursor, FaceIndices& indices) {
+    const char* p = cursor;
+    if (!scanInt(p, indices.vertex) || p[0] != '/') {
+        return CornerForm::Unread;
+    }
+    if (p[1] == '/') {  // "%d/%d/%d" fails at the second slash as well
+        const char* normal = p + 2;
+        return scanInt(normal, indices.normal) ? CornerForm::VertexNormal : CornerForm::Unread;
+    }
+    const char* q = p + 1;
+    if (!scanInt(q, indices.texture) || q[0] != '/') {
+        return CornerForm::Unread;
+    }
+    ++q;
+    return scanInt(q, indices.normal) ? CornerForm::VertexTextureNormal : CornerForm::Unread;
+}
+
 // Reads one corner at cursor into indices and checks them. Prints the corner's
 // error and returns false when the corner is to be skipped.
 bool readCorner(const char* cursor, FaceIndices& indices, int lineNumber, TextSink& log) {
-    int32_t* const vertexNormal[] = {&indices.vertex, &indices.normal};
-    if (scanInts(cursor, "%d//%d", vertexNormal) != 2) {
-        int32_t* const vertexTextureNormal[] = {&indices.vertex, &indices.texture, &indices.normal};
-        if (scanInts(cursor, "%d/%d/%d", vertexTextureNormal) != 3) {
-            fprintf(flushedStream(log), "ERROR: failed to read face on line %d\n", lineNumber);
-            return false;
-        }
+    const CornerForm form = scanCornerIndices(cursor, indices);
+    if (form == CornerForm::Unread) {
+        fprintf(flushedStream(log), "ERROR: failed to read face on line %d\n", lineNumber);
+        return false;
+    }
+    if (form == CornerForm::VertexTextureNormal) {
         indices.texture = toZeroBased(indices.texture);
     }
     indices.vertex = toZeroBased(indices.vertex);
