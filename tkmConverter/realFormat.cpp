@@ -330,27 +330,26 @@ size_t formatFinite(double value, char* text) {
     return sign + formatLargeMagnitude(parts, text + sign);
 }
 
-// A value that a 32-bit float holds exactly (every coordinate, normal and
-// texture coordinate, widened) has a significand of 24 bits, and that times
-// 10^6 fits one 64-bit word: its sixth decimals, rounded (a half away from
-// zero), take one product and one shift. False for any other value, and for
-// magnitudes of 2^23 and more, subnormals, infinities and NaN.
-bool widenedFloatMicroUnits(uint64_t bits, uint64_t& micro) {
+// A value whose significand has at most 39 bits (every float widened: the
+// coordinates, normals and texture coordinates; and most sums of floats, as
+// the heights) times 10^6 fits one 64-bit word: its sixth decimals, rounded
+// (a half away from zero), take one product and one shift. False for every
+// other value, for magnitudes of 2^38 and more, subnormals, infinities and NaN.
+bool shortSignificandMicroUnits(uint64_t bits, uint64_t& micro) {
     constexpr int FRACTION_BITS = 52;
     constexpr uint64_t FRACTION_MASK = (static_cast<uint64_t>(1) << FRACTION_BITS) - 1;
-    constexpr int WIDENED_BITS = 29;  // 52 - 23: the fraction bits a float lacks
-    constexpr uint64_t WIDENED_MASK = (static_cast<uint64_t>(1) << WIDENED_BITS) - 1;
-    constexpr int WHOLE_BIASED =
-        1046;                        // the biased exponent of 2^23: from there on no bit is dropped
-    constexpr int MAX_DROPPED = 44;  // 2^24 * 10^6 < 2^44: below any half beyond
+    constexpr int UNUSED_BITS = 14;  // 53 - 39: the low significand bits that must be zero
+    constexpr uint64_t UNUSED_MASK = (static_cast<uint64_t>(1) << UNUSED_BITS) - 1;
+    constexpr int WHOLE_BIASED = 1061;  // the biased exponent of 2^38: no fraction bit from there
+    constexpr int MAX_DROPPED = 59;     // 2^39 * 10^6 < 2^59: below any half beyond
     const int biased = static_cast<int>(bits >> FRACTION_BITS) & 0x7FF;
     const uint64_t fraction = bits & FRACTION_MASK;
     if (biased == 0) {  // a zero, or a subnormal left to the long way
         micro = 0;
         return fraction == 0;
     }
-    const int dropped = WHOLE_BIASED - biased;  // fraction bits of the 24-bit significand
-    if ((fraction & WIDENED_MASK) != 0 || dropped < 1) {
+    const int dropped = WHOLE_BIASED - biased;  // fraction bits of the 39-bit significand
+    if ((fraction & UNUSED_MASK) != 0 || dropped < 1) {
         return false;
     }
     if (dropped > MAX_DROPPED) {
@@ -358,7 +357,7 @@ bool widenedFloatMicroUnits(uint64_t bits, uint64_t& micro) {
         return true;
     }
     const uint64_t significand =
-        (fraction | (static_cast<uint64_t>(1) << FRACTION_BITS)) >> WIDENED_BITS;
+        (fraction | (static_cast<uint64_t>(1) << FRACTION_BITS)) >> UNUSED_BITS;
     const uint64_t half = static_cast<uint64_t>(1) << (dropped - 1);
     micro = (significand * MICRO_UNITS + half) >> dropped;  // a half or more rounds up
     return true;
@@ -379,7 +378,7 @@ size_t formatReal(double value, char* text) {
     uint64_t bits = 0;
     memcpy(&bits, &value, sizeof bits);
     uint64_t micro = 0;
-    if (widenedFloatMicroUnits(bits, micro)) {
+    if (shortSignificandMicroUnits(bits, micro)) {
         const size_t sign = value < 0.0 ? 1 : 0;
         text[0] = '-';  // overwritten when there is no sign
         return sign + writeMicroUnits(micro, text + sign);
