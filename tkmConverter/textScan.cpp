@@ -392,13 +392,6 @@ bool isWordCharacter(char c) {
 
 }  // namespace
 
-const char* skipWord(const char* text) {
-    while (isWordCharacter(*text)) {
-        ++text;
-    }
-    return text;
-}
-
 const char* scanFirstWord(const char* text, char* word, size_t capacity) {
     const char* p = skipScanSpace(text);
     size_t length = 0;

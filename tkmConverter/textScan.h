@@ -50,7 +50,13 @@ double scanDouble(const char* text);
 const char* scanFirstWord(const char* text, char* word, size_t capacity);
 
 // Just past the word that starts at text: at the first white space or zero.
-const char* skipWord(const char* text);
+inline const char* skipWord(const char* text) {
+    constexpr unsigned char BLANK = ' ';  // every byte above it belongs to a word
+    while (static_cast<unsigned char>(*text) > BLANK || (*text != '\0' && !isScanSpace(*text))) {
+        ++text;
+    }
+    return text;
+}
 
 // c with an ASCII capital letter made small; every other byte as it is.
 inline char lowerAscii(char c) {
