@@ -43,7 +43,7 @@ bool readTableLine(const char* numbers, Vec3* table, int32_t& count, const char*
     // A partial scan keeps what the slot held.
     Vec3& slot = table[count];
     float* const targets[] = {&slot.x, &slot.y, &slot.z};
-    scanFloats(numbers, "%f %f %f", targets);
+    scanFloatList(numbers, ' ', 3, targets);  // "%f %f %f"
     ++count;
     return true;
 }

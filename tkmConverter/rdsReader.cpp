@@ -33,7 +33,7 @@ void readPosition(const char* numbers, MeshStore& store, FILE* log) {
     // A coordinate that does not scan keeps what the slot held.
     Vec3& slot = store.vertices[store.vertexCount - 1];
     float* const targets[] = {&slot.x, &slot.y, &slot.z};
-    scanFloats(numbers, "%f,%f,%f", targets);
+    scanFloatList(numbers, ',', 3, targets);  // "%f,%f,%f"
 }
 
 void readPolygonSize(const char* numbers, RdsReaderState& state) {

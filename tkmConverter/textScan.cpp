@@ -235,7 +235,9 @@ const char* readDigitRun(const char* p, uint64_t& significand) {
 // Characters that would make the text after the digits part of the number
 // (an exponent, a hexadecimal prefix) or read it otherwise.
 bool continuesNumber(char c) {
-    return c == 'e' || c == 'E' || c == 'x' || c == 'X';
+    constexpr char SMALL_LETTER_BIT = 0x20;  // 'E' and 'e', 'X' and 'x' differ in it alone
+    const char small = static_cast<char>(c | SMALL_LETTER_BIT);
+    return small == 'e' || small == 'x';
 }
 
 // Reads a plain decimal at text (no white space before it); false for any
@@ -275,9 +277,13 @@ bool plainFloat(const PlainDecimal& number, float& value) {
         value = number.negative ? -0.0f : 0.0f;
         return true;
     }
+    // A significand from 1 to 2^53 over at most 10^19: always a normal float's
+    // magnitude, so that only a midpoint needs the C library.
+    static_assert(
+        1e-19 > static_cast<double>(FLT_MIN) && 9007199254740992.0 < static_cast<double>(FLT_MAX),
+        "a plain decimal lies in the normal float range");
     const double magnitude = plainMagnitude(number);
-    if (magnitude < static_cast<double>(FLT_MIN) || magnitude > static_cast<double>(FLT_MAX) ||
-        isFloatMidpoint(magnitude)) {
+    if (isFloatMidpoint(magnitude)) {
         return false;
     }
     const float single = static_cast<float>(magnitude);
@@ -311,8 +317,9 @@ NOT_INLINED bool scanOtherFloat(const char*& cursor, float& value) {
     return true;
 }
 
-// Reads one float at cursor as the formatted scan's "%f" does.
-bool scanFloat(const char*& cursor, float& value) {
+// Reads one float at cursor as the formatted scan's "%f" does. Inline: it is
+// the inner step of every list of coordinates.
+inline bool scanFloat(const char*& cursor, float& value) {
     PlainDecimal number;
     if (readPlainDecimal(skipScanSpace(cursor), number) && plainFloat(number, value)) {
         cursor = number.end;
@@ -381,6 +388,24 @@ int scanInts(const char* text, const char* pattern, int32_t* const* targets) {
 
 int scanFloats(const char* text, const char* pattern, float* const* targets) {
     return scanFields<float, scanFloat>(text, pattern, 'f', targets);
+}
+
+int scanFloatList(const char* text, char separator, int count, float* const* targets) {
+    const char* cursor = text;
+    for (int converted = 0; converted < count; ++converted) {
+        if (converted > 0 && isScanSpace(separator)) {
+            cursor = skipScanSpace(cursor);
+        } else if (converted > 0) {
+            if (*cursor != separator) {
+                return converted;
+            }
+            ++cursor;
+        }
+        if (!scanFloat(cursor, *targets[converted])) {
+            return converted;
+        }
+    }
+    return count;
 }
 
 namespace {

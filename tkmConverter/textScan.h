@@ -39,6 +39,12 @@ int scanInts(const char* text, const char* pattern, int32_t* const* targets);
 // digits take a faster path that rounds them exactly as the scan does.
 int scanFloats(const char* text, const char* pattern, float* const* targets);
 
+// The same for count "%f" directives joined by separator: white space (which
+// matches any run of white space, even none) or a character that must be
+// there. scanFloatList(text, ' ', 3, targets) reads as scanFloats(text,
+// "%f %f %f", targets) does, without working through a pattern.
+int scanFloatList(const char* text, char separator, int count, float* const* targets);
+
 // Reads a double at text as strtod does (white space, then the longest number
 // it can read, 0 when there is none). Plain decimal numbers take the same
 // faster path.
