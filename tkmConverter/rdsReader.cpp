@@ -1,7 +1,6 @@
 #include "rdsReader.h"
 
 #include <cstdint>
-#include <cstring>
 
 #include "lineReader.h"
 #include "textScan.h"
@@ -86,14 +85,28 @@ enum class RdsRecord { Other, Pmsh, VerD, Posn, PgSz, Pgon };
 
 constexpr size_t TAG_LENGTH = 4;
 
+// The four bytes of a word in one number, each with its small-letter bit set:
+// for a tag of small letters only, that bit makes a byte equal the tag's
+// letter exactly when it is that letter in either case.
+constexpr uint32_t tagKey(const char* word) {
+    constexpr unsigned SMALL_LETTER_BIT = 0x20;
+    uint32_t key = 0;
+    for (size_t i = 0; i < TAG_LENGTH; ++i) {
+        const unsigned byte = static_cast<unsigned char>(word[i]) | SMALL_LETTER_BIT;
+        key |= static_cast<uint32_t>(byte) << (8 * i);
+    }
+    return key;
+}
+
 struct RecordTag {
-    char name[TAG_LENGTH + 1];  // in small letters
+    uint32_t key;
     RdsRecord record;
 };
 
 constexpr RecordTag RECORD_TAGS[] = {
-    {"verd", RdsRecord::VerD}, {"posn", RdsRecord::Posn}, {"pgon", RdsRecord::Pgon},
-    {"pmsh", RdsRecord::Pmsh}, {"pgsz", RdsRecord::PgSz},
+    {tagKey("verd"), RdsRecord::VerD}, {tagKey("posn"), RdsRecord::Posn},
+    {tagKey("pgon"), RdsRecord::Pgon}, {tagKey("pmsh"), RdsRecord::Pmsh},
+    {tagKey("pgsz"), RdsRecord::PgSz},
 };
 
 // Reads the first word of line; rest is set just past it.
@@ -103,12 +116,9 @@ RdsRecord readRecordTag(const char* line, const char*& rest) {
     if (static_cast<size_t>(rest - word) != TAG_LENGTH) {
         return RdsRecord::Other;
     }
-    char tag[TAG_LENGTH];
-    for (size_t i = 0; i < TAG_LENGTH; ++i) {
-        tag[i] = lowerAscii(word[i]);
-    }
+    const uint32_t key = tagKey(word);
     for (const RecordTag& known : RECORD_TAGS) {
-        if (memcmp(tag, known.name, TAG_LENGTH) == 0) {
+        if (key == known.key) {
             return known.record;
         }
     }

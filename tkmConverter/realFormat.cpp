@@ -291,10 +291,11 @@ inline size_t writeUnsigned(uint64_t value, char* text) {
 // written two digits at a time without the long arithmetic.
 size_t writeMicroUnits(uint64_t micro, char* text) {
     constexpr uint32_t HUNDRED = 100;
-    const size_t integerLength = writeUnsigned(micro / MICRO_UNITS, text);
+    const uint64_t whole = micro / MICRO_UNITS;
+    const uint32_t micros = static_cast<uint32_t>(micro - whole * MICRO_UNITS);
+    const size_t integerLength = writeUnsigned(whole, text);
     char* fraction = text + integerLength;
     fraction[0] = '.';
-    const uint32_t micros = static_cast<uint32_t>(micro % MICRO_UNITS);
     const uint32_t firstPair = micros / (HUNDRED * HUNDRED);
     const uint32_t lastFour = micros - firstPair * (HUNDRED * HUNDRED);
     const uint32_t middlePair = lastFour / HUNDRED;
