@@ -5,33 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 
-bool scanInt(const char*& cursor, int32_t& value) {
-    constexpr int64_t LARGEST = INT32_MAX;
-    constexpr int64_t BEYOND_SMALLEST = -static_cast<int64_t>(INT32_MIN);
-    const char* p = skipScanSpace(cursor);
-    bool negative = false;
-    if (*p == '+' || *p == '-') {
-        negative = *p == '-';
-        ++p;
-    }
-    if (*p < '0' || *p > '9') {
-        return false;
-    }
-    int64_t magnitude = 0;  // saturates just past the 32-bit range
-    for (; *p >= '0' && *p <= '9'; ++p) {
-        if (magnitude <= BEYOND_SMALLEST) {
-            magnitude = magnitude * 10 + (*p - '0');
-        }
-    }
-    if (negative) {
-        value = magnitude >= BEYOND_SMALLEST ? INT32_MIN : static_cast<int32_t>(-magnitude);
-    } else {
-        value = magnitude >= LARGEST ? INT32_MAX : static_cast<int32_t>(magnitude);
-    }
-    cursor = p;
-    return true;
-}
-
 // Keeps a rarely taken path out of the function that calls it.
 #if defined(_MSC_VER)
 #define NOT_INLINED __declspec(noinline)

@@ -24,7 +24,8 @@ inline const char* skipScanSpace(const char* text) {
 // On success stores the value, clamped to the signed 32-bit range, moves
 // cursor past the digits and returns true; otherwise returns false and leaves
 // value as it was.
-bool scanInt(const char*& cursor, int32_t& value);
+// Inline: every group code of a DXF file and every face corner is one.
+inline bool scanInt(const char*& cursor, int32_t& value);
 
 // Scans text against pattern as the formatted scan does for a pattern of "%d"
 // directives, white space (matching any run of white space, even none) and
@@ -80,5 +81,32 @@ inline bool startsWith(const char* text, const char* prefix) {
             return false;
         }
     }
+    return true;
+}
+
+inline bool scanInt(const char*& cursor, int32_t& value) {
+    constexpr int64_t LARGEST = INT32_MAX;
+    constexpr int64_t BEYOND_SMALLEST = -static_cast<int64_t>(INT32_MIN);
+    const char* p = skipScanSpace(cursor);
+    bool negative = false;
+    if (*p == '+' || *p == '-') {
+        negative = *p == '-';
+        ++p;
+    }
+    if (*p < '0' || *p > '9') {
+        return false;
+    }
+    int64_t magnitude = 0;  // saturates just past the 32-bit range
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        if (magnitude <= BEYOND_SMALLEST) {
+            magnitude = magnitude * 10 + (*p - '0');
+        }
+    }
+    if (negative) {
+        value = magnitude >= BEYOND_SMALLEST ? INT32_MIN : static_cast<int32_t>(-magnitude);
+    } else {
+        value = magnitude >= LARGEST ? INT32_MAX : static_cast<int32_t>(magnitude);
+    }
+    cursor = p;
     return true;
 }
