@@ -328,20 +328,18 @@ int scanFields(const char* text, const char* pattern, char conversion, Value* co
 
 }  // namespace
 
-double scanDouble(const char* text) {
-    // Where the compiler evaluates in a wider format (or does not say), the one
-    // rounding that makes the nearest double is not sure: the C library decides.
+namespace {
+
+// Where the compiler evaluates in a wider format (or does not say), the one
+// rounding that makes the nearest double is not sure: the C library decides.
 #if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD == 0
-    constexpr bool EXACT_DOUBLE_ARITHMETIC = true;
+constexpr bool EXACT_DOUBLE_ARITHMETIC = true;
 #else
-    constexpr bool EXACT_DOUBLE_ARITHMETIC = false;
+constexpr bool EXACT_DOUBLE_ARITHMETIC = false;
 #endif
-    const char* start = skipScanSpace(text);
-    PlainDecimal plainNumber;
-    if (EXACT_DOUBLE_ARITHMETIC && readPlainDecimal(start, plainNumber)) {
-        const double magnitude = plainMagnitude(plainNumber);  // zero for a zero significand
-        return plainNumber.negative ? -magnitude : magnitude;
-    }
+
+// scanDouble for every number but a plain decimal: kept out of line.
+NOT_INLINED double scanOtherDouble(const char* text, const char* start) {
     DecimalText number;
     if (EXACT_DOUBLE_ARITHMETIC && readDecimalText(start, number)) {
         if (isZero(number)) {
@@ -353,6 +351,18 @@ double scanDouble(const char* text) {
         }
     }
     return strtod(text, nullptr);
+}
+
+}  // namespace
+
+double scanDouble(const char* text) {
+    const char* start = skipScanSpace(text);
+    PlainDecimal plainNumber;
+    if (EXACT_DOUBLE_ARITHMETIC && readPlainDecimal(start, plainNumber)) {
+        const double magnitude = plainMagnitude(plainNumber);  // zero for a zero significand
+        return plainNumber.negative ? -magnitude : magnitude;
+    }
+    return scanOtherDouble(text, start);
 }
 
 int scanInts(const char* text, const char* pattern, int32_t* const* targets) {
