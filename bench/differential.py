@@ -126,22 +126,61 @@ def obj_model(rng):
     for _ in range(rng.randrange(1, 8)):
         if rng.random() < 0.3:
             lines.append(rng.choice(groups))
-        corners = " ".join("%d//%d" % (rng.randrange(1, vertices + 1), rng.randrange(1, vertices + 1))
-                           for _ in range(rng.choice([2, 3, 4, 4])))
+        corners = " ".join(corner_text(rng, vertices) for _ in range(rng.choice([2, 3, 4, 4])))
         lines.append("f " + corners)
+    return with_odd_lines(rng, lines)
+
+
+def corner_text(rng, vertices):
+    """A face corner, now and then in a form the reader must reject or read
+    partly: missing or extra parts, blanks, signs, numbers out of range."""
+    def index():
+        return str(rng.randrange(1, vertices + 1))
+    if rng.random() < 0.8:
+        return "%s//%s" % (index(), index()) if rng.random() < 0.7 else "%s/%s/%s" % (index(), index(), index())
+    return rng.choice([
+        "%s/%s" % (index(), index()), "%s//" % index(), "%s/ /%s" % (index(), index()),
+        "%s// %s" % (index(), index()), "%s //%s" % (index(), index()), " %s//%s" % (index(), index()),
+        "%s/%s/" % (index(), index()), "%s/%s/%s/%s" % (index(), index(), index(), index()),
+        "-%s//%s" % (index(), index()), "+%s/+%s/-%s" % (index(), index(), index()), "0//0",
+        "%s/x/%s" % (index(), index()), "//%s" % index(), "/", "", "99999999999//1",
+        "2147483648/1/1", "-2147483649//3", "%s\t//%s" % (index(), index()), "4096//4096", "4097//1",
+    ])
+
+
+def with_odd_lines(rng, lines):
+    """Now and then a line the line reader must take apart carefully: a zero
+    byte, a lone carriage return, a line of more than 254 characters."""
+    if rng.random() < 0.1:
+        position = rng.randrange(len(lines))
+        text = lines[position]
+        cut = rng.randrange(len(text) + 1)
+        lines[position] = text[:cut] + rng.choice(["\0", "\r", "\r\r"]) + text[cut:]
+    if rng.random() < 0.05:
+        position = rng.randrange(len(lines))
+        lines[position] = lines[position] + " " * rng.randrange(200, 300) + "1"
     return lines
+
+
+def rds_tag(rng, tag):
+    """A record tag, now and then in other letter cases, with white space
+    before it, or spoilt."""
+    if rng.random() < 0.85:
+        return tag
+    return rng.choice([tag.upper(), tag.lower(), tag.swapcase(), "\t" + tag, "  " + tag, tag + "x",
+                       tag[:3], tag + "\x01", "\x7f" + tag, tag.replace("s", "$")])
 
 
 def rds_model(rng):
-    lines = ["Pmsh"]
+    lines = [rds_tag(rng, "Pmsh")]
     vertices = rng.randrange(1, 12)
     for _ in range(vertices):
-        lines += ["VerD", "Posn " + numbers(rng, 3, ",")]
+        lines += [rds_tag(rng, "VerD"), rds_tag(rng, "Posn") + " " + numbers(rng, 3, ",")]
     size = rng.choice([3, 4, 4])
-    lines.append("PgSz %d" % size)
+    lines.append(rds_tag(rng, "PgSz") + " %d" % size)
     for _ in range(rng.randrange(1, 6)):
-        lines.append("Pgon " + ",".join(str(rng.randrange(0, vertices)) for _ in range(size)))
-    return lines
+        lines.append(rds_tag(rng, "Pgon") + " " + ",".join(str(rng.randrange(0, vertices)) for _ in range(size)))
+    return with_odd_lines(rng, lines)
 
 
 def dxf_model(rng):
@@ -151,7 +190,7 @@ def dxf_model(rng):
         for corner in range(rng.choice([3, 4, 4])):
             for axis in (1, 2, 3):
                 lines += ["%3d" % (axis * 10 + corner), awkward_number(rng)]
-    return lines + ["  0", "ENDSEC", "  0", "EOF"]
+    return with_odd_lines(rng, lines + ["  0", "ENDSEC", "  0", "EOF"])
 
 
 GENERATORS = {"obj": obj_model, "rds": rds_model, "dxf": dxf_model}

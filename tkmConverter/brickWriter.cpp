@@ -1,6 +1,8 @@
 #include "brickWriter.h"
 
+#include <cassert>
 #include <cmath>
+#include <cstring>
 
 #include "brickFormat.h"
 #include "fileReplace.h"
@@ -9,6 +11,7 @@
 namespace {
 
 constexpr const char* LINE_END = "\r\n";
+constexpr size_t LINE_END_LENGTH = 2;
 constexpr double COLOR_SCALE = 255.0;
 constexpr int REVERSED_ORDER[CORNERS_PER_QUAD] = {3, 2, 1, 0};
 constexpr int STORED_ORDER[CORNERS_PER_QUAD] = {0, 1, 2, 3};
@@ -41,78 +44,119 @@ static_assert(sizeof FIXED_SECTIONS / sizeof FIXED_SECTIONS[0] ==
                   1 + COVERAGE_LINES + 2 * OMNI_SECTION + 1,
               "one coverage title and its lines, the empty sections and the omni title");
 
-void writeLine(FILE* out, const char* text) {
-    fputs(text, out);
-    fputs(LINE_END, out);
+void writeLine(TextSink& sink, const char* text) {
+    sinkText(sink, text, strlen(text));
+    sinkText(sink, LINE_END, LINE_END_LENGTH);
 }
 
-void writeIntLine(FILE* out, int32_t value) {
-    fprintf(out, "%d%s", static_cast<int>(value), LINE_END);
+void writeIntLine(TextSink& sink, int32_t value) {
+    sinkInt(sink, value);
+    sinkText(sink, LINE_END, LINE_END_LENGTH);
 }
 
-void writeRealsLine(FILE* out, const double* values, int count) {
-    printReals(out, values, count);
-    fputs(LINE_END, out);
+void writeRealsLine(TextSink& sink, const double* values, int count) {
+    sinkReals(sink, values, count);
+    sinkText(sink, LINE_END, LINE_END_LENGTH);
 }
 
-void writeVec3Line(FILE* out, const Vec3& vector) {
+void writeVec3Line(TextSink& sink, const Vec3& vector) {
     const double values[] = {vector.x, vector.y, vector.z};
-    writeRealsLine(out, values, 3);
+    writeRealsLine(sink, values, 3);
 }
 
-void writeSizeLine(FILE* out, const Vec3& size) {
-    fprintf(out, "%d %d %d%s", static_cast<int>(truncateToInt32(size.x)),
-            static_cast<int>(truncateToInt32(size.y)), static_cast<int>(truncateToInt32(size.z)),
-            LINE_END);
+// The last line of one kind, its values and its text. A brick repeats lines:
+// every quad's texture coordinates, a group's colour on every corner, a flat
+// normal on four corners. A repeated line is copied, not worked out again;
+// its text depends on nothing but its values.
+constexpr int MAX_REALS_PER_LINE = 4;
+
+struct RememberedLine {
+    int count;  // values; 0 before the first line
+    double values[MAX_REALS_PER_LINE];
+    size_t length;
+    char text[MAX_REALS_PER_LINE * (REAL_TEXT_CAPACITY + 1) + LINE_END_LENGTH];
+};
+
+void writeRememberedLine(TextSink& sink, RememberedLine& line, const double* values, int count) {
+    assert(count > 0 && count <= MAX_REALS_PER_LINE);
+    const size_t valueBytes = static_cast<size_t>(count) * sizeof(double);
+    if (line.count != count || memcmp(line.values, values, valueBytes) != 0) {
+        line.count = count;
+        memcpy(line.values, values, valueBytes);
+        line.length = formatReals(values, count, line.text);
+        memcpy(line.text + line.length, LINE_END, LINE_END_LENGTH);
+        line.length += LINE_END_LENGTH;
+    }
+    sinkText(sink, line.text, line.length);
+}
+
+// The lines that repeat: one per texture corner, the colour and the normal.
+struct RepeatedLines {
+    RememberedLine uv[CORNERS_PER_QUAD];
+    RememberedLine color;
+    RememberedLine normal;
+};
+
+RepeatedLines repeatedLines;
+
+void writeSizeLine(TextSink& sink, const Vec3& size) {
+    sinkInt(sink, truncateToInt32(size.x));
+    sinkText(sink, " ", 1);
+    sinkInt(sink, truncateToInt32(size.y));
+    sinkText(sink, " ", 1);
+    sinkInt(sink, truncateToInt32(size.z));
+    sinkText(sink, LINE_END, LINE_END_LENGTH);
 }
 
 // The centre is half the extent plus the minimum, its height moved down by
 // half the brick height; all in 32 bits.
-void writeCollisionBox(FILE* out, const Vec3& boxMin, const Vec3& boxMax, float brickHeight) {
+void writeCollisionBox(TextSink& sink, const Vec3& boxMin, const Vec3& boxMax, float brickHeight) {
     const Vec3 size(boxMax.x - boxMin.x, boxMax.y - boxMin.y, boxMax.z - boxMin.z);
     Vec3 center(size.x / 2.0f + boxMin.x, size.y / 2.0f + boxMin.y, size.z / 2.0f + boxMin.z);
     center.z = center.z - brickHeight / 2.0f;
-    writeLine(out, "");
-    writeVec3Line(out, center);
-    writeVec3Line(out, size);
+    writeLine(sink, "");
+    writeVec3Line(sink, center);
+    writeVec3Line(sink, size);
 }
 
-void writePositions(FILE* out, const BrickQuad& quad, const int* order, float brickHeight) {
+void writePositions(TextSink& sink, const BrickQuad& quad, const int* order, float brickHeight) {
     const float halfHeight = brickHeight / 2.0f;
     for (int i = 0; i < CORNERS_PER_QUAD; ++i) {
         const Vec3& position = quad.position[order[i]];
         const double height = static_cast<double>(position.z) * Z_SCALE - halfHeight;
         const double values[] = {position.x, position.y, height};
-        writeRealsLine(out, values, 3);
+        writeRealsLine(sink, values, 3);
     }
 }
 
-void writeColors(FILE* out, const BrickQuad& quad) {
-    writeLine(out, COLORS_TITLE);
+void writeColors(TextSink& sink, const BrickQuad& quad) {
+    writeLine(sink, COLORS_TITLE);
     for (const QuadColor& color : quad.color) {
         const double values[] = {color.r / COLOR_SCALE, color.g / COLOR_SCALE,
                                  color.b / COLOR_SCALE, color.a / COLOR_SCALE};
-        writeRealsLine(out, values, 4);
+        writeRememberedLine(sink, repeatedLines.color, values, 4);
     }
 }
 
-void writeQuad(FILE* out, const BrickQuad& quad, float brickHeight) {
+void writeQuad(TextSink& sink, const BrickQuad& quad, float brickHeight) {
     const int* order = quad.reversed ? REVERSED_ORDER : STORED_ORDER;
-    writeLine(out, "");
-    writeLine(out, QUAD_TEXTURE_LINE);
-    writeLine(out, POSITIONS_TITLE);
-    writePositions(out, quad, order, brickHeight);
-    writeLine(out, TEXTURE_COORDS_TITLE);
-    for (const TexCoord& uv : quad.uv) {
-        const double values[] = {uv.u, uv.v};
-        writeRealsLine(out, values, 2);
+    writeLine(sink, "");
+    writeLine(sink, QUAD_TEXTURE_LINE);
+    writeLine(sink, POSITIONS_TITLE);
+    writePositions(sink, quad, order, brickHeight);
+    writeLine(sink, TEXTURE_COORDS_TITLE);
+    for (int corner = 0; corner < CORNERS_PER_QUAD; ++corner) {
+        const double values[] = {quad.uv[corner].u, quad.uv[corner].v};
+        writeRememberedLine(sink, repeatedLines.uv[corner], values, 2);
     }
     if (quad.color[0].r != NO_COLOR) {
-        writeColors(out, quad);
+        writeColors(sink, quad);
     }
-    writeLine(out, NORMALS_TITLE);
+    writeLine(sink, NORMALS_TITLE);
     for (int i = 0; i < CORNERS_PER_QUAD; ++i) {
-        writeVec3Line(out, quad.normal[order[i]]);
+        const Vec3& normal = quad.normal[order[i]];
+        const double values[] = {normal.x, normal.y, normal.z};
+        writeRememberedLine(sink, repeatedLines.normal, values, 3);
     }
 }
 
@@ -132,21 +176,23 @@ int32_t truncateToInt32(float value) {
 }
 
 void writeBrickText(FILE* out, const MeshStore& store) {
+    TextSink& sink = openSink(out);
     const float brickHeight = store.brickSize.z;
-    writeSizeLine(out, store.brickSize);
-    writeLine(out, BRICK_KIND_LINE);
-    writeLine(out, "");
-    writeIntLine(out, store.collisionCount);
+    writeSizeLine(sink, store.brickSize);
+    writeLine(sink, BRICK_KIND_LINE);
+    writeLine(sink, "");
+    writeIntLine(sink, store.collisionCount);
     for (int box = 0; box < store.collisionCount && box < MAX_COLLISION_BOXES; ++box) {
-        writeCollisionBox(out, store.collisionMin[box], store.collisionMax[box], brickHeight);
+        writeCollisionBox(sink, store.collisionMin[box], store.collisionMax[box], brickHeight);
     }
     for (const char* line : FIXED_SECTIONS) {
-        writeLine(out, line);
+        writeLine(sink, line);
     }
-    writeIntLine(out, store.quadCount);
+    writeIntLine(sink, store.quadCount);
     for (int q = 0; q < store.quadCount && q < MAX_QUADS; ++q) {
-        writeQuad(out, store.quads[q], brickHeight);
+        writeQuad(sink, store.quads[q], brickHeight);
     }
+    flushSink(sink);
 }
 
 bool writeBrickFile(const char* outFileName, const MeshStore& store, FILE* log) {

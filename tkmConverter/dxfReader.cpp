@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "lineReader.h"
+#include "realFormat.h"
 #include "textScan.h"
 
 namespace {
@@ -40,15 +41,31 @@ void storeCoordinate(Vec3& position, int axis, float value) {
     target = value;
 }
 
-bool readEntityType(const char* line, DxfReaderState& state, MeshStore& store, FILE* log) {
-    fprintf(log, "Entity type %s\n", line);
+// "Entity type %s" and "Getting poly %d", one or two for every entity,
+// gathered in the sink.
+void traceEntity(const char* line, TextSink& log) {
+    constexpr char PREFIX[] = "Entity type ";
+    sinkText(log, PREFIX, sizeof PREFIX - 1);
+    sinkText(log, line, strlen(line));
+    sinkText(log, "\n", 1);
+}
+
+void traceFace(int32_t quadCount, TextSink& log) {
+    constexpr char PREFIX[] = "Getting poly ";
+    sinkText(log, PREFIX, sizeof PREFIX - 1);
+    sinkInt(log, quadCount);
+    sinkText(log, "\n", 1);
+}
+
+bool readEntityType(const char* line, DxfReaderState& state, MeshStore& store, TextSink& log) {
+    traceEntity(line, log);
     if (strcmp(line, FACE_ENTITY) != 0) {
         state.inFace = false;
         return true;
     }
-    fprintf(log, "Getting poly %d\n", store.quadCount);
+    traceFace(store.quadCount, log);
     if (store.quadCount >= MAX_QUADS) {
-        fprintf(log, "ERROR: > %d quads\n", MAX_QUADS);
+        fprintf(flushedStream(log), "ERROR: > %d quads\n", MAX_QUADS);
         return false;
     }
     state.inFace = true;
@@ -56,7 +73,7 @@ bool readEntityType(const char* line, DxfReaderState& state, MeshStore& store, F
     return true;
 }
 
-bool readValueLine(const char* line, DxfReaderState& state, MeshStore& store, FILE* log) {
+bool readValueLine(const char* line, DxfReaderState& state, MeshStore& store, TextSink& log) {
     const int32_t code = state.groupCode;
     if (code == ENTITY_TYPE_CODE) {
         return readEntityType(line, state, store, log);
@@ -69,7 +86,7 @@ bool readValueLine(const char* line, DxfReaderState& state, MeshStore& store, FI
             storeCoordinate(newest.position[corner], axis, parseGroupValue(line));
         }
     } else if (code != LAYER_NAME_CODE && code != COLOR_NUMBER_CODE) {
-        fprintf(log, "unhandled groupcode %d\n", code);
+        fprintf(flushedStream(log), "unhandled groupcode %d\n", code);
     }
     return true;
 }
@@ -89,16 +106,20 @@ float parseGroupValue(const char* line) {
 bool readDxfFile(FILE* input, MeshStore& store, FILE* log) {
     static LineReader reader;
     initLineReader(reader, input);
+    TextSink& sink = openSink(log);
     DxfReaderState state;
-    while (readLine(reader, log)) {
+    bool completed = true;
+    while (completed && readLineQuietly(reader)) {
+        if (reader.lineTooLong) {
+            printLongLineWarning(reader, flushedStream(sink));
+        }
         if (state.groupCode == NO_GROUP_CODE) {
             state.groupCode = parseGroupCode(reader.line);
             continue;
         }
-        if (!readValueLine(reader.line, state, store, log)) {
-            return false;
-        }
+        completed = readValueLine(reader.line, state, store, sink);
         state.groupCode = NO_GROUP_CODE;
     }
-    return true;
+    flushSink(sink);
+    return completed;
 }

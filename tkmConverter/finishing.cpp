@@ -24,11 +24,14 @@ void computeCenter(BrickQuad& quad) {
     quad.center = Vec3(sum.x / CORNER_COUNT, sum.y / CORNER_COUNT, sum.z / CORNER_COUNT);
 }
 
-void traceCenter(int slot, const Vec3& center, FILE* log) {
+void traceCenter(int slot, const Vec3& center, TextSink& log) {
+    constexpr char PREFIX[] = "centroid ";
     const double components[] = {center.x, center.y, center.z};
-    fprintf(log, "centroid %d = ", slot);
-    printReals(log, components, 3);
-    fputc('\n', log);
+    sinkText(log, PREFIX, sizeof PREFIX - 1);
+    sinkInt(log, slot);
+    sinkText(log, " = ", 3);
+    sinkReals(log, components, 3);
+    sinkText(log, "\n", 1);
 }
 
 // Twice the vector area over the stored corner order, normalised, on all corners.
@@ -52,6 +55,7 @@ void scaleBoxHeights(Vec3& boxMin, Vec3& boxMax) {
 }  // namespace
 
 void finishQuads(MeshStore& store, ConversionStats& stats, FILE* log) {
+    TextSink& sink = openSink(log);  // the trace of every quad's centre
     int slot = 0;
     while (slot < store.quadCount) {
         BrickQuad& quad = store.quads[slot];
@@ -69,12 +73,13 @@ void finishQuads(MeshStore& store, ConversionStats& stats, FILE* log) {
             completeTriangle(quad);
         }
         computeCenter(quad);
-        traceCenter(slot, quad.center, log);
+        traceCenter(slot, quad.center, sink);
         if (quad.normal[0] == Vec3()) {
             setFlatNormal(quad);
         }
         ++slot;
     }
+    flushSink(sink);
 }
 
 void computeBrickBounds(MeshStore& store) {

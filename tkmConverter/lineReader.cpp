@@ -1,11 +1,11 @@
 #include "lineReader.h"
 
-#include <climits>
 #include <cstring>
 
 void initLineReader(LineReader& reader, FILE* input) {
     reader.input = input;
-    reader.line[0] = '\0';
+    reader.lineCopy[0] = '\0';
+    reader.line = reader.lineCopy;
     reader.lineNumber = 0;
     reader.lineTooLong = false;
     reader.chunkStart = 0;
@@ -20,24 +20,24 @@ bool refillChunk(LineReader& reader) {
     return reader.chunkEnd > 0;
 }
 
-// Appends bytes to the current line while it has room, counting the rest as lost.
+// Appends bytes to the copied line while it has room, counting the rest as lost.
 // length is the line's true length and may pass the buffer; the buffer is
 // only addressed while it has room.
 void keepBytes(LineReader& reader, const char* bytes, size_t count, size_t& length) {
     const size_t capacity = static_cast<size_t>(LINE_BUFFER_SIZE);
     if (length < capacity) {
         const size_t room = capacity - length;
-        memcpy(reader.line + length, bytes, count < room ? count : room);
+        memcpy(reader.lineCopy + length, bytes, count < room ? count : room);
     }
     length += count;
 }
 
-}  // namespace
-
-bool readLine(LineReader& reader, FILE* log) {
-    size_t length = 0;  // characters of the line so far, line end excluded
+// A line that crosses the chunk's end, or the last line without a line feed:
+// copied into reader.lineCopy as the chunks come. False when no byte is left.
+bool copyLineAcrossChunks(LineReader& reader, size_t& length, bool& endedByFeed) {
+    length = 0;  // characters of the line so far, line end excluded
     bool sawAnything = false;
-    bool endedByFeed = false;
+    endedByFeed = false;
     while (!endedByFeed) {
         if (reader.chunkStart == reader.chunkEnd && !refillChunk(reader)) {
             break;
@@ -54,25 +54,22 @@ bool readLine(LineReader& reader, FILE* log) {
             endedByFeed = true;
         }
     }
-    if (!sawAnything) {
+    return sawAnything;
+}
+
+}  // namespace
+
+bool readLineAcrossChunks(LineReader& reader) {
+    size_t length = 0;
+    bool endedByFeed = false;
+    if (!copyLineAcrossChunks(reader, length, endedByFeed)) {
         return false;
     }
-    // A CR right before the line feed belongs to the line end. It may sit in the
-    // 255th byte, one past the text a line may hold; a CR among the lost bytes
-    // of a longer line changes nothing, as that line is too long either way.
-    if (endedByFeed && length > 0 && length <= static_cast<size_t>(LINE_BUFFER_SIZE) &&
-        reader.line[length - 1] == '\r') {
-        --length;
-    }
-    if (reader.lineNumber < INT_MAX) {  // a file of 2^31 lines keeps the last number
-        reader.lineNumber += 1;
-    }
-    reader.lineTooLong = length > static_cast<size_t>(MAX_LINE_LENGTH);
-    const size_t kept = reader.lineTooLong ? static_cast<size_t>(MAX_LINE_LENGTH) : length;
-    reader.line[kept] = '\0';
-    if (reader.lineTooLong) {
-        fprintf(log, "WARNING: line %d is longer than %d characters; the rest is ignored\n",
-                reader.lineNumber, MAX_LINE_LENGTH);
-    }
+    deliverLine(reader, reader.lineCopy, length, endedByFeed);
     return true;
+}
+
+void printLongLineWarning(const LineReader& reader, FILE* log) {
+    fprintf(log, "WARNING: line %d is longer than %d characters; the rest is ignored\n",
+            reader.lineNumber, MAX_LINE_LENGTH);
 }

@@ -3,10 +3,15 @@
 // rest is skipped (with a warning), so line numbers stay with the file's lines.
 // A CR LF line end counts as a line feed; the line end is not delivered. A zero
 // byte inside a line ends its text for every string function that reads it.
+// A line that lies whole in the read chunk is delivered where it lies, its end
+// overwritten by the terminating zero; only a line across the chunk's end is
+// copied.
 #pragma once
 
+#include <climits>
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 
 constexpr int LINE_BUFFER_SIZE = 255;                  // a line's text and its zero
 constexpr int MAX_LINE_LENGTH = LINE_BUFFER_SIZE - 1;  // 254 characters kept
@@ -14,9 +19,10 @@ constexpr size_t INPUT_CHUNK_SIZE = 65536;
 
 struct LineReader {
     FILE* input;
-    char line[LINE_BUFFER_SIZE + 1];  // the current line, zero-terminated
-    int lineNumber;                   // physical lines read so far, at most INT_MAX
-    bool lineTooLong;                 // the current line lost characters past 254
+    const char* line;                     // the current line, zero-terminated
+    char lineCopy[LINE_BUFFER_SIZE + 1];  // a line that crossed the chunk's end
+    int lineNumber;                       // physical lines read so far, at most INT_MAX
+    bool lineTooLong;                     // the current line lost characters past 254
     char chunk[INPUT_CHUNK_SIZE];
     size_t chunkStart;
     size_t chunkEnd;
@@ -24,7 +30,61 @@ struct LineReader {
 
 void initLineReader(LineReader& reader, FILE* input);
 
-// Reads the next line into reader.line. Returns false at the end of the input
-// or on a read error. A line longer than 254 characters is reported on log as
+// Reads the next line; reader.line points to it until the next read. Returns
+// false at the end of the input or on a read error. A line longer than 254
+// characters is reported on log as
 // "WARNING: line %d is longer than 254 characters; the rest is ignored".
-bool readLine(LineReader& reader, FILE* log);
+inline bool readLine(LineReader& reader, FILE* log);
+
+// The same without the warning, for a reader that writes it itself (with
+// printLongLineWarning) after what it has gathered for the log. Inline, below:
+// the common line, whose line feed lies in the chunk, is then taken in the
+// reader's own loop.
+inline bool readLineQuietly(LineReader& reader);
+
+// The warning of a line that lost characters past 254.
+void printLongLineWarning(const LineReader& reader, FILE* log);
+
+// What readLineQuietly does when the next line feed is not in the chunk.
+bool readLineAcrossChunks(LineReader& reader);
+
+// Delivers the line of length characters at text, its line end excluded: a
+// CR right before the line feed belongs to the line end. It may sit in the
+// 255th byte, one past the text a line may hold; a CR among the lost bytes of
+// a longer line changes nothing, as that line is too long either way. The
+// line is ended by a zero at text[length] or, when it is too long, at
+// text[254].
+inline void deliverLine(LineReader& reader, char* text, size_t length, bool endedByFeed) {
+    if (endedByFeed && length > 0 && length <= static_cast<size_t>(LINE_BUFFER_SIZE) &&
+        text[length - 1] == '\r') {
+        --length;
+    }
+    if (reader.lineNumber < INT_MAX) {  // a file of 2^31 lines keeps the last number
+        reader.lineNumber += 1;
+    }
+    reader.lineTooLong = length > static_cast<size_t>(MAX_LINE_LENGTH);
+    text[reader.lineTooLong ? static_cast<size_t>(MAX_LINE_LENGTH) : length] = '\0';
+    reader.line = text;
+}
+
+inline bool readLineQuietly(LineReader& reader) {
+    char* start = reader.chunk + reader.chunkStart;
+    char* feed = static_cast<char*>(memchr(start, '\n', reader.chunkEnd - reader.chunkStart));
+    if (feed == nullptr) {
+        return readLineAcrossChunks(reader);
+    }
+    const size_t length = static_cast<size_t>(feed - start);
+    reader.chunkStart += length + 1;
+    deliverLine(reader, start, length, true);
+    return true;
+}
+
+inline bool readLine(LineReader& reader, FILE* log) {
+    if (!readLineQuietly(reader)) {
+        return false;
+    }
+    if (reader.lineTooLong) {
+        printLongLineWarning(reader, log);
+    }
+    return true;
+}

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "lineReader.h"
+#include "realFormat.h"
 #include "textScan.h"
 
 namespace {
@@ -33,15 +34,16 @@ int32_t toZeroBased(int32_t index) {
     return index == INT32_MIN ? INT32_MIN : index - 1;
 }
 
-bool readTableLine(const char* numbers, Vec3* table, int32_t& count, const char* what, FILE* log) {
+bool readTableLine(const char* numbers, Vec3* table, int32_t& count, const char* what,
+                   TextSink& log) {
     if (count >= MAX_VERTICES) {
-        fprintf(log, "ERROR: > %d %s!\n", MAX_VERTICES, what);
+        fprintf(flushedStream(log), "ERROR: > %d %s!\n", MAX_VERTICES, what);
         return false;
     }
     // A partial scan keeps what the slot held.
     Vec3& slot = table[count];
     float* const targets[] = {&slot.x, &slot.y, &slot.z};
-    scanFloats(numbers, "%f %f %f", targets);
+    scanFloatList(numbers, ' ', 3, targets);  // "%f %f %f"
     ++count;
     return true;
 }
@@ -80,7 +82,7 @@ QuadColor scanBlendColor(const char* numbers, bool subtract) {
     return color;
 }
 
-bool readGroupLine(const char* line, ObjReaderState& state, MeshStore& store, FILE* log) {
+bool readGroupLine(const char* line, ObjReaderState& state, MeshStore& store, TextSink& log) {
     state.workingColor = NO_QUAD_COLOR;
     state.boundsMode = false;
     state.collisionMode = false;
@@ -94,7 +96,7 @@ bool readGroupLine(const char* line, ObjReaderState& state, MeshStore& store, FI
         state.boundsMode = true;
     } else if (startsWith(line, "g COLLISION")) {
         if (store.collisionCount >= MAX_COLLISION_BOXES) {
-            fprintf(log, "ERROR: > %d collision meshes", MAX_COLLISION_BOXES);
+            fprintf(flushedStream(log), "ERROR: > %d collision meshes", MAX_COLLISION_BOXES);
             return false;
         }
         ++store.collisionCount;
@@ -103,26 +105,47 @@ bool readGroupLine(const char* line, ObjReaderState& state, MeshStore& store, FI
     return true;
 }
 
+enum class CornerForm { Unread, VertexNormal, VertexTextureNormal };
+
+// Reads a corner as the formatted scan reads it with "%d//%d" and, where that
+// does not convert both, with "%d/%d/%d": each number is stored as soon as it
+// is read, also when the corner fails later (the indices carry over).
+CornerForm scanCornerIndices(const char* cursor, FaceIndices& indices) {
+    const char* p = cursor;
+    if (!scanInt(p, indices.vertex) || p[0] != '/') {
+        return CornerForm::Unread;
+    }
+    if (p[1] == '/') {  // "%d/%d/%d" fails at the second slash as well
+        const char* normal = p + 2;
+        return scanInt(normal, indices.normal) ? CornerForm::VertexNormal : CornerForm::Unread;
+    }
+    const char* q = p + 1;
+    if (!scanInt(q, indices.texture) || q[0] != '/') {
+        return CornerForm::Unread;
+    }
+    ++q;
+    return scanInt(q, indices.normal) ? CornerForm::VertexTextureNormal : CornerForm::Unread;
+}
+
 // Reads one corner at cursor into indices and checks them. Prints the corner's
 // error and returns false when the corner is to be skipped.
-bool readCorner(const char* cursor, FaceIndices& indices, int lineNumber, FILE* log) {
-    int32_t* const vertexNormal[] = {&indices.vertex, &indices.normal};
-    if (scanInts(cursor, "%d//%d", vertexNormal) != 2) {
-        int32_t* const vertexTextureNormal[] = {&indices.vertex, &indices.texture, &indices.normal};
-        if (scanInts(cursor, "%d/%d/%d", vertexTextureNormal) != 3) {
-            fprintf(log, "ERROR: failed to read face on line %d\n", lineNumber);
-            return false;
-        }
+bool readCorner(const char* cursor, FaceIndices& indices, int lineNumber, TextSink& log) {
+    const CornerForm form = scanCornerIndices(cursor, indices);
+    if (form == CornerForm::Unread) {
+        fprintf(flushedStream(log), "ERROR: failed to read face on line %d\n", lineNumber);
+        return false;
+    }
+    if (form == CornerForm::VertexTextureNormal) {
         indices.texture = toZeroBased(indices.texture);
     }
     indices.vertex = toZeroBased(indices.vertex);
     indices.normal = toZeroBased(indices.normal);
     if (indices.vertex < 0 || indices.texture < 0 || indices.normal < 0) {
-        fprintf(log, "ERROR: index < 0 on line %d\n", lineNumber);
+        fprintf(flushedStream(log), "ERROR: index < 0 on line %d\n", lineNumber);
         return false;
     }
     if (indices.vertex >= MAX_VERTICES || indices.normal >= MAX_VERTICES) {
-        fprintf(log, "ERROR: index out of range on line %d\n", lineNumber);
+        fprintf(flushedStream(log), "ERROR: index out of range on line %d\n", lineNumber);
         return false;
     }
     return true;
@@ -145,10 +168,10 @@ void storeCorner(const FaceIndices& indices, int corner, const ObjReaderState& s
     }
 }
 
-bool readFaceLine(const char* line, const ObjReaderState& state, MeshStore& store, FILE* log) {
+bool readFaceLine(const char* line, const ObjReaderState& state, MeshStore& store, TextSink& log) {
     const bool storesQuad = !state.boundsMode && !state.collisionMode;
     if (storesQuad && store.quadCount >= MAX_QUADS) {
-        fprintf(log, "ERROR: > %d quads", MAX_QUADS);
+        fprintf(flushedStream(log), "ERROR: > %d quads", MAX_QUADS);
         return false;
     }
     FaceIndices indices;
@@ -186,27 +209,47 @@ void settleDeclaredSize(MeshStore& store) {
     setBrickSizeFromBounds(store);
 }
 
-// "line %d" for every line read: the one trace line per input line, written
-// without the formatted printer's cost.
-void printLineTrace(int lineNumber, FILE* log) {
-    char text[32] = "line ";
-    const int prefixLength = 5;
-    char digits[16];
-    int digitCount = 0;
-    unsigned value = static_cast<unsigned>(lineNumber);  // line numbers are positive
-    do {
-        digits[digitCount++] = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value != 0);
-    int length = prefixLength;
-    while (digitCount > 0) {
-        text[length++] = digits[--digitCount];
-    }
-    text[length++] = '\n';
-    fwrite(text, 1, static_cast<size_t>(length), log);
+// The trace line "line %d" of the current line. Line numbers grow by one from
+// line to line, so the digits are counted up in place rather than worked out
+// anew for each of the model's lines.
+constexpr size_t TRACE_PREFIX_LENGTH = 5;                         // "line "
+constexpr size_t LINE_TRACE_CAPACITY = TRACE_PREFIX_LENGTH + 12;  // ten digits, "\n", zero
+
+struct LineTrace {
+    int number;  // the number the text shows
+    size_t length;
+    char text[LINE_TRACE_CAPACITY];
+};
+
+void setTraceNumber(LineTrace& trace, int number) {
+    trace.number = number;
+    trace.length =
+        static_cast<size_t>(snprintf(trace.text, sizeof trace.text, "line %d\n", number));
 }
 
-bool readObjLine(const char* line, ObjReaderState& state, MeshStore& store, FILE* log) {
+// Adds one to the number the text shows; false when every digit was a nine
+// (the text then needs one digit more).
+bool countTraceUp(LineTrace& trace) {
+    char* digit = trace.text + trace.length - 2;  // the last digit, before the line end
+    while (*digit == '9') {
+        *digit-- = '0';
+    }
+    if (digit < trace.text + TRACE_PREFIX_LENGTH) {
+        return false;
+    }
+    ++*digit;
+    ++trace.number;
+    return true;
+}
+
+void traceLine(LineTrace& trace, int lineNumber, TextSink& log) {
+    if (lineNumber != trace.number && (lineNumber - 1 != trace.number || !countTraceUp(trace))) {
+        setTraceNumber(trace, lineNumber);
+    }
+    sinkText(log, trace.text, trace.length);
+}
+
+bool readObjLine(const char* line, ObjReaderState& state, MeshStore& store, TextSink& log) {
     if (startsWith(line, "v ")) {
         return readTableLine(line + 2, store.vertices, store.vertexCount, "verts", log);
     }
@@ -227,13 +270,22 @@ bool readObjLine(const char* line, ObjReaderState& state, MeshStore& store, FILE
 bool readObjFile(FILE* input, MeshStore& store, FILE* log) {
     static LineReader reader;
     initLineReader(reader, input);
+    TextSink& sink = openSink(log);
     ObjReaderState state;
-    while (readLine(reader, log)) {
-        state.lineNumber = reader.lineNumber;
-        printLineTrace(state.lineNumber, log);
-        if (!readObjLine(reader.line, state, store, log)) {
-            return false;
+    LineTrace trace;
+    setTraceNumber(trace, 0);
+    bool completed = true;
+    while (completed && readLineQuietly(reader)) {
+        if (reader.lineTooLong) {
+            printLongLineWarning(reader, flushedStream(sink));
         }
+        state.lineNumber = reader.lineNumber;
+        traceLine(trace, state.lineNumber, sink);
+        completed = readObjLine(reader.line, state, store, sink);
+    }
+    flushSink(sink);
+    if (!completed) {
+        return false;
     }
     settleDeclaredSize(store);
     fprintf(log, "got %d verts %d normals %d quads\n", store.vertexCount, store.normalCount,

@@ -32,7 +32,7 @@ void readPosition(const char* numbers, MeshStore& store, FILE* log) {
     // A coordinate that does not scan keeps what the slot held.
     Vec3& slot = store.vertices[store.vertexCount - 1];
     float* const targets[] = {&slot.x, &slot.y, &slot.z};
-    scanFloats(numbers, "%f,%f,%f", targets);
+    scanFloatList(numbers, ',', 3, targets);  // "%f,%f,%f"
 }
 
 void readPolygonSize(const char* numbers, RdsReaderState& state) {
@@ -79,22 +79,70 @@ bool readPolygon(const char* numbers, const RdsReaderState& state, MeshStore& st
     return storePolygon(indices, corners, store, log);
 }
 
-bool readRdsLine(const char* line, RdsReaderState& state, MeshStore& store, FILE* log) {
-    char tag[LINE_BUFFER_SIZE + 1];
-    const char* rest = scanFirstWord(line, tag, sizeof tag);
-    if (tag[0] == '\0') {
-        return true;  // a line without a word means nothing
+// The record a line starts with: its first word, letter case ignored. Every
+// other word (or none) makes a line that means nothing.
+enum class RdsRecord { Other, Pmsh, VerD, Posn, PgSz, Pgon };
+
+constexpr size_t TAG_LENGTH = 4;
+
+// The four bytes of a word in one number, each with its small-letter bit set:
+// for a tag of small letters only, that bit makes a byte equal the tag's
+// letter exactly when it is that letter in either case.
+constexpr uint32_t tagKey(const char* word) {
+    constexpr unsigned SMALL_LETTER_BIT = 0x20;
+    uint32_t key = 0;
+    for (size_t i = 0; i < TAG_LENGTH; ++i) {
+        const unsigned byte = static_cast<unsigned char>(word[i]) | SMALL_LETTER_BIT;
+        key |= static_cast<uint32_t>(byte) << (8 * i);
     }
-    if (equalsIgnoringCase(tag, "Pmsh")) {
-        store.vertexCount = 0;
-    } else if (equalsIgnoringCase(tag, "VerD")) {
-        return readVertexRecord(store, log);
-    } else if (equalsIgnoringCase(tag, "Posn")) {
-        readPosition(rest, store, log);
-    } else if (equalsIgnoringCase(tag, "PgSz")) {
-        readPolygonSize(rest, state);
-    } else if (equalsIgnoringCase(tag, "Pgon")) {
-        return readPolygon(rest, state, store, log);
+    return key;
+}
+
+struct RecordTag {
+    uint32_t key;
+    RdsRecord record;
+};
+
+constexpr RecordTag RECORD_TAGS[] = {
+    {tagKey("verd"), RdsRecord::VerD}, {tagKey("posn"), RdsRecord::Posn},
+    {tagKey("pgon"), RdsRecord::Pgon}, {tagKey("pmsh"), RdsRecord::Pmsh},
+    {tagKey("pgsz"), RdsRecord::PgSz},
+};
+
+// Reads the first word of line; rest is set just past it.
+RdsRecord readRecordTag(const char* line, const char*& rest) {
+    const char* word = skipScanSpace(line);
+    rest = skipWord(word);
+    if (static_cast<size_t>(rest - word) != TAG_LENGTH) {
+        return RdsRecord::Other;
+    }
+    const uint32_t key = tagKey(word);
+    for (const RecordTag& known : RECORD_TAGS) {
+        if (key == known.key) {
+            return known.record;
+        }
+    }
+    return RdsRecord::Other;
+}
+
+bool readRdsLine(const char* line, RdsReaderState& state, MeshStore& store, FILE* log) {
+    const char* rest = nullptr;
+    switch (readRecordTag(line, rest)) {
+        case RdsRecord::Pmsh:
+            store.vertexCount = 0;
+            break;
+        case RdsRecord::VerD:
+            return readVertexRecord(store, log);
+        case RdsRecord::Posn:
+            readPosition(rest, store, log);
+            break;
+        case RdsRecord::PgSz:
+            readPolygonSize(rest, state);
+            break;
+        case RdsRecord::Pgon:
+            return readPolygon(rest, state, store, log);
+        case RdsRecord::Other:
+            break;
     }
     return true;
 }

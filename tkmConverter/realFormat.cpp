@@ -5,6 +5,15 @@
 #include <cstdint>
 #include <cstring>
 
+// Keeps a rarely taken path out of the function that calls it.
+#if defined(_MSC_VER)
+#define NOT_INLINED __declspec(noinline)
+#elif defined(__GNUC__)
+#define NOT_INLINED __attribute__((noinline))
+#else
+#define NOT_INLINED
+#endif
+
 namespace {
 
 constexpr uint32_t LIMB_BASE = 1000000000u;  // nine decimal digits per limb
@@ -245,30 +254,67 @@ int countDigits(uint64_t value) {
     return count;
 }
 
-// The same for a count of sixth decimals that fits 64 bits: the common case,
+// The decimal digits of a value of three or more digits; returns their count.
+NOT_INLINED size_t writeManyDigits(uint64_t value, char* text) {
+    constexpr uint32_t HUNDRED = 100;
+    const int length = countDigits(value);
+    char* digit = text + length;
+    for (; value >= HUNDRED; value /= HUNDRED) {
+        digit -= 2;
+        writeTwoDigits(static_cast<uint32_t>(value % HUNDRED), digit);
+    }
+    if (value >= 10) {
+        writeTwoDigits(static_cast<uint32_t>(value), text);
+    } else {
+        text[0] = static_cast<char>('0' + value);
+    }
+    return static_cast<size_t>(length);
+}
+
+// The decimal digits of value, without a terminating zero; returns their count.
+// Values below 100 (the whole part of a model's coordinates, most line
+// numbers) take no division and no call.
+inline size_t writeUnsigned(uint64_t value, char* text) {
+    constexpr uint32_t HUNDRED = 100;
+    if (value < 10) {
+        text[0] = static_cast<char>('0' + value);
+        return 1;
+    }
+    if (value < HUNDRED) {
+        writeTwoDigits(static_cast<uint32_t>(value), text);
+        return 2;
+    }
+    return writeManyDigits(value, text);
+}
+
+// The text of a count of sixth decimals that fits 64 bits: the common case,
 // written two digits at a time without the long arithmetic.
 size_t writeMicroUnits(uint64_t micro, char* text) {
     constexpr uint32_t HUNDRED = 100;
-    uint64_t whole = micro / MICRO_UNITS;
-    const int integerLength = countDigits(whole);
-    char* digit = text + integerLength;
-    for (; whole >= HUNDRED; whole /= HUNDRED) {
-        digit -= 2;
-        writeTwoDigits(static_cast<uint32_t>(whole % HUNDRED), digit);
-    }
-    if (whole >= 10) {
-        writeTwoDigits(static_cast<uint32_t>(whole), text);
-    } else {
-        text[0] = static_cast<char>('0' + whole);
-    }
+    const uint64_t whole = micro / MICRO_UNITS;
+    const uint32_t micros = static_cast<uint32_t>(micro - whole * MICRO_UNITS);
+    const size_t integerLength = writeUnsigned(whole, text);
     char* fraction = text + integerLength;
     fraction[0] = '.';
-    const uint32_t micros = static_cast<uint32_t>(micro % MICRO_UNITS);
-    writeTwoDigits(micros / (HUNDRED * HUNDRED), fraction + 1);
-    writeTwoDigits(micros / HUNDRED % HUNDRED, fraction + 3);
-    writeTwoDigits(micros % HUNDRED, fraction + 5);
+    const uint32_t firstPair = micros / (HUNDRED * HUNDRED);
+    const uint32_t lastFour = micros - firstPair * (HUNDRED * HUNDRED);
+    const uint32_t middlePair = lastFour / HUNDRED;
+    writeTwoDigits(firstPair, fraction + 1);
+    writeTwoDigits(middlePair, fraction + 3);
+    writeTwoDigits(lastFour - middlePair * HUNDRED, fraction + 5);
     fraction[1 + FRACTION_DIGITS] = '\0';
-    return static_cast<size_t>(integerLength) + 1 + FRACTION_DIGITS;
+    return integerLength + 1 + FRACTION_DIGITS;
+}
+
+// The text of a magnitude whose sixth decimals do not fit 64 bits, in long
+// arithmetic. Kept out of line: its buffers would weigh on every call of the
+// common path.
+NOT_INLINED size_t formatLargeMagnitude(const BinaryParts& parts, char* text) {
+    BigDecimal bigMicro;
+    scaleToMicroUnits(parts, bigMicro);
+    char digits[MAX_LIMBS * LIMB_DIGITS + 1];
+    const int digitCount = bigToDigits(bigMicro, digits);
+    return writeMicroDigits(digits, digitCount, text);
 }
 
 // The text of a finite value of the 64-bit kind, worked out.
@@ -282,49 +328,73 @@ size_t formatFinite(double value, char* text) {
     if (roundedMicroUnits(parts, micro)) {
         return sign + writeMicroUnits(micro, text + sign);
     }
-    BigDecimal bigMicro;
-    scaleToMicroUnits(parts, bigMicro);
-    char digits[MAX_LIMBS * LIMB_DIGITS + 1];
-    const int digitCount = bigToDigits(bigMicro, digits);
-    return sign + writeMicroDigits(digits, digitCount, text + sign);
+    return sign + formatLargeMagnitude(parts, text + sign);
 }
 
-// The texts of values written recently. A brick repeats a few values many
-// times (every quad's texture coordinates, a group's colour, a flat normal on
-// four corners), so each of those is worked out once.
-constexpr int RECENT_SLOT_BITS = 6;
-constexpr int RECENT_SLOTS = 1 << RECENT_SLOT_BITS;
-constexpr size_t RECENT_TEXT_CAPACITY = 24;
-constexpr uint64_t SLOT_HASH_FACTOR = 0x9E3779B97F4A7C15u;  // 2^64 over the golden ratio
+// A value whose significand has at most 39 bits (every float widened: the
+// coordinates, normals and texture coordinates; and most sums of floats, as
+// the heights) times 10^6 fits one 64-bit word: its sixth decimals, rounded
+// (a half away from zero), take one product and one shift. False for every
+// other value, for magnitudes of 2^38 and more, subnormals, infinities and NaN.
+bool shortSignificandMicroUnits(uint64_t bits, uint64_t& micro) {
+    constexpr int FRACTION_BITS = 52;
+    constexpr uint64_t FRACTION_MASK = (static_cast<uint64_t>(1) << FRACTION_BITS) - 1;
+    constexpr int UNUSED_BITS = 14;  // 53 - 39: the low significand bits that must be zero
+    constexpr uint64_t UNUSED_MASK = (static_cast<uint64_t>(1) << UNUSED_BITS) - 1;
+    constexpr int WHOLE_BIASED = 1061;  // the biased exponent of 2^38: no fraction bit from there
+    constexpr int MAX_DROPPED = 59;     // 2^39 * 10^6 < 2^59: below any half beyond
+    const int biased = static_cast<int>(bits >> FRACTION_BITS) & 0x7FF;
+    const uint64_t fraction = bits & FRACTION_MASK;
+    if (biased == 0) {  // a zero, or a subnormal left to the long way
+        micro = 0;
+        return fraction == 0;
+    }
+    const int dropped = WHOLE_BIASED - biased;  // fraction bits of the 39-bit significand
+    if ((fraction & UNUSED_MASK) != 0 || dropped < 1) {
+        return false;
+    }
+    if (dropped > MAX_DROPPED) {
+        micro = 0;
+        return true;
+    }
+    const uint64_t significand =
+        (fraction | (static_cast<uint64_t>(1) << FRACTION_BITS)) >> UNUSED_BITS;
+    const uint64_t half = static_cast<uint64_t>(1) << (dropped - 1);
+    micro = (significand * MICRO_UNITS + half) >> dropped;  // a half or more rounds up
+    return true;
+}
 
-struct RecentText {
-    uint64_t bits;
-    size_t length;  // 0: the slot is empty
-    char text[RECENT_TEXT_CAPACITY];
-};
-
-static_assert(RECENT_TEXT_CAPACITY <= REAL_TEXT_CAPACITY, "a recent text is copied whole");
-
-RecentText recentTexts[RECENT_SLOTS];
+// Every other value: infinities and NaN, and finite values worked out the
+// general way. Kept out of line, away from the common path.
+NOT_INLINED size_t formatOtherReal(double value, char* text) {
+    if (!std::isfinite(value)) {
+        return formatNonFinite(value, text);
+    }
+    return formatFinite(value, text);
+}
 
 }  // namespace
 
 size_t formatReal(double value, char* text) {
-    if (!std::isfinite(value)) {
-        return formatNonFinite(value, text);
-    }
     uint64_t bits = 0;
     memcpy(&bits, &value, sizeof bits);
-    RecentText& recent = recentTexts[(bits * SLOT_HASH_FACTOR) >> (64 - RECENT_SLOT_BITS)];
-    if (recent.length != 0 && recent.bits == bits) {
-        memcpy(text, recent.text, RECENT_TEXT_CAPACITY);  // text holds more than that
-        return recent.length;
+    uint64_t micro = 0;
+    if (shortSignificandMicroUnits(bits, micro)) {
+        const size_t sign = value < 0.0 ? 1 : 0;
+        text[0] = '-';  // overwritten when there is no sign
+        return sign + writeMicroUnits(micro, text + sign);
     }
-    const size_t length = formatFinite(value, text);
-    if (length < RECENT_TEXT_CAPACITY) {
-        recent.bits = bits;
-        recent.length = length;
-        memcpy(recent.text, text, RECENT_TEXT_CAPACITY);  // the rest is never read
+    return formatOtherReal(value, text);
+}
+
+size_t formatReals(const double* values, int count, char* text) {
+    size_t length = 0;
+    text[0] = '\0';
+    for (int i = 0; i < count; ++i) {
+        if (i > 0) {
+            text[length++] = ' ';
+        }
+        length += formatReal(values[i], text + length);
     }
     return length;
 }
@@ -344,4 +414,62 @@ void printReals(FILE* out, const double* values, int count) {
         length += formatReal(values[i], text + length);
     }
     fwrite(text, 1, length, out);
+}
+
+TextSink& openSink(FILE* out) {
+    static TextSink sink;
+    assert(sink.length == 0);  // its previous user flushed it
+    sink.out = out;
+    sink.length = 0;
+    return sink;
+}
+
+void flushSink(TextSink& sink) {
+    if (sink.length > 0) {
+        fwrite(sink.text, 1, sink.length, sink.out);
+        sink.length = 0;
+    }
+}
+
+FILE* flushedStream(TextSink& sink) {
+    flushSink(sink);
+    return sink.out;
+}
+
+void sinkLongText(TextSink& sink, const char* text, size_t length) {
+    flushSink(sink);
+    if (length >= SINK_CAPACITY) {
+        fwrite(text, 1, length, sink.out);
+        return;
+    }
+    memcpy(sink.text, text, length);
+    sink.length = length;
+}
+
+void sinkInt(TextSink& sink, int32_t value) {
+    constexpr size_t INT_TEXT_CAPACITY = 11;  // "-2147483648"
+    if (INT_TEXT_CAPACITY > SINK_CAPACITY - sink.length) {
+        flushSink(sink);
+    }
+    char* text = sink.text + sink.length;
+    size_t length = 0;
+    if (value < 0) {
+        text[length++] = '-';
+    }
+    // The magnitude in unsigned arithmetic: the smallest value has no positive twin.
+    const uint32_t magnitude =
+        value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+    sink.length += length + writeUnsigned(magnitude, text + length);
+}
+
+void sinkReals(TextSink& sink, const double* values, int count) {
+    for (int i = 0; i < count; ++i) {
+        if (REAL_TEXT_CAPACITY + 1 > SINK_CAPACITY - sink.length) {
+            flushSink(sink);
+        }
+        if (i > 0) {
+            sink.text[sink.length++] = ' ';
+        }
+        sink.length += formatReal(values[i], sink.text + sink.length);
+    }
 }

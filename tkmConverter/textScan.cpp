@@ -5,43 +5,14 @@
 #include <cstdlib>
 #include <cstring>
 
-bool isScanSpace(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');  // tab, line feed, \v, \f, carriage return
-}
-
-const char* skipScanSpace(const char* text) {
-    while (isScanSpace(*text)) {
-        ++text;
-    }
-    return text;
-}
-
-bool scanInt(const char*& cursor, int32_t& value) {
-    constexpr int64_t LARGEST = INT32_MAX;
-    constexpr int64_t BEYOND_SMALLEST = -static_cast<int64_t>(INT32_MIN);
-    const char* p = skipScanSpace(cursor);
-    bool negative = false;
-    if (*p == '+' || *p == '-') {
-        negative = *p == '-';
-        ++p;
-    }
-    if (*p < '0' || *p > '9') {
-        return false;
-    }
-    int64_t magnitude = 0;  // saturates just past the 32-bit range
-    for (; *p >= '0' && *p <= '9'; ++p) {
-        if (magnitude <= BEYOND_SMALLEST) {
-            magnitude = magnitude * 10 + (*p - '0');
-        }
-    }
-    if (negative) {
-        value = magnitude >= BEYOND_SMALLEST ? INT32_MIN : static_cast<int32_t>(-magnitude);
-    } else {
-        value = magnitude >= LARGEST ? INT32_MAX : static_cast<int32_t>(magnitude);
-    }
-    cursor = p;
-    return true;
-}
+// Keeps a rarely taken path out of the function that calls it.
+#if defined(_MSC_VER)
+#define NOT_INLINED __declspec(noinline)
+#elif defined(__GNUC__)
+#define NOT_INLINED __attribute__((noinline))
+#else
+#define NOT_INLINED
+#endif
 
 namespace {
 
@@ -200,8 +171,102 @@ bool fastFloat(const DecimalText& number, float& value) {
     return true;
 }
 
-// Reads one float at cursor as the formatted scan's "%f" does.
-bool scanFloat(const char*& cursor, float& value) {
+// The number most model files hold: an optional sign, decimal digits with an
+// optional point, at most 19 digits in all, followed by a character that
+// cannot continue a number. Its value is significand / 10^fractionDigits.
+struct PlainDecimal {
+    const char* end;  // just past the number
+    uint64_t significand;
+    int fractionDigits;
+    bool negative;
+};
+
+unsigned digitValue(char c) {
+    return static_cast<unsigned>(static_cast<unsigned char>(c)) - '0';  // above 9: no digit
+}
+
+// Adds the digits at p to the significand; returns the position past them.
+// Two at a time: the second is looked at only after the first was a digit,
+// so no byte past the text's end is read.
+const char* readDigitRun(const char* p, uint64_t& significand) {
+    constexpr unsigned BASE = 10;
+    for (;;) {
+        const unsigned first = digitValue(p[0]);
+        if (first > 9) {
+            return p;
+        }
+        const unsigned second = digitValue(p[1]);
+        if (second > 9) {
+            significand = significand * BASE + first;
+            return p + 1;
+        }
+        significand = significand * (BASE * BASE) + (first * BASE + second);
+        p += 2;
+    }
+}
+
+// Characters that would make the text after the digits part of the number
+// (an exponent, a hexadecimal prefix) or read it otherwise.
+bool continuesNumber(char c) {
+    constexpr char SMALL_LETTER_BIT = 0x20;  // 'E' and 'e', 'X' and 'x' differ in it alone
+    const char small = static_cast<char>(c | SMALL_LETTER_BIT);
+    return small == 'e' || small == 'x';
+}
+
+// Reads a plain decimal at text (no white space before it); false for any
+// other text, which the general reading then takes. Inline: every coordinate
+// of a model starts here.
+inline bool readPlainDecimal(const char* text, PlainDecimal& number) {
+    const char* p = text;
+    number.negative = *p == '-';
+    if (*p == '-' || *p == '+') {
+        ++p;
+    }
+    number.significand = 0;
+    const char* digits = p;
+    p = readDigitRun(p, number.significand);
+    int digitCount = static_cast<int>(p - digits);
+    number.fractionDigits = 0;
+    if (*p == '.') {
+        const char* fraction = ++p;
+        p = readDigitRun(p, number.significand);
+        number.fractionDigits = static_cast<int>(p - fraction);
+        digitCount += number.fractionDigits;
+    }
+    number.end = p;
+    return digitCount > 0 && digitCount <= MAX_SIGNIFICANT_DIGITS && !continuesNumber(*p) &&
+           number.significand <= MAX_EXACT_SIGNIFICAND;
+}
+
+// The magnitude of a plain decimal rounded once: a significand up to 2^53
+// divided by an exact power of ten up to 10^19.
+double plainMagnitude(const PlainDecimal& number) {
+    return static_cast<double>(number.significand) / EXACT_POWERS_OF_TEN[number.fractionDigits];
+}
+
+// The nearest float to a plain decimal where that is sure, as fastFloat.
+bool plainFloat(const PlainDecimal& number, float& value) {
+    if (number.significand == 0) {
+        value = number.negative ? -0.0f : 0.0f;
+        return true;
+    }
+    // A significand from 1 to 2^53 over at most 10^19: always a normal float's
+    // magnitude, so that only a midpoint needs the C library.
+    static_assert(
+        1e-19 > static_cast<double>(FLT_MIN) && 9007199254740992.0 < static_cast<double>(FLT_MAX),
+        "a plain decimal lies in the normal float range");
+    const double magnitude = plainMagnitude(number);
+    if (isFloatMidpoint(magnitude)) {
+        return false;
+    }
+    const float single = static_cast<float>(magnitude);
+    value = number.negative ? -single : single;
+    return true;
+}
+
+// scanFloat for every number but a plain decimal that rounds surely: kept out
+// of line, away from the common path.
+NOT_INLINED bool scanOtherFloat(const char*& cursor, float& value) {
     const char* start = skipScanSpace(cursor);
     DecimalText number;
     if (readDecimalText(start, number)) {
@@ -223,6 +288,17 @@ bool scanFloat(const char*& cursor, float& value) {
     }
     cursor += consumed;
     return true;
+}
+
+// Reads one float at cursor as the formatted scan's "%f" does. Inline: it is
+// the inner step of every list of coordinates.
+inline bool scanFloat(const char*& cursor, float& value) {
+    PlainDecimal number;
+    if (readPlainDecimal(skipScanSpace(cursor), number) && plainFloat(number, value)) {
+        cursor = number.end;
+        return true;
+    }
+    return scanOtherFloat(cursor, value);
 }
 
 // Walks pattern over text: conversion directives ("%" and the letter given)
@@ -252,16 +328,20 @@ int scanFields(const char* text, const char* pattern, char conversion, Value* co
 
 }  // namespace
 
-double scanDouble(const char* text) {
-    // Where the compiler evaluates in a wider format (or does not say), the one
-    // rounding that makes the nearest double is not sure: the C library decides.
+namespace {
+
+// Where the compiler evaluates in a wider format (or does not say), the one
+// rounding that makes the nearest double is not sure: the C library decides.
 #if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD == 0
-    constexpr bool EXACT_DOUBLE_ARITHMETIC = true;
+constexpr bool EXACT_DOUBLE_ARITHMETIC = true;
 #else
-    constexpr bool EXACT_DOUBLE_ARITHMETIC = false;
+constexpr bool EXACT_DOUBLE_ARITHMETIC = false;
 #endif
+
+// scanDouble for every number but a plain decimal: kept out of line.
+NOT_INLINED double scanOtherDouble(const char* text, const char* start) {
     DecimalText number;
-    if (EXACT_DOUBLE_ARITHMETIC && readDecimalText(skipScanSpace(text), number)) {
+    if (EXACT_DOUBLE_ARITHMETIC && readDecimalText(start, number)) {
         if (isZero(number)) {
             return number.negative ? -0.0 : 0.0;
         }
@@ -273,12 +353,42 @@ double scanDouble(const char* text) {
     return strtod(text, nullptr);
 }
 
+}  // namespace
+
+double scanDouble(const char* text) {
+    const char* start = skipScanSpace(text);
+    PlainDecimal plainNumber;
+    if (EXACT_DOUBLE_ARITHMETIC && readPlainDecimal(start, plainNumber)) {
+        const double magnitude = plainMagnitude(plainNumber);  // zero for a zero significand
+        return plainNumber.negative ? -magnitude : magnitude;
+    }
+    return scanOtherDouble(text, start);
+}
+
 int scanInts(const char* text, const char* pattern, int32_t* const* targets) {
     return scanFields<int32_t, scanInt>(text, pattern, 'd', targets);
 }
 
 int scanFloats(const char* text, const char* pattern, float* const* targets) {
     return scanFields<float, scanFloat>(text, pattern, 'f', targets);
+}
+
+int scanFloatList(const char* text, char separator, int count, float* const* targets) {
+    const char* cursor = text;
+    for (int converted = 0; converted < count; ++converted) {
+        if (converted > 0 && isScanSpace(separator)) {
+            cursor = skipScanSpace(cursor);
+        } else if (converted > 0) {
+            if (*cursor != separator) {
+                return converted;
+            }
+            ++cursor;
+        }
+        if (!scanFloat(cursor, *targets[converted])) {
+            return converted;
+        }
+    }
+    return count;
 }
 
 namespace {
@@ -304,14 +414,6 @@ const char* scanFirstWord(const char* text, char* word, size_t capacity) {
     return p;
 }
 
-namespace {
-
-char lowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-}  // namespace
-
 bool equalsIgnoringCase(const char* a, const char* b) {
     for (;; ++a, ++b) {
         if (*a != *b && lowerAscii(*a) != lowerAscii(*b)) {
@@ -321,13 +423,4 @@ bool equalsIgnoringCase(const char* a, const char* b) {
             return true;
         }
     }
-}
-
-bool startsWith(const char* text, const char* prefix) {
-    for (; *prefix != '\0'; ++prefix, ++text) {
-        if (*text != *prefix) {
-            return false;
-        }
-    }
-    return true;
 }

@@ -7,14 +7,25 @@
 #include <cstddef>
 #include <cstdint>
 
-bool isScanSpace(char c);
-const char* skipScanSpace(const char* text);
+inline bool isScanSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');  // tab, line feed, \v, \f, carriage return
+}
+
+// Inline: every number and every blank of a pattern starts here, mostly at a
+// character that is not white space.
+inline const char* skipScanSpace(const char* text) {
+    while (isScanSpace(*text)) {
+        ++text;
+    }
+    return text;
+}
 
 // Reads an integer at cursor: white space, an optional sign, decimal digits.
 // On success stores the value, clamped to the signed 32-bit range, moves
 // cursor past the digits and returns true; otherwise returns false and leaves
 // value as it was.
-bool scanInt(const char*& cursor, int32_t& value);
+// Inline: every group code of a DXF file and every face corner is one.
+inline bool scanInt(const char*& cursor, int32_t& value);
 
 // Scans text against pattern as the formatted scan does for a pattern of "%d"
 // directives, white space (matching any run of white space, even none) and
@@ -29,6 +40,12 @@ int scanInts(const char* text, const char* pattern, int32_t* const* targets);
 // digits take a faster path that rounds them exactly as the scan does.
 int scanFloats(const char* text, const char* pattern, float* const* targets);
 
+// The same for count "%f" directives joined by separator: white space (which
+// matches any run of white space, even none) or a character that must be
+// there. scanFloatList(text, ' ', 3, targets) reads as scanFloats(text,
+// "%f %f %f", targets) does, without working through a pattern.
+int scanFloatList(const char* text, char separator, int count, float* const* targets);
+
 // Reads a double at text as strtod does (white space, then the longest number
 // it can read, 0 when there is none). Plain decimal numbers take the same
 // faster path.
@@ -39,8 +56,57 @@ double scanDouble(const char* text);
 // it in text. A word that does not fit is cut; an empty word leaves word "".
 const char* scanFirstWord(const char* text, char* word, size_t capacity);
 
+// Just past the word that starts at text: at the first white space or zero.
+inline const char* skipWord(const char* text) {
+    constexpr unsigned char BLANK = ' ';  // every byte above it belongs to a word
+    while (static_cast<unsigned char>(*text) > BLANK || (*text != '\0' && !isScanSpace(*text))) {
+        ++text;
+    }
+    return text;
+}
+
+// c with an ASCII capital letter made small; every other byte as it is.
+inline char lowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 // True when a and b are equal, ASCII letters compared without regard to case.
 bool equalsIgnoringCase(const char* a, const char* b);
 
-// True when text begins with prefix, compared exactly.
-bool startsWith(const char* text, const char* prefix);
+// True when text begins with prefix, compared exactly. Inline: the readers
+// ask it of every line, with short constant prefixes.
+inline bool startsWith(const char* text, const char* prefix) {
+    for (; *prefix != '\0'; ++prefix, ++text) {
+        if (*text != *prefix) {
+            return false;
+        }
+    }
+    return true;
+}
+
+inline bool scanInt(const char*& cursor, int32_t& value) {
+    constexpr int64_t LARGEST = INT32_MAX;
+    constexpr int64_t BEYOND_SMALLEST = -static_cast<int64_t>(INT32_MIN);
+    const char* p = skipScanSpace(cursor);
+    bool negative = false;
+    if (*p == '+' || *p == '-') {
+        negative = *p == '-';
+        ++p;
+    }
+    if (*p < '0' || *p > '9') {
+        return false;
+    }
+    int64_t magnitude = 0;  // saturates just past the 32-bit range
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        if (magnitude <= BEYOND_SMALLEST) {
+            magnitude = magnitude * 10 + (*p - '0');
+        }
+    }
+    if (negative) {
+        value = magnitude >= BEYOND_SMALLEST ? INT32_MIN : static_cast<int32_t>(-magnitude);
+    } else {
+        value = magnitude >= LARGEST ? INT32_MAX : static_cast<int32_t>(magnitude);
+    }
+    cursor = p;
+    return true;
+}

@@ -120,6 +120,42 @@ TEST(BrickWriterTest, OnlyRedOfCornerZeroDecidesTheColourSection) {
     EXPECT_EQ(lines[44], "-1.000000 2.000000 0.000000 -1.000000");
 }
 
+// The four lines after the occurrence-th line that equals title.
+std::vector<std::string> linesAfter(const std::vector<std::string>& lines, const std::string& title,
+                                    int occurrence) {
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i] == title && occurrence-- == 0 && i + 4 < lines.size()) {
+            return std::vector<std::string>(lines.begin() + i + 1, lines.begin() + i + 5);
+        }
+    }
+    return {};
+}
+
+// Colour, normal and texture lines that repeat are copied from the last one
+// of their kind; any change of a value shows.
+TEST(BrickWriterTest, RepeatedLinesFollowTheirValues) {
+    MeshStore& store = exampleStore();
+    store.quadCount = 3;
+    store.quads[1] = store.quads[0];
+    store.quads[2] = store.quads[0];
+    store.quads[1].color[2] = QuadColor{0, 255, 0, 255};
+    store.quads[1].normal[1] = Vec3(0, 1, 0);
+    store.quads[2].uv[1] = TexCoord{0.5f, 0.25f};
+    const std::vector<std::string> lines = brickLines(store);
+    const std::string red = "1.000000 0.501961 0.000000 1.000000";
+    const std::string green = "0.000000 1.000000 0.000000 1.000000";
+    using Lines = std::vector<std::string>;
+    EXPECT_EQ(linesAfter(lines, "COLORS:", 0), (Lines{red, red, red, red}));
+    EXPECT_EQ(linesAfter(lines, "COLORS:", 1), (Lines{red, red, green, red}));
+    EXPECT_EQ(linesAfter(lines, "COLORS:", 2), (Lines{red, red, red, red}));
+    const std::string up = "0.000000 0.000000 1.000000";
+    EXPECT_EQ(linesAfter(lines, "NORMALS:", 1), (Lines{up, up, "0.000000 1.000000 0.000000", up}));
+    EXPECT_EQ(linesAfter(lines, "NORMALS:", 2), (Lines{up, up, up, up}));
+    EXPECT_EQ(linesAfter(lines, "UV COORDS:", 2),
+              (Lines{"0.200000 0.200000", "0.500000 0.250000", "0.800000 0.800000",
+                     "0.800000 0.200000"}));
+}
+
 TEST(BrickWriterTest, SizeLineTruncatesAndSaturates) {
     MeshStore& store = exampleStore();
     store.brickSize = Vec3(2.9999998f, 0.5f, -2.7f);

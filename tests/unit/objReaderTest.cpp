@@ -286,4 +286,27 @@ TEST(ObjReaderLineTest, LongLinesWarnBeforeTheirTraceAndKeepLineNumbers) {
         << run.log;
 }
 
+// The line trace is gathered and written in pieces; messages in between, and
+// line numbers that gain a digit, keep their places over many lines.
+TEST(ObjReaderLineTest, TraceAndMessagesKeepTheirOrderOverThousandsOfLines) {
+    std::string model;
+    std::string expected;
+    for (int line = 1; line <= 2500; ++line) {
+        const bool badFace = line % 700 == 0;
+        const bool tooLong = line == 1500;
+        model += badFace ? "f x\n" : tooLong ? "# " + std::string(300, 'c') + "\n" : "# c\n";
+        if (tooLong) {
+            expected += "WARNING: line 1500 is longer than 254 characters; the rest is ignored\n";
+        }
+        expected += "line " + std::to_string(line) + "\n";
+        if (badFace) {
+            expected += "ERROR: failed to read face on line " + std::to_string(line) + "\n";
+        }
+    }
+    MeshStore& store = freshStore();
+    const ReaderRun run = readObj(model, store);
+    EXPECT_TRUE(run.completed);
+    EXPECT_EQ(run.log, expected + "got 0 verts 0 normals 3 quads\n");
+}
+
 }  // namespace

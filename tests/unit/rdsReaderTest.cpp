@@ -35,6 +35,17 @@ TEST(RdsReaderKeywordTest, OtherWordsAndEmptyLinesAreIgnored) {
     EXPECT_EQ(run.log, "Got 0 quads\n");
 }
 
+TEST(RdsReaderKeywordTest, OnlyWholeFourLetterWordsAreKeywords) {
+    MeshStore& store = freshStore();
+    readRds(
+        "VerD\n\tPOSN 1,2,3\nVerD\nPos 4,4,4\nPosnn 4,4,4\nPosn\x01 4,4,4\nPOS@ 4,4,4\n"
+        "P0sn 4,4,4\n Posn\t5,6,7\n",
+        store);
+    EXPECT_EQ(store.vertexCount, 2);
+    EXPECT_EQ(store.vertices[0], Vec3(1, 2, 3));
+    EXPECT_EQ(store.vertices[1], Vec3(5, 6, 7));
+}
+
 TEST(RdsReaderPositionTest, PartialScansKeepWhatTheSlotHeld) {
     MeshStore& store = freshStore();
     store.vertices[1] = Vec3(7, 8, 9);

@@ -126,6 +126,17 @@ TEST(RealFormatTest, AgreesWithTheCLibraryWhereNoTieIsInvolved) {
             continue;
         }
         ASSERT_EQ(realText(single), libraryText(single)) << single;
+    }  // Significands of up to 39 bits, from far below a sixth decimal to 2^58:
+    // both sides of where one 64-bit product holds the value times 10^6.
+    for (int i = 0; i < 100000; ++i) {
+        const int significandBits = 1 + static_cast<int>(random() % 39);
+        const double significand = static_cast<double>(random() >> (64 - significandBits));
+        const double value = std::ldexp(significand, static_cast<int>(random() % 100) - 80);
+        if (value == 0.0 || isExactTie(value)) {  // -0.0 is written without its sign
+            continue;
+        }
+        ASSERT_EQ(realText(value), libraryText(value)) << std::hexfloat << value;
+        ASSERT_EQ(realText(-value), libraryText(-value)) << std::hexfloat << value;
     }
 }
 

@@ -182,6 +182,30 @@ TEST(TextScanTest, FloatsAgreeWithTheFormattedScanOnRandomText) {
     }
 }
 
+// A list of floats joined by a separator reads as its pattern does: the same
+// count, the same bits in every target, the untouched ones left as they were.
+TEST(TextScanTest, FloatListsReadLikeTheirPatterns) {
+    const char alphabet[] = "0123456789+-.eEx ,\t\n";
+    std::mt19937 random(17);
+    std::uniform_int_distribution<size_t> pick(0, sizeof alphabet - 2);
+    std::uniform_int_distribution<int> length(0, 20);
+    for (int i = 0; i < 50000; ++i) {
+        std::string input;
+        for (int n = length(random); n > 0; --n) {
+            input += alphabet[pick(random)];
+        }
+        const bool blanks = i % 2 == 0;
+        float byPattern[3] = {-77.0f, -77.0f, -77.0f};
+        float byList[3] = {-77.0f, -77.0f, -77.0f};
+        float* const patternTargets[] = {&byPattern[0], &byPattern[1], &byPattern[2]};
+        float* const listTargets[] = {&byList[0], &byList[1], &byList[2]};
+        ASSERT_EQ(scanFloatList(input.c_str(), blanks ? ' ' : ',', 3, listTargets),
+                  scanFloats(input.c_str(), blanks ? "%f %f %f" : "%f,%f,%f", patternTargets))
+            << input;
+        ASSERT_EQ(memcmp(byList, byPattern, sizeof byList), 0) << input;
+    }
+}
+
 // Expected values worked out exactly, not by the C library: each decimal
 // rounded once to the nearest float, a tie to the even neighbour.
 TEST(TextScanTest, PlainDecimalsRoundOnceToTheNearestFloat) {
