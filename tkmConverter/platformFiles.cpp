@@ -4,15 +4,9 @@
 #include <cstring>
 #include <cwchar>
 
+#include "windowsApi.h"  // first: shellapi.h needs its types
+
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-// windows.h first: shellapi.h needs its types.
 #include <shellapi.h>
 #endif
 

@@ -7,12 +7,7 @@
 #include "platformFiles.h"
 #include "testSupport.h"
 
-#ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-#endif
+#include "windowsApi.h"
 
 namespace {
 

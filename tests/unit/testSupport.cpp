@@ -2,14 +2,12 @@
 
 #include "platformFiles.h"
 
+#include "windowsApi.h"
+
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <direct.h>
 #include <fcntl.h>
 #include <io.h>
-#include <windows.h>
 #else
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,9 +20,10 @@ FILE* streamWithText(const std::string& text) {
     return stream;
 }
 
-std::string takeText(FILE* stream) {
-    fflush(stream);
-    rewind(stream);
+namespace {
+
+// Everything stream holds from where it stands; closes it.
+std::string readRest(FILE* stream) {
     std::string text;
     char chunk[4096];
     size_t count = 0;
@@ -35,19 +34,17 @@ std::string takeText(FILE* stream) {
     return text;
 }
 
+}  // namespace
+
+std::string takeText(FILE* stream) {
+    fflush(stream);
+    rewind(stream);
+    return readRest(stream);
+}
+
 std::string fileText(const std::string& path) {
     FILE* file = openFile(path.c_str(), "rb");
-    if (file == nullptr) {
-        return "";
-    }
-    std::string text;
-    char chunk[4096];
-    size_t count = 0;
-    while ((count = fread(chunk, 1, sizeof chunk, file)) > 0) {
-        text.append(chunk, count);
-    }
-    fclose(file);
-    return text;
+    return file != nullptr ? readRest(file) : "";
 }
 
 std::string dataPath(const std::string& name) {
