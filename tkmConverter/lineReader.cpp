@@ -4,7 +4,7 @@
 
 void initLineReader(LineReader& reader, FILE* input) {
     reader.input = input;
-    reader.lineCopy[0] = '\0';
+    memset(reader.lineCopy, 0, sizeof reader.lineCopy);
     reader.line = reader.lineCopy;
     reader.lineNumber = 0;
     reader.lineTooLong = false;
@@ -17,6 +17,7 @@ namespace {
 bool refillChunk(LineReader& reader) {
     reader.chunkStart = 0;
     reader.chunkEnd = fread(reader.chunk, 1, INPUT_CHUNK_SIZE, reader.input);
+    memset(reader.chunk + reader.chunkEnd, 0, LINE_PADDING);
     return reader.chunkEnd > 0;
 }
 

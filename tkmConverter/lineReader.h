@@ -16,21 +16,25 @@
 constexpr int LINE_BUFFER_SIZE = 255;                  // a line's text and its zero
 constexpr int MAX_LINE_LENGTH = LINE_BUFFER_SIZE - 1;  // 254 characters kept
 constexpr size_t INPUT_CHUNK_SIZE = 65536;
+// Readable bytes after every delivered line's terminating zero, for a scan that
+// looks at a few bytes at a time (scanPaddedFloatList).
+constexpr size_t LINE_PADDING = 8;
 
 struct LineReader {
     FILE* input;
-    const char* line;                     // the current line, zero-terminated
-    char lineCopy[LINE_BUFFER_SIZE + 1];  // a line that crossed the chunk's end
-    int lineNumber;                       // physical lines read so far, at most INT_MAX
-    bool lineTooLong;                     // the current line lost characters past 254
-    char chunk[INPUT_CHUNK_SIZE];
+    const char* line;                                    // the current line, zero-terminated
+    char lineCopy[LINE_BUFFER_SIZE + 1 + LINE_PADDING];  // a line that crossed the chunk's end
+    int lineNumber;                               // physical lines read so far, at most INT_MAX
+    bool lineTooLong;                             // the current line lost characters past 254
+    char chunk[INPUT_CHUNK_SIZE + LINE_PADDING];  // zeros after the bytes read
     size_t chunkStart;
     size_t chunkEnd;
 };
 
 void initLineReader(LineReader& reader, FILE* input);
 
-// Reads the next line; reader.line points to it until the next read. Returns
+// Reads the next line; reader.line points to it until the next read. At least
+// LINE_PADDING readable bytes follow the line's terminating zero. Returns
 // false at the end of the input or on a read error. A line longer than 254
 // characters is reported on log as
 // "WARNING: line %d is longer than 254 characters; the rest is ignored".

@@ -34,6 +34,7 @@ int32_t toZeroBased(int32_t index) {
     return index == INT32_MIN ? INT32_MIN : index - 1;
 }
 
+// numbers lies in a line the line reader delivered (padded after its end).
 bool readTableLine(const char* numbers, Vec3* table, int32_t& count, const char* what,
                    TextSink& log) {
     if (count >= MAX_VERTICES) {
@@ -43,7 +44,7 @@ bool readTableLine(const char* numbers, Vec3* table, int32_t& count, const char*
     // A partial scan keeps what the slot held.
     Vec3& slot = table[count];
     float* const targets[] = {&slot.x, &slot.y, &slot.z};
-    scanFloatList(numbers, ' ', 3, targets);  // "%f %f %f"
+    scanPaddedFloatList(numbers, ' ', 3, targets);  // "%f %f %f", in the line reader's line
     ++count;
     return true;
 }

@@ -24,6 +24,7 @@ bool readVertexRecord(MeshStore& store, FILE* log) {
     return true;
 }
 
+// numbers lies in a line the line reader delivered (padded after its end).
 void readPosition(const char* numbers, MeshStore& store, FILE* log) {
     if (store.vertexCount == 0) {
         fprintf(log, "ERROR: position outside of vert\n");
@@ -32,7 +33,7 @@ void readPosition(const char* numbers, MeshStore& store, FILE* log) {
     // A coordinate that does not scan keeps what the slot held.
     Vec3& slot = store.vertices[store.vertexCount - 1];
     float* const targets[] = {&slot.x, &slot.y, &slot.z};
-    scanFloatList(numbers, ',', 3, targets);  // "%f,%f,%f"
+    scanPaddedFloatList(numbers, ',', 3, targets);  // "%f,%f,%f", in the line reader's line
 }
 
 void readPolygonSize(const char* numbers, RdsReaderState& state) {

@@ -14,6 +14,12 @@
 #define NOT_INLINED
 #endif
 
+// The index of the lowest set bit of a nonzero 64-bit value, where the
+// compiler has an instruction for it; elsewhere a portable product does.
+#if defined(__GNUC__)
+#define LOWEST_SET_BIT(value) __builtin_ctzll(value)
+#endif
+
 namespace {
 
 bool isDigit(char c) {
@@ -205,6 +211,54 @@ const char* readDigitRun(const char* p, uint64_t& significand) {
     }
 }
 
+// The eight bytes at p as one number, the first byte in the lowest eight bits,
+// whatever the processor's byte order (compilers make this one load).
+uint64_t loadEightBytes(const char* p) {
+    const unsigned char* b = reinterpret_cast<const unsigned char*>(p);
+    return static_cast<uint64_t>(b[0]) | static_cast<uint64_t>(b[1]) << 8 |
+           static_cast<uint64_t>(b[2]) << 16 | static_cast<uint64_t>(b[3]) << 24 |
+           static_cast<uint64_t>(b[4]) << 32 | static_cast<uint64_t>(b[5]) << 40 |
+           static_cast<uint64_t>(b[6]) << 48 | static_cast<uint64_t>(b[7]) << 56;
+}
+
+constexpr uint64_t EACH_BYTE = 0x0101010101010101;  // times a byte: that byte in all eight
+constexpr uint64_t HIGH_BITS = 0x8080808080808080;
+
+// How many of the eight bytes of word (first byte lowest) are digits before
+// the first that is not. A byte's top bit is set by subtracting '0' below the
+// digits or adding 0x46 above them; a carry or borrow goes only to later
+// bytes, past the first non-digit, so that one is found exactly.
+int leadingDigitCount(uint64_t word) {
+    constexpr uint64_t ABOVE_NINE = 0x46 * EACH_BYTE;  // '9' + 0x46 = 0x7f, ':' + 0x46 = 0x80
+    const uint64_t nonDigits = ((word + ABOVE_NINE) | (word - '0' * EACH_BYTE)) & HIGH_BITS;
+    if (nonDigits == 0) {
+        return 8;
+    }
+#if defined(LOWEST_SET_BIT)
+    return LOWEST_SET_BIT(nonDigits) >> 3;  // the lowest set bit: 8 * index + 7
+#else
+    // The lowest marked byte as a power of 256, times 8, 7, ..., 1 in the bytes
+    // from the lowest up: the top byte of the product is its index plus one.
+    constexpr uint64_t BYTE_INDEX_PLUS_ONE = 0x0102030405060708;
+    constexpr int TOP_BYTE_SHIFT = 56;
+    const uint64_t lowest = (nonDigits & (~nonDigits + 1)) >> 7;
+    return static_cast<int>((lowest * BYTE_INDEX_PLUS_ONE) >> TOP_BYTE_SHIFT) - 1;
+#endif
+}
+
+constexpr uint64_t POWERS_OF_TEN[9] = {1,      10,      100,      1000,     10000,
+                                       100000, 1000000, 10000000, 100000000};
+
+// The value of the first count (1 to 8) bytes of word, all digits: the digits
+// moved to the top (zeros before them) and combined in pairs, fours, eights.
+uint64_t digitsValue(uint64_t word, int count) {
+    constexpr int BYTE_BITS = 8;
+    uint64_t digits = (word - '0' * EACH_BYTE) << (BYTE_BITS * (8 - count));
+    digits = (digits * 10 + (digits >> 8)) & 0x00ff00ff00ff00ff;
+    digits = (digits * 100 + (digits >> 16)) & 0x0000ffff0000ffff;
+    return (digits * 10000 + (digits >> 32)) & 0xffffffff;
+}
+
 // Characters that would make the text after the digits part of the number
 // (an exponent, a hexadecimal prefix) or read it otherwise.
 bool continuesNumber(char c) {
@@ -373,9 +427,13 @@ int scanFloats(const char* text, const char* pattern, float* const* targets) {
     return scanFields<float, scanFloat>(text, pattern, 'f', targets);
 }
 
-int scanFloatList(const char* text, char separator, int count, float* const* targets) {
-    const char* cursor = text;
-    for (int converted = 0; converted < count; ++converted) {
+namespace {
+
+// scanFloatList from the number at index converted on, cursor just past the
+// one before it (or at the text's start).
+int scanFloatListFrom(const char* cursor, char separator, int converted, int count,
+                      float* const* targets) {
+    for (; converted < count; ++converted) {
         if (converted > 0 && isScanSpace(separator)) {
             cursor = skipScanSpace(cursor);
         } else if (converted > 0) {
@@ -389,6 +447,79 @@ int scanFloatList(const char* text, char separator, int count, float* const* tar
         }
     }
     return count;
+}
+
+// The plain decimal most exporters write, read in a few steps: an optional
+// minus, one to seven digits, a point and one to seven digits, followed by
+// neither a digit nor a character that continues a number (readPlainDecimal
+// reads it the same). Needs text followed by LINE_PADDING readable bytes past
+// its end: each run of digits is loaded whole with the bytes after it, which
+// play no part. False for any other text, with number undefined.
+inline bool readShortDecimal(const char* text, PlainDecimal& number) {
+    number.negative = *text == '-';
+    const char* p = text + (number.negative ? 1 : 0);
+    const uint64_t whole = loadEightBytes(p);
+    const int wholeDigits = leadingDigitCount(whole);
+    if (wholeDigits == 0 || wholeDigits == 8 || p[wholeDigits] != '.') {
+        return false;
+    }
+    p += wholeDigits + 1;
+    const uint64_t fraction = loadEightBytes(p);
+    const int fractionDigits = leadingDigitCount(fraction);
+    if (fractionDigits == 0 || fractionDigits == 8 || continuesNumber(p[fractionDigits])) {
+        return false;
+    }
+    // At most 14 digits: far below 2^53. Up to eight (a short whole part and
+    // six decimals) are put side by side and combined at once.
+    constexpr int BYTE_BITS = 8;
+    if (wholeDigits + fractionDigits <= 8) {
+        const uint64_t wholeMask = (static_cast<uint64_t>(1) << (BYTE_BITS * wholeDigits)) - 1;
+        const uint64_t joined = (whole & wholeMask) | fraction << (BYTE_BITS * wholeDigits);
+        number.significand = digitsValue(joined, wholeDigits + fractionDigits);
+    } else {
+        number.significand = digitsValue(whole, wholeDigits) * POWERS_OF_TEN[fractionDigits] +
+                             digitsValue(fraction, fractionDigits);
+    }
+    number.fractionDigits = fractionDigits;
+    number.end = p + fractionDigits;
+    return true;
+}
+
+// Reads numbers of that shape, the first after white space, each other right
+// after the one separator character, for as long as they come and round
+// surely; returns how many, cursor just past the last.
+int scanShortFloats(const char*& cursor, char separator, int count, float* const* targets) {
+    for (int converted = 0; converted < count; ++converted) {
+        const char* start = cursor;
+        if (converted == 0) {
+            start = skipScanSpace(start);
+        } else if (*start == separator) {
+            ++start;
+        } else {
+            return converted;
+        }
+        PlainDecimal number;
+        if (!readShortDecimal(start, number) || !plainFloat(number, *targets[converted])) {
+            return converted;
+        }
+        cursor = number.end;
+    }
+    return count;
+}
+
+}  // namespace
+
+int scanFloatList(const char* text, char separator, int count, float* const* targets) {
+    return scanFloatListFrom(text, separator, 0, count, targets);
+}
+
+int scanPaddedFloatList(const char* text, char separator, int count, float* const* targets) {
+    const char* cursor = text;
+    const int converted = scanShortFloats(cursor, separator, count, targets);
+    if (converted == count) {
+        return count;
+    }
+    return scanFloatListFrom(cursor, separator, converted, count, targets);
 }
 
 namespace {

@@ -46,6 +46,11 @@ int scanFloats(const char* text, const char* pattern, float* const* targets);
 // "%f %f %f", targets) does, without working through a pattern.
 int scanFloatList(const char* text, char separator, int count, float* const* targets);
 
+// scanFloatList for text followed by at least LINE_PADDING (8) readable bytes
+// past its terminating zero, as the line readers deliver their lines: reads
+// the digits several at a time.
+int scanPaddedFloatList(const char* text, char separator, int count, float* const* targets);
+
 // Reads a double at text as strtod does (white space, then the longest number
 // it can read, 0 when there is none). Plain decimal numbers take the same
 // faster path.

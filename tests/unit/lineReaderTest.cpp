@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,34 @@ TEST(LineReaderTest, CarriageReturnBeforeLineFeedBelongsToTheLineEnd) {
 TEST(LineReaderTest, ZeroByteEndsTheLineText) {
     const std::string text("v 1\0 2\nnext\n", 12);
     EXPECT_EQ(readAllLines(text).lines, (Lines{"v 1", "next"}));
+}
+
+// The bytes past the zero of the file's last line, in the chunk or in the
+// copy: the rest of its line end, then zeros, whatever an earlier file left.
+std::string bytesPastLastLine(const std::string& text) {
+    static LineReader reader;
+    FILE* input = streamWithText(std::string(300, '7') + "\n" + std::string(300, '7'));
+    initLineReader(reader, input);
+    while (readLineQuietly(reader)) {
+    }
+    fclose(input);
+    input = streamWithText(text);
+    initLineReader(reader, input);
+    std::string past;
+    while (readLineQuietly(reader)) {
+        past.assign(reader.line + strlen(reader.line) + 1, LINE_PADDING);
+    }
+    fclose(input);
+    return past;
+}
+
+TEST(LineReaderTest, LastLineIsFollowedByZeros) {
+    const std::string zeros(LINE_PADDING, '\0');
+    EXPECT_EQ(bytesPastLastLine("v 1\nv 1 2 3\n"), zeros);  // in the chunk
+    EXPECT_EQ(bytesPastLastLine("v 1\r\nv 1 2 3\r\n"), '\n' + zeros.substr(1));
+    EXPECT_EQ(bytesPastLastLine("v 1 2 3\r\n"), zeros);          // copied, the CR dropped
+    EXPECT_EQ(bytesPastLastLine("v 1\nv 1 2"), zeros);           // copied, no line end
+    EXPECT_EQ(bytesPastLastLine(std::string(260, '1')), zeros);  // cut at 254
 }
 
 TEST(LineReaderTest, LinesOfUpTo254CharactersArriveWhole) {

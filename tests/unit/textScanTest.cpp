@@ -9,6 +9,7 @@
 #include <random>
 #include <string>
 
+#include "lineReader.h"
 #include "textScan.h"
 
 namespace {
@@ -182,8 +183,30 @@ TEST(TextScanTest, FloatsAgreeWithTheFormattedScanOnRandomText) {
     }
 }
 
-// A list of floats joined by a separator reads as its pattern does: the same
-// count, the same bits in every target, the untouched ones left as they were.
+// Reads input as a list with the separator, by its pattern, as a list and as
+// a padded list (from a copy with zeros past its end, as the line reader
+// leaves them): the same count, the same bits in every target, the untouched
+// ones left as they were.
+void expectListLikeItsPattern(const std::string& input, bool blanks) {
+    constexpr size_t PADDED_CAPACITY = 128;
+    ASSERT_LT(input.size() + LINE_PADDING, PADDED_CAPACITY) << input;
+    char padded[PADDED_CAPACITY] = {};
+    memcpy(padded, input.c_str(), input.size());
+    float byPattern[3] = {-77.0f, -77.0f, -77.0f};
+    float byList[3] = {-77.0f, -77.0f, -77.0f};
+    float byPadded[3] = {-77.0f, -77.0f, -77.0f};
+    float* const patternTargets[] = {&byPattern[0], &byPattern[1], &byPattern[2]};
+    float* const listTargets[] = {&byList[0], &byList[1], &byList[2]};
+    float* const paddedTargets[] = {&byPadded[0], &byPadded[1], &byPadded[2]};
+    const char separator = blanks ? ' ' : ',';
+    const int count = scanFloats(input.c_str(), blanks ? "%f %f %f" : "%f,%f,%f", patternTargets);
+    ASSERT_EQ(scanFloatList(input.c_str(), separator, 3, listTargets), count) << input;
+    ASSERT_EQ(scanPaddedFloatList(padded, separator, 3, paddedTargets), count) << input;
+    ASSERT_EQ(memcmp(byList, byPattern, sizeof byList), 0) << input;
+    ASSERT_EQ(memcmp(byPadded, byPattern, sizeof byPadded), 0) << input;
+}
+
+// A list of floats joined by a separator reads as its pattern does.
 TEST(TextScanTest, FloatListsReadLikeTheirPatterns) {
     const char alphabet[] = "0123456789+-.eEx ,\t\n";
     std::mt19937 random(17);
@@ -194,16 +217,48 @@ TEST(TextScanTest, FloatListsReadLikeTheirPatterns) {
         for (int n = length(random); n > 0; --n) {
             input += alphabet[pick(random)];
         }
-        const bool blanks = i % 2 == 0;
-        float byPattern[3] = {-77.0f, -77.0f, -77.0f};
-        float byList[3] = {-77.0f, -77.0f, -77.0f};
-        float* const patternTargets[] = {&byPattern[0], &byPattern[1], &byPattern[2]};
-        float* const listTargets[] = {&byList[0], &byList[1], &byList[2]};
-        ASSERT_EQ(scanFloatList(input.c_str(), blanks ? ' ' : ',', 3, listTargets),
-                  scanFloats(input.c_str(), blanks ? "%f %f %f" : "%f,%f,%f", patternTargets))
-            << input;
-        ASSERT_EQ(memcmp(byList, byPattern, sizeof byList), 0) << input;
+        expectListLikeItsPattern(input, i % 2 == 0);
     }
+}
+
+// Numbers shaped as exporters write them, around the lengths where the padded
+// list stops reading a run of digits at once (seven on either side of the
+// point), and with what may follow them.
+TEST(TextScanTest, FloatListsOfExporterNumbersReadLikeTheirPatterns) {
+    const char* const signs[] = {"", "-", "+"};
+    const char* const tails[] = {"", " ", ",", "  ", "e5", "E-2", "x", ".", "\t", "0"};
+    std::mt19937 random(23);
+    std::uniform_int_distribution<int> digitCount(0, 9);
+    std::uniform_int_distribution<int> digit(0, 9);
+    std::uniform_int_distribution<size_t> sign(0, 2);
+    std::uniform_int_distribution<size_t> tail(0, sizeof tails / sizeof tails[0] - 1);
+    std::uniform_int_distribution<int> pointChance(0, 9);
+    for (int i = 0; i < 30000; ++i) {
+        const bool blanks = i % 2 == 0;
+        std::string input;
+        for (int field = 0; field < 3; ++field) {
+            if (field > 0) {
+                input += blanks ? " " : ",";
+            }
+            input += signs[sign(random)];
+            for (int n = digitCount(random); n > 0; --n) {
+                input += static_cast<char>('0' + digit(random));
+            }
+            if (pointChance(random) > 0) {
+                input += ".";
+            }
+            for (int n = digitCount(random); n > 0; --n) {
+                input += static_cast<char>('0' + digit(random));
+            }
+            if (pointChance(random) == 0) {
+                input += tails[tail(random)];
+            }
+        }
+        expectListLikeItsPattern(input, blanks);
+    }
+    expectListLikeItsPattern("1234567.1234567 -9999999.9999999 0.0000001", true);
+    expectListLikeItsPattern("12345678.1 1.12345678 -0.000000", true);
+    expectListLikeItsPattern("8388607.5 -8388608.5 9999999.5", true);  // two float ties
 }
 
 // Expected values worked out exactly, not by the C library: each decimal
