@@ -6,14 +6,6 @@
 #include <cstddef>
 #include <cstdio>
 
-// printf-style argument checking where the compiler offers it.
-#if defined(__GNUC__) || defined(__clang__)
-#define PRINTF_FORMAT(formatIndex, firstArgument) \
-    __attribute__((format(printf, formatIndex, firstArgument)))
-#else
-#define PRINTF_FORMAT(formatIndex, firstArgument)
-#endif
-
 // True for a character that ends a folder's name in a path: "/", and on
 // Windows also "\". Elsewhere a backslash is an ordinary file-name character.
 bool isPathSeparator(char c);

@@ -5,14 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
-// Keeps a rarely taken path out of the function that calls it.
-#if defined(_MSC_VER)
-#define NOT_INLINED __declspec(noinline)
-#elif defined(__GNUC__)
-#define NOT_INLINED __attribute__((noinline))
-#else
-#define NOT_INLINED
-#endif
+#include "compilerSupport.h"
 
 namespace {
 

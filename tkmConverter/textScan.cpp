@@ -5,20 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-// Keeps a rarely taken path out of the function that calls it.
-#if defined(_MSC_VER)
-#define NOT_INLINED __declspec(noinline)
-#elif defined(__GNUC__)
-#define NOT_INLINED __attribute__((noinline))
-#else
-#define NOT_INLINED
-#endif
-
-// The index of the lowest set bit of a nonzero 64-bit value, where the
-// compiler has an instruction for it; elsewhere a portable product does.
-#if defined(__GNUC__)
-#define LOWEST_SET_BIT(value) __builtin_ctzll(value)
-#endif
+#include "compilerSupport.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "brickFile.h"
+#include "compilerSupport.h"
 #include "fileReplace.h"
 #include "platformFiles.h"
 #include "previewPaths.h"

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "brickFile.h"
+#include "compilerSupport.h"
 #include "previewPaths.h"
 #include "testSupport.h"
 
@@ -22,7 +23,7 @@ bool parse(const std::string& text, ParseError& error) {
     return parseBrickFile(text.data(), text.size(), parsedBrick(), error);
 }
 
-void appendLine(std::string& text, const char* format, ...) __attribute__((format(printf, 2, 3)));
+void appendLine(std::string& text, const char* format, ...) PRINTF_FORMAT(2, 3);
 void appendLine(std::string& text, const char* format, ...) {
     char line[4096];
     va_list arguments;
