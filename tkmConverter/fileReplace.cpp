@@ -9,11 +9,11 @@
 #include "platformFiles.h"
 #include "windowsApi.h"
 
-#ifdef _WIN32
 #include <fcntl.h>
+
+#ifdef _WIN32
 #include <io.h>
 #else
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -26,11 +26,16 @@ constexpr size_t TEMPORARY_NAME_SIZE = 64;
 
 char outputBuffer[OUTPUT_BUFFER_SIZE];
 
+// Writes the content through out, buffered.
+void writeBuffered(FILE* out, ContentWriter writeContent, const void* content) {
+    setvbuf(out, outputBuffer, _IOFBF, sizeof outputBuffer);
+    writeContent(out, content);
+}
+
 // Writes the content through out and closes it; true when every byte was
 // written and the close succeeded.
 bool writeAndClose(FILE* out, ContentWriter writeContent, const void* content) {
-    setvbuf(out, outputBuffer, _IOFBF, sizeof outputBuffer);
-    writeContent(out, content);
+    writeBuffered(out, writeContent, content);
     const bool writeFailed = ferror(out) != 0;
     const bool closeFailed = fclose(out) != 0;
     return !writeFailed && !closeFailed;
@@ -117,8 +122,7 @@ FILE* streamOf(HANDLE file) {
 // limit can come back as a success with fewer bytes (so Wine does), which
 // the C runtime then takes for a complete write.
 bool writeCheckedAndClose(FILE* out, HANDLE file, ContentWriter writeContent, const void* content) {
-    setvbuf(out, outputBuffer, _IOFBF, sizeof outputBuffer);
-    writeContent(out, content);
+    writeBuffered(out, writeContent, content);
     const long long accepted = _ftelli64(out);
     const bool flushed = fflush(out) == 0;
     LARGE_INTEGER size;

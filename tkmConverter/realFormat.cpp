@@ -392,23 +392,6 @@ size_t formatReals(const double* values, int count, char* text) {
     return length;
 }
 
-void printReals(FILE* out, const double* values, int count) {
-    constexpr int MAX_REALS_PER_WRITE = 4;
-    char text[MAX_REALS_PER_WRITE * REAL_TEXT_CAPACITY];
-    size_t length = 0;
-    for (int i = 0; i < count; ++i) {
-        if (length + REAL_TEXT_CAPACITY + 1 > sizeof text) {
-            fwrite(text, 1, length, out);
-            length = 0;
-        }
-        if (i > 0) {
-            text[length++] = ' ';
-        }
-        length += formatReal(values[i], text + length);
-    }
-    fwrite(text, 1, length, out);
-}
-
 TextSink& openSink(FILE* out) {
     static TextSink sink;
     assert(sink.length == 0);  // its previous user flushed it

@@ -18,11 +18,8 @@ constexpr size_t REAL_TEXT_CAPACITY = 320;
 // terminating zero; returns its length.
 size_t formatReal(double value, char* text);
 
-// Writes count reals separated by one blank, with no line end.
-void printReals(FILE* out, const double* values, int count);
-
-// The same into text, which holds count * (REAL_TEXT_CAPACITY + 1) bytes, with
-// a terminating zero; returns the length.
+// Writes count reals separated by one blank, with no line end, into text, which holds count *
+// (REAL_TEXT_CAPACITY + 1) bytes, with a terminating zero; returns the length.
 size_t formatReals(const double* values, int count, char* text);
 
 // Text gathered in a fixed buffer and handed to its stream in large pieces:
@@ -66,5 +63,5 @@ inline void sinkText(TextSink& sink, const char* text, size_t length) {
 // Appends the decimal text of value, as "%d" writes it.
 void sinkInt(TextSink& sink, int32_t value);
 
-// Appends count reals separated by one blank, as printReals writes them.
+// Appends count reals separated by one blank, as formatReals writes them.
 void sinkReals(TextSink& sink, const double* values, int count);

@@ -41,15 +41,29 @@ int skipZeros(const char*& p) {
     return static_cast<int>(p - start);
 }
 
+unsigned digitValue(char c) {
+    return static_cast<unsigned>(static_cast<unsigned char>(c)) - '0';  // above 9: no digit
+}
+
 // Adds the digits at p to the significand (which wraps around beyond 19
-// digits, when it no longer counts); returns how many.
-int readDigits(const char*& p, uint64_t& significand) {
-    const char* start = p;
-    for (unsigned digit = static_cast<unsigned char>(*p) - '0'; digit <= 9;
-         digit = static_cast<unsigned char>(*++p) - '0') {
-        significand = significand * 10 + digit;
+// digits, when it no longer counts); returns the position past them.
+// Two at a time: the second is looked at only after the first was a digit,
+// so no byte past the text's end is read.
+const char* readDigitRun(const char* p, uint64_t& significand) {
+    constexpr unsigned BASE = 10;
+    for (;;) {
+        const unsigned first = digitValue(p[0]);
+        if (first > 9) {
+            return p;
+        }
+        const unsigned second = digitValue(p[1]);
+        if (second > 9) {
+            significand = significand * BASE + first;
+            return p + 1;
+        }
+        significand = significand * (BASE * BASE) + (first * BASE + second);
+        p += 2;
     }
-    return static_cast<int>(p - start);
 }
 
 // Reads the exponent part at p ('e' or 'E' and digits) into number; false when
@@ -92,12 +106,16 @@ inline bool readDecimalText(const char* text, DecimalText& number) {
     number.significand = 0;
     number.exponent = 0;
     int digitCount = skipZeros(p);  // leading zeros carry no significant digit
-    number.significantDigits = readDigits(p, number.significand);
+    const char* wholeDigits = p;
+    p = readDigitRun(p, number.significand);
+    number.significantDigits = static_cast<int>(p - wholeDigits);
     digitCount += number.significantDigits;
     if (*p == '.') {
         ++p;
         int fractionDigits = number.significantDigits == 0 ? skipZeros(p) : 0;
-        const int significant = readDigits(p, number.significand);
+        const char* fractionStart = p;
+        p = readDigitRun(p, number.significand);
+        const int significant = static_cast<int>(p - fractionStart);
         number.significantDigits += significant;
         fractionDigits += significant;
         number.exponent = -fractionDigits;
@@ -173,30 +191,6 @@ struct PlainDecimal {
     int fractionDigits;
     bool negative;
 };
-
-unsigned digitValue(char c) {
-    return static_cast<unsigned>(static_cast<unsigned char>(c)) - '0';  // above 9: no digit
-}
-
-// Adds the digits at p to the significand; returns the position past them.
-// Two at a time: the second is looked at only after the first was a digit,
-// so no byte past the text's end is read.
-const char* readDigitRun(const char* p, uint64_t& significand) {
-    constexpr unsigned BASE = 10;
-    for (;;) {
-        const unsigned first = digitValue(p[0]);
-        if (first > 9) {
-            return p;
-        }
-        const unsigned second = digitValue(p[1]);
-        if (second > 9) {
-            significand = significand * BASE + first;
-            return p + 1;
-        }
-        significand = significand * (BASE * BASE) + (first * BASE + second);
-        p += 2;
-    }
-}
 
 // The eight bytes at p as one number, the first byte in the lowest eight bits,
 // whatever the processor's byte order (compilers make this one load).

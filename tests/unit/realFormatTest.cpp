@@ -163,10 +163,12 @@ TEST(RealFormatTest, RepeatedValuesKeepTheirText) {
     }
 }
 
-TEST(RealFormatTest, PrintRealsSeparatesWithOneBlank) {
+TEST(RealFormatTest, SinkRealsSeparatesWithOneBlank) {
     FILE* out = temporaryStream();
     const double values[] = {1.0, 128.0 / 255.0, -0.0};
-    printReals(out, values, 3);
+    TextSink& sink = openSink(out);
+    sinkReals(sink, values, 3);
+    flushSink(sink);
     EXPECT_EQ(takeText(out), "1.000000 0.501961 0.000000");
 }
 
