@@ -1,7 +1,7 @@
 """Tests of the Blender add-on with the real Blender, headless.
 
 checkScenes.py export ADDON CONVERTER OUTDIR
-    runs Blender once: exportScenes.py builds every scene and exports it
+    runs Blender once (ADDON: the add-on's package folder or zip): exportScenes.py builds every scene and exports it
     through the add-on into OUTDIR.
 checkScenes.py check OUTDIR SCENE
     checks what the export of SCENE did.
@@ -14,6 +14,7 @@ import os
 import shutil
 import subprocess
 import sys
+import zipfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
@@ -72,11 +73,26 @@ def skip_without_blender():
     return blender
 
 
+def zip_package(folder, zip_path):
+    """The add-on's package folder as the zip a user installs."""
+    name = os.path.basename(os.path.normpath(folder))
+    with zipfile.ZipFile(zip_path, "w", zipfile.ZIP_DEFLATED) as packed:
+        for root, _, files in os.walk(folder):
+            for file in files:
+                if file.endswith(".pyc"):
+                    continue
+                path = os.path.join(root, file)
+                packed.write(path, os.path.join(name, os.path.relpath(path, folder)))
+    return zip_path
+
+
 def export(addon, converter, out_dir):
     blender = skip_without_blender()
     if os.path.isdir(out_dir):
         shutil.rmtree(out_dir)
     os.makedirs(out_dir)
+    if os.path.isdir(addon):
+        addon = zip_package(addon, os.path.join(out_dir, "addon.zip"))
     # The add-on is installed into a scratch user folder, not the user's own.
     env = dict(os.environ, BLENDER_USER_SCRIPTS=os.path.join(out_dir, "userScripts"))
     # One scene finds the converter by its default name.

@@ -12,7 +12,7 @@ COLLISION box around the base. It is written four ways:
   settings (no .mtl is kept: the scene has no materials);
 - blenderGroupsZUp.obj: the same with Object Groups on, Forward Axis Y, Up
   Axis Z and Materials off, the hand settings the README gives;
-- blenderAddon.obj: the OBJ file that the add-on blender/io_export_tkm.py
+- blenderAddon.obj: the OBJ file that the add-on blender/io_export_tkm
   hands to the converter;
 - blenderDxfExport.dxf: File > Export > Autodesk (.dxf), the add-on
   io_export_dxf bundled with Blender, with its default settings.
