@@ -65,7 +65,7 @@ def face_corner_lists(mesh):
 def base_color(material):
     """The colour the material's colour picker shows: the Principled BSDF's
     Base Color, else the viewport colour."""
-    if material.use_nodes and material.node_tree:
+    if getattr(material, "use_nodes", True) and material.node_tree:
         for node in material.node_tree.nodes:
             socket = node.inputs.get("Base Color") if node.type == "BSDF_PRINCIPLED" else None
             if socket is not None and not socket.is_linked:
