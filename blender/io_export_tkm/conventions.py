@@ -30,9 +30,9 @@ MAX_CHANNEL = 255
 # Blender names a copy "NAME.001": such a suffix is part of no number.
 COPY_SUFFIX = re.compile(r"\.\d{3}\Z")
 VALID_COLOR = re.compile(r"(ADDCOLOR_|SUBCOLOR_|COLOR_)(\d+(?:_\d+)*)(.*)\Z", re.S)
-LOOKS_LIKE_COLOR = re.compile(r"(add|sub)?colou?r(?:_|(?=[ \-+\d]))", re.I)
+LOOKS_LIKE_COLOR = re.compile(r"(add|sub)?colou?r[_ ]?(?=[-+.]?\d)", re.I)
 NUMBER = re.compile(r"[-+]?\d+(?:\.\d+)?")
-HELPER_LOOKALIKE = re.compile(r"(bounds|collision)", re.I)
+HELPER_LOOKALIKE = re.compile(r"(bounds|collision)(?=$|[ ._\d])", re.I)
 
 
 def number_counts(prefix):
@@ -102,17 +102,21 @@ def name_problem(name):
 
 
 def color_problem(name, spelling):
-    prefix = ((spelling.group(1) or "") if spelling else "").upper() + "COLOR_"
-    if not spelling:
-        prefix = next(p for p in COLOR_PREFIXES if name.startswith(p))
-    rest = COPY_SUFFIX.sub("", name[spelling.end() if spelling else len(prefix) :])
-    numbers = NUMBER.findall(rest)
     reasons = []
-    if spelling and not name.startswith(prefix):
-        reasons.append("COLOUR is spelt COLOR" if "u" in spelling.group().lower() else "letter case")
+    if spelling:
+        prefix = (spelling.group(1) or "").upper() + "COLOR_"
+        rest = name[spelling.end() :]
+        if not name.startswith(prefix):
+            misspelt = "colour" in spelling.group().lower()
+            reasons.append("COLOUR is spelt COLOR" if misspelt else "letter case")
+    else:
+        prefix = next(p for p in COLOR_PREFIXES if name.startswith(p))
+        rest = name[len(prefix) :]
+    rest = COPY_SUFFIX.sub("", rest)
+    numbers = NUMBER.findall(rest)
     reasons += number_problems(prefix, rest, numbers)
     counts = number_counts(prefix)
-    values = fixed_numbers(numbers)[: counts[-1]]
+    values = fixed_numbers(numbers)[: counts[-1]] or ["R", "G", "B"]
     values += [0] * (counts[0] - len(values))
     rule = "%s takes %s whole numbers 0 to 255 joined by _" % (
         prefix,
