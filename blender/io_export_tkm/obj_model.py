@@ -154,7 +154,7 @@ class ObjModel:
         lines += ["v " + format_vector(self.moved(p)) for p in self.positions]
         helper_corners = [corner for box in self.bounds + self.collisions for corner in box]
         lines += ["v " + format_vector(self.moved(p)) for p in helper_corners]
-        lines += self.normal_lines or ["vn 0 0 1"]
+        lines += self.normal_lines
         for group, face_lines in self.groups.items():
             lines.append("g " + group)
             lines += face_lines
