@@ -18,7 +18,7 @@ bl_info = {
     "version": (1, 0, 0),
     "blender": (3, 0, 0),
     "location": "File > Export > Special brick (.tkm)",
-    "description": "Export what the viewport shows as a special brick through the dxf2tkm converter",
+    "description": "Export the viewport's objects as a special brick through the dxf2tkm converter",
     "category": "Import-Export",
 }
 

@@ -142,9 +142,10 @@ class ObjModel:
             for axis, low, high in zip("xyz", self.moved(box[0]), self.moved(box[1])):
                 worst = low if -low >= high else high
                 if not -limit < worst < limit:
+                    shown = format_short(limit)
                     problems.append(
                         "'%s' reaches %s = %s, outside -%s to %s (move it nearer the origin)"
-                        % (name, axis, format_short(worst), format_short(limit), format_short(limit))
+                        % (name, axis, format_short(worst), shown, shown)
                     )
                     break
         return problems

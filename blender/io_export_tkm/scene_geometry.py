@@ -56,7 +56,8 @@ def face_corner_lists(mesh):
     faces = []
     for poly in mesh.polygons:
         if poly.loop_total <= 4:
-            faces.append((poly.index, list(range(poly.loop_start, poly.loop_start + poly.loop_total))))
+            loops = range(poly.loop_start, poly.loop_start + poly.loop_total)
+            faces.append((poly.index, list(loops)))
         else:
             faces.extend((poly.index, loops) for loops in split.get(poly.index, []))
     return faces

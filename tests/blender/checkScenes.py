@@ -234,7 +234,7 @@ def check_report(scene, result, brick):
     problems = [] if told == meant else ["report %r, brick holds %s" % (infos[0], meant)]
     warnings, fragments = messages(result, "WARNING"), WARNINGS.get(scene, [])
     problems += ["no warning %r" % f for f in fragments if not any(f in w for w in warnings)]
-    problems += ["unexpected warning %r" % w for w in warnings if not any(f in w for f in fragments)]
+    problems += ["unwanted warning %r" % w for w in warnings if not any(f in w for f in fragments)]
     return problems
 
 

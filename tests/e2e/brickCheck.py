@@ -140,7 +140,7 @@ def check_brick(brick, expected):
             problems.append("%d quads of colour %s, expected %d" % (got, color, count))
     if "quadBox" in expected:
         corners = [p for q in brick.quads for p in q["positions"]]
-        got = [min(p[a] for p in corners) for a in range(3)] + [max(p[a] for p in corners) for a in range(3)]
+        got = [f(p[a] for p in corners) for f in (min, max) for a in range(3)]
         if not close(got, expected["quadBox"]):
             problems.append("quads span %s, expected %s" % (got, expected["quadBox"]))
     if expected.get("topFacesUp"):
