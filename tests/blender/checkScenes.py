@@ -11,6 +11,7 @@ Both print "SKIPPED: ..." and exit with 77 where Blender is not installed.
 
 import json
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -55,13 +56,104 @@ BRICKS = {
         "winding": -1,
     },
     "atLimits": {"quads": 512, "boxCount": 10},
+    "mixedTypes": {
+        # One colour per source: a cube, a bevelled curve, text, a surface, a
+        # metaball family; cubes of two collection instances, of geometry
+        # nodes on a plane's 4 points, of 3 hair particles; the emitter. Not
+        # the disabled (COLOR_9...) nor the excluded (COLOR_10...) cube.
+        "colors": [[k / 255, 0, 0, 1] for k in range(1, 9)],
+        "colorQuads": [[[1 / 255, 0, 0, 1], 6], [[6 / 255, 0, 0, 1], 12],
+                       [[7 / 255, 0, 0, 1], 24], [[8 / 255, 0, 0, 1], 18]],
+        "objects": 15,
+    },
+    "hiddenHelpers": {
+        # BOUNDS hidden with H; a cube Empty and a wire mesh as COLLISION.
+        "quads": 6,
+        "colors": [],
+        "size": [4, 4, 5],
+        "boxes": [[0, 0, 0, 2, 2, 5], [0, 0, -2, 4, 4, 1]],
+    },
+    "materialColoursOff": {
+        # Two faces of the material COLOR_0_0_255; the object's own name wins
+        # over its material; the orange material's faces take the paint.
+        "quads": 18,
+        "colors": [[0, 0, 1, 1], [0, 1, 0, 1]],
+        "colorQuads": [[[0, 0, 1, 1], 2], [[0, 1, 0, 1], 6]],
+        "size": [2, 2, 3],
+        "objects": 3,
+    },
+    "materialColoursOn": {
+        "quads": 18,
+        "colors": [[0, 0, 1, 1], [0, 1, 0, 1], [1, 128 / 255, 0, 1]],
+        "colorQuads": [[[1, 128 / 255, 0, 1], 4]],
+    },
+    "nearMisses": {"quads": 54, "colors": [[1, 0, 0, 1]]},
+    "offOrigin": {
+        # Add > Cube at (5, 5, 0) and a box 4.3 wide: written where modelled,
+        # beside the extent that the game centres.
+        "size": [4, 2, 5],
+        "boxes": [[6.15, 5, -2.5, 4.3, 2, 5]],
+        "quadBox": [4, 4, -5, 8.3, 6, 0],
+    },
+    "placedOnOrigin": {
+        "size": [4, 2, 5],
+        "boxes": [[0, 0, 0, 4.3, 2, 5]],
+        "quadBox": [-2.15, -1, -2.5, 2.15, 1, 2.5],
+    },
 }
+
+# Each scene's warnings: every fragment in one warning, every warning with one.
+SIZE_CUT = "is written as %s: the size line keeps whole numbers only (heights are scaled by 2.5)"
+OFF_ORIGIN = "Off the origin: its footprint is centred on %s; the game expects"
+COLOR_RULE = ": COLOR_ takes 3 or 4 whole numbers 0 to 255 joined by _"
+WARNINGS = {
+    "colouredBase": ["Brick size 4 2 7.5 " + SIZE_CUT % "4 2 7"],
+    "fiveCorners": [
+        "Selected Only leaves out 'COLLISION': select them too, or turn Selected Only off",
+        OFF_ORIGIN % "x = 0, y = 0.191",
+        "Brick size 3.8042 3.618 2.5 " + SIZE_CUT % "3 3 2",
+    ],
+    "rotatedModifier": [OFF_ORIGIN % "x = 0, y = -1", "Brick size 2 3 2.5 " + SIZE_CUT % "2 3 2"],
+    "atLimits": [OFF_ORIGIN % "x = 16, y = 8"],
+    "mixedTypes": ["'Wire' has no faces; left out", "Off the origin", "Brick size"],
+    "hiddenHelpers": [
+        "'COLLISION.003' gives no COLLISION box (it is an Empty shown as Plain Axes; "
+        "show it as Cube); left out"
+    ],
+    "materialColoursOff": [],
+    "materialColoursOn": [],
+    "nearMisses": [
+        "Object 'color_0_0_255' gives no colour (letter case); write COLOR_0_0_255" + COLOR_RULE,
+        "Object 'Color_0_0_255' gives no colour (letter case); write COLOR_0_0_255",
+        "Object 'COLOUR_0_0_255' gives no colour (COLOUR is spelt COLOR); write COLOR_0_0_255",
+        "Object 'COLOR_255_128' gives no colour (too few numbers); write COLOR_255_128_0",
+        "Object 'COLOR_0.5_0.5_0.5' gives no colour (a decimal point); write COLOR_128_128_128",
+        "Object 'COLOR_300_0_-5' gives no colour (a number outside 0 to 255); write COLOR_255_0_0",
+        "Object 'Collision' gives faces, not a collision box (letter case); write COLLISION",
+        "Material 'ADDCOLOR_1_2_3_4' (on 'Plain') gives no colour (too many numbers); "
+        "write ADDCOLOR_1_2_3: ADDCOLOR_ takes 3 whole numbers",
+    ],
+    "offOrigin": [
+        OFF_ORIGIN % "x = 6.15, y = 5 and its lowest point is at z = -1",
+        "Brick size 4.3 2 5 " + SIZE_CUT % "4 2 5",
+    ],
+    "placedOnOrigin": ["Brick size 4.3 2 5 " + SIZE_CUT % "4 2 5"],
+}
+SUMMARY = re.compile(
+    r"Exported (\d+) quads? \((\d+) coloured, (\d+) paintable\) from (\d+) objects?, "
+    r"(\d+) collision box(?:es)?(?: \(the extent: no COLLISION object\))?, "
+    r"size (-?\d+ -?\d+ -?\d+), to (.*)\Z"
+)
 
 # The scenes that must fail, with what their error message must name.
 FAILURES = {
     "overLimits": ["513 faces", "at most 512", "11 COLLISION objects", "at most 10"],
     "converterFails": ["exit status 1", "ERROR: no polygons to convert"],
     "missingConverter": ["/nonexistent/bin/dxf2tkm"],
+    "outOfRange": [
+        "Nothing exported: 'FarBox' reaches x = -10001, outside -9998 to 9998 "
+        "(move it nearer the origin)"
+    ],
 }
 
 
@@ -121,13 +213,29 @@ def check_success(out_dir, scene, result):
     if result["status"] != "FINISHED":
         problems.append("status %s" % result["status"])
     brick = brickCheck.parse_brick(os.path.join(out_dir, scene + ".tkm"))
-    wanted = "Exported %d quads to %s.tkm" % (len(brick.quads), scene)
-    if messages(result, "INFO") != [wanted]:
-        problems.append("messages %s, expected [%r]" % (result["reports"], wanted))
     expected = BRICKS[scene]
     if "boxCount" in expected and len(brick.boxes) != expected["boxCount"]:
         problems.append("%d boxes, expected %d" % (len(brick.boxes), expected["boxCount"]))
-    return problems + brickCheck.check_brick(brick, expected)
+    return problems + check_report(scene, result, brick) + brickCheck.check_brick(brick, expected)
+
+
+def check_report(scene, result, brick):
+    """The success report must say what the brick holds; the warnings must
+    be those expected."""
+    infos = messages(result, "INFO")
+    found = SUMMARY.match(infos[0]) if len(infos) == 1 else None
+    if found is None:
+        return ["report %s is no summary" % infos]
+    coloured = sum(1 for q in brick.quads if q["colors"])
+    told = [int(v) for v in found.groups()[:5]] + list(found.groups()[5:])
+    objects = BRICKS[scene].get("objects", told[3])
+    meant = [len(brick.quads), coloured, len(brick.quads) - coloured, objects, len(brick.boxes),
+             " ".join(map(str, brick.size)), scene + ".tkm"]  # fmt: skip
+    problems = [] if told == meant else ["report %r, brick holds %s" % (infos[0], meant)]
+    warnings, fragments = messages(result, "WARNING"), WARNINGS.get(scene, [])
+    problems += ["no warning %r" % f for f in fragments if not any(f in w for w in warnings)]
+    problems += ["unwanted warning %r" % w for w in warnings if not any(f in w for f in fragments)]
+    return problems
 
 
 def check_failure(scene, result):

@@ -79,6 +79,7 @@ def coloured_base():
 def five_corners():
     pentagon_prism("Prism", 2.0, 1.0).select_set(True)
     box("NotSelected", (5, 5, 0), (6, 6, 9))
+    box("COLLISION", (5, 5, 0), (6, 6, 9))
     return {"use_selection": True}
 
 
@@ -112,13 +113,147 @@ def pentagon_ring():
 
 
 def converter_fails():
-    box("COLLISION", (0, 0, 0), (1, 1, 1))
-    return {"use_selection": False}
+    box("Cube", (0, 0, 0), (1, 1, 1))
+    return {"use_selection": False, "converter": failing_converter()}
+
+
+def failing_converter():
+    """A stand-in that fails as the converter does on a model it refuses."""
+    path = os.path.join(bpy.app.tempdir, "failingConverter")
+    with open(path, "w") as script:
+        script.write("#!/bin/sh\necho 'ERROR: no polygons to convert'\nexit 1\n")
+    os.chmod(path, 0o755)
+    return path
 
 
 def missing_converter():
     box("Cube", (0, 0, 0), (1, 1, 1))
     return {"use_selection": False, "converter": "/nonexistent/bin/dxf2tkm"}
+
+
+def added(operator, name, **settings):
+    """An object added as from the Add menu (it alone is then selected)."""
+    operator(**settings)
+    obj = bpy.context.object
+    obj.name = name
+    return obj
+
+
+def geometry_nodes_cubes(obj):
+    """Geometry nodes that put a cube on each of obj's points."""
+    tree = bpy.data.node_groups.new("Cubes", "GeometryNodeTree")
+    if hasattr(tree, "interface"):  # Blender 4.0 and later
+        tree.interface.new_socket("Geometry", in_out="INPUT", socket_type="NodeSocketGeometry")
+        tree.interface.new_socket("Geometry", in_out="OUTPUT", socket_type="NodeSocketGeometry")
+    else:
+        tree.inputs.new("NodeSocketGeometry", "Geometry")
+        tree.outputs.new("NodeSocketGeometry", "Geometry")
+    nodes, links = tree.nodes, tree.links
+    on_points = nodes.new("GeometryNodeInstanceOnPoints")
+    links.new(nodes.new("NodeGroupInput").outputs[0], on_points.inputs["Points"])
+    links.new(nodes.new("GeometryNodeMeshCube").outputs[0], on_points.inputs["Instance"])
+    links.new(on_points.outputs[0], nodes.new("NodeGroupOutput").inputs[0])
+    obj.modifiers.new("Cubes", "NODES").node_group = tree
+
+
+def mixed_types():
+    # Added one after the other: only the last is selected, all are exported.
+    added(bpy.ops.mesh.primitive_cube_add, "COLOR_1_0_0", location=(0, 0, 1))
+    curve = added(bpy.ops.curve.primitive_bezier_circle_add, "COLOR_2_0_0", location=(3, 0, 0))
+    curve.data.bevel_depth, curve.data.resolution_u, curve.data.bevel_resolution = 0.1, 2, 0
+    text = added(bpy.ops.object.text_add, "COLOR_3_0_0", location=(-3, 0, 0))
+    text.data.body, text.data.extrude = "I", 0.1
+    surface = added(bpy.ops.surface.primitive_nurbs_surface_surface_add, "COLOR_4_0_0")
+    surface.data.resolution_u = surface.data.resolution_v = 1
+    surface.location = (0, 3, 0)
+    added(bpy.ops.object.metaball_add, "COLOR_5_0_0", location=(0, -3, 0)).data.resolution = 1
+    added(bpy.ops.object.metaball_add, "COLOR_5_0_0.001", location=(0, -3, 1))
+    added(bpy.ops.curve.primitive_bezier_curve_add, "Wire", location=(0, 6, 0))
+    # A collection that is no part of the scene, instanced twice.
+    source = bpy.data.collections.new("Source")
+    source.objects.link(unlinked_box("COLOR_6_0_0", 0.2))
+    for k in range(2):
+        added(bpy.ops.object.collection_instance_add, "Instancer.%d" % k,
+              collection=source.name, location=(-6, 3 * k, 0))
+    geometry_nodes_cubes(added(bpy.ops.mesh.primitive_plane_add, "COLOR_7_0_0", location=(6, 0, 0)))
+    leaf = unlinked_box("COLOR_8_0_0", 0.1)
+    bpy.data.collections.new("Leaves").objects.link(leaf)
+    emitter = added(bpy.ops.mesh.primitive_plane_add, "Emitter", location=(-6, -6, 0))
+    emitter.modifiers.new("Hair", "PARTICLE_SYSTEM")
+    hair = emitter.particle_systems[0].settings
+    hair.type, hair.count, hair.render_type, hair.instance_object = "HAIR", 3, "OBJECT", leaf
+    # Disabled in the viewport, or in an excluded collection: left out.
+    added(bpy.ops.mesh.primitive_cube_add, "COLOR_9_0_0").hide_viewport = True
+    excluded = bpy.data.collections.new("Excluded")
+    bpy.context.scene.collection.children.link(excluded)
+    excluded.objects.link(unlinked_box("COLOR_10_0_0", 1))
+    bpy.context.view_layer.layer_collection.children["Excluded"].exclude = True
+    return {}
+
+
+def unlinked_box(name, half):
+    obj = box(name, (-half, -half, -half), (half, half, half))
+    bpy.context.scene.collection.objects.unlink(obj)
+    return obj
+
+
+def hidden_helpers():
+    box("Model", (-1, -1, 0), (1, 1, 0.8))
+    box("BOUNDS", (-2, -2, 0), (2, 2, 2)).hide_set(True)
+    cube = bpy.data.objects.new("COLLISION", None)
+    cube.empty_display_type, cube.empty_display_size, cube.location = "CUBE", 1, (0, 0, 1)
+    bpy.context.scene.collection.objects.link(cube)
+    ring = [(-2, -2, 0), (2, -2, 0), (2, 2, 0.4), (-2, 2, 0.4)]
+    wire = bpy.data.meshes.new("wire")
+    wire.from_pydata(ring, [(0, 1), (1, 2), (2, 3), (3, 0)], [])
+    bpy.context.scene.collection.objects.link(bpy.data.objects.new("COLLISION.001", wire))
+    box("COLLISION.002", (-9, -9, 0), (9, 9, 9)).hide_viewport = True
+    axes = bpy.data.objects.new("COLLISION.003", None)
+    bpy.context.scene.collection.objects.link(axes)
+    return {}
+
+
+def material(name, base_color=None):
+    made = bpy.data.materials.new(name)
+    if base_color:
+        made.use_nodes = True
+        made.node_tree.nodes["Principled BSDF"].inputs["Base Color"].default_value = base_color
+    return made
+
+
+def material_colours(use_material_colors):
+    part = box("Part", (-1, -1, 0), (1, 1, 0.4))
+    part.data.materials.append(material("COLOR_0_0_255"))
+    part.data.materials.append(material("Orange", (1.0, 0.2158605, 0.0, 1.0)))
+    for face in part.data.polygons[2:]:
+        face.material_index = 1
+    green = box("COLOR_0_255_0", (-1, -1, 0.4), (1, 1, 0.8))
+    green.data.materials.append(bpy.data.materials["COLOR_0_0_255"])
+    box("Plain", (-0.5, -0.5, 0.8), (0.5, 0.5, 1.2))
+    return {"use_material_colors": use_material_colors}
+
+
+NEAR_MISSES = ["color_0_0_255", "Color_0_0_255", "COLOUR_0_0_255", "COLOR_255_128",
+               "COLOR_0.5_0.5_0.5", "COLOR_300_0_-5", "Collision", "COLOR_255_0_0.001", "Plain"]
+
+
+def near_misses():
+    for k, name in enumerate(NEAR_MISSES):
+        box(name, (k - 4.5, -0.5, 0), (k - 3.5, 0.5, 1.2))
+    bpy.data.objects["Plain"].data.materials.append(material("ADDCOLOR_1_2_3_4"))
+    return {}
+
+
+def placement(place_on_origin):
+    added(bpy.ops.mesh.primitive_cube_add, "Cube", location=(5, 5, 0))
+    box("Wide", (4, 4, -1), (8.3, 5, -0.6))
+    return {"use_place_on_origin": place_on_origin}
+
+
+def out_of_range():
+    box("Near", (9000, 0, 0), (9997.5, 1, 1))
+    box("FarBox", (-10001, 0, 0), (-9000, 1, 1))
+    return {}
 
 
 SCENES = {
@@ -129,15 +264,24 @@ SCENES = {
     "overLimits": over_limits,
     "converterFails": converter_fails,
     "missingConverter": missing_converter,
+    "mixedTypes": mixed_types,
+    "hiddenHelpers": hidden_helpers,
+    "materialColoursOff": lambda: material_colours(False),
+    "materialColoursOn": lambda: material_colours(True),
+    "nearMisses": near_misses,
+    "offOrigin": lambda: placement(False),
+    "placedOnOrigin": lambda: placement(True),
+    "outOfRange": out_of_range,
 }
-OLD_BRICK_SCENES = {"overLimits", "converterFails", "missingConverter"}
+OLD_BRICK_SCENES = {"overLimits", "converterFails", "missingConverter", "outOfRange"}
 
 
 def clear_scene():
-    for obj in list(bpy.data.objects):
-        bpy.data.objects.remove(obj)
-    for mesh in list(bpy.data.meshes):
-        bpy.data.meshes.remove(mesh)
+    kinds = (bpy.data.objects, bpy.data.meshes, bpy.data.curves, bpy.data.metaballs,
+             bpy.data.materials, bpy.data.collections, bpy.data.node_groups, bpy.data.particles)
+    for kind in kinds:
+        for block in list(kind):
+            kind.remove(block)
 
 
 def install_addon(addon_path):

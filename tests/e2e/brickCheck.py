@@ -134,6 +134,15 @@ def check_brick(brick, expected):
         if turns != {expected["winding"]}:
             problems.append("corner order against the normals: %s, expected only %d"
                             % (sorted(turns), expected["winding"]))
+    for color, count in expected.get("colorQuads", []):
+        got = sum(1 for q in brick.quads if q["colors"] and close(q["colors"][0], color))
+        if got != count:
+            problems.append("%d quads of colour %s, expected %d" % (got, color, count))
+    if "quadBox" in expected:
+        corners = [p for q in brick.quads for p in q["positions"]]
+        got = [f(p[a] for p in corners) for f in (min, max) for a in range(3)]
+        if not close(got, expected["quadBox"]):
+            problems.append("quads span %s, expected %s" % (got, expected["quadBox"]))
     if expected.get("topFacesUp"):
         top = brick.top_quads()
         if not top or not all(n[2] > 0.99 for q in top for n in q["normals"]):

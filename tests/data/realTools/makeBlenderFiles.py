@@ -45,10 +45,12 @@ def build_scene():
 def write_addon_obj(path):
     sys.path.insert(0, os.path.join(ROOT, "blender"))
     import io_export_tkm
+    from io_export_tkm import scene_geometry
 
-    builder = io_export_tkm.build_obj(bpy.context, list(bpy.context.scene.objects))
+    options = scene_geometry.Options(False, True, False)  # the export's defaults
+    model, _ = io_export_tkm.build_model(bpy.context, options, False)
     with open(path, "w", newline="\n") as out:
-        out.write(builder.text())
+        out.write(model.text())
 
 
 def main():

@@ -1,0 +1,168 @@
+# The OBJ text the converter reads: world positions, shared normals, faces
+# grouped by their colour name, and the BOUNDS and COLLISION boxes. Collects
+# everything first, so that the brick's extent is known (for the placement,
+# the size and the coordinate range) before a line is written.
+
+from . import conventions as rules
+
+
+class ExportError(Exception):
+    """A reason not to write the brick, worded for the modeller."""
+
+
+def format_number(value):
+    text = "%.6f" % value
+    return "0.000000" if text == "-0.000000" else text
+
+
+def format_vector(vector):
+    return " ".join(format_number(c) for c in vector)
+
+
+def format_short(value):
+    """A number as a modeller writes it: 4.3, not 4.300000019."""
+    text = "%.6g" % value
+    return "0" if text == "-0" else text
+
+
+def widen(box, point):
+    low, high = box
+    return [min(a, b) for a, b in zip(low, point)], [max(a, b) for a, b in zip(high, point)]
+
+
+def box_of(points):
+    box = (list(points[0]), list(points[0]))
+    for point in points[1:]:
+        box = widen(box, point)
+    return box
+
+
+class ObjModel:
+    """Faces of the model's objects, grouped by colour name, with 1-based
+    OBJ indices; the helpers' boxes. Normals are shared by their text."""
+
+    def __init__(self):
+        self.positions = []
+        self.position_index = {}
+        self.normal_lines = []
+        self.normal_index = {}
+        self.groups = {}  # colour name: [face line, ...], in first use order
+        self.face_pieces = []  # (object name, box) of each object with faces
+        self.helper_pieces = []
+        self.bounds = []
+        self.collisions = []
+        self.object_count = 0
+        self.offset = (0.0, 0.0, 0.0)
+
+    def face_count(self):
+        return sum(len(faces) for faces in self.groups.values())
+
+    def add_normal(self, normal):
+        text = format_vector(normal)
+        index = self.normal_index.get(text)
+        if index is None:
+            self.normal_lines.append("vn " + text)
+            index = len(self.normal_lines)
+            self.normal_index[text] = index
+        return index
+
+    def add_position(self, position):
+        key = tuple(position)
+        index = self.position_index.get(key)
+        if index is None:
+            self.positions.append(key)
+            index = len(self.positions)
+            self.position_index[key] = index
+        return index
+
+    def add_faces(self, name, faces):
+        """faces: [(group name, [(position, normal), ...])] in world
+        coordinates. Returns how many were added."""
+        points = []
+        for group, corners in faces:
+            indices = []
+            for position, normal in corners:
+                points.append(position)
+                indices.append("%d//%d" % (self.add_position(position), self.add_normal(normal)))
+            self.groups.setdefault(group, []).append("f " + " ".join(indices))
+        if faces:
+            self.face_pieces.append((name, box_of(points)))
+            self.object_count += 1
+        return len(faces)
+
+    def add_helper(self, kind, name, box):
+        (self.bounds if kind == rules.BOUNDS else self.collisions).append(box)
+        self.helper_pieces.append((name, box))
+
+    def extent(self):
+        """The box the converter takes as the brick's extent: the BOUNDS
+        boxes, else the box around every face."""
+        boxes = self.bounds or [box for name, box in self.face_pieces]
+        if not boxes:
+            return None
+        low, high = boxes[0]
+        for other in boxes[1:]:
+            low, high = widen(widen((low, high), other[0]), other[1])
+        return low, high
+
+    def place_on_origin(self):
+        low, high = self.extent()
+        self.offset = (-(low[0] + high[0]) / 2, -(low[1] + high[1]) / 2, -low[2])
+
+    def moved(self, point):
+        return [c + d for c, d in zip(point, self.offset)]
+
+    def check(self):
+        problems = []
+        if not self.groups:
+            problems.append("no object with faces to export")
+        if self.face_count() > rules.MAX_FACES:
+            problems.append(
+                "%d faces outside BOUNDS and COLLISION objects, at most %d"
+                % (self.face_count(), rules.MAX_FACES)
+            )
+        if len(self.collisions) > rules.MAX_COLLISION_BOXES:
+            problems.append(
+                "%d COLLISION objects, at most %d"
+                % (len(self.collisions), rules.MAX_COLLISION_BOXES)
+            )
+        vertex_count = len(self.positions) + 2 * (len(self.bounds) + len(self.collisions))
+        if vertex_count > rules.MAX_VERTICES:
+            problems.append("%d vertices, at most %d" % (vertex_count, rules.MAX_VERTICES))
+        if len(self.normal_lines) > rules.MAX_NORMALS:
+            problems.append("%d normals, at most %d" % (len(self.normal_lines), rules.MAX_NORMALS))
+        problems += self.range_problems()
+        if problems:
+            raise ExportError("Nothing exported: " + "; ".join(problems))
+
+    def range_problems(self):
+        limit = rules.COORDINATE_LIMIT
+        problems = []
+        for name, box in self.face_pieces + self.helper_pieces:
+            for axis, low, high in zip("xyz", self.moved(box[0]), self.moved(box[1])):
+                worst = low if -low >= high else high
+                if not -limit < worst < limit:
+                    shown = format_short(limit)
+                    problems.append(
+                        "'%s' reaches %s = %s, outside -%s to %s (move it nearer the origin)"
+                        % (name, axis, format_short(worst), shown, shown)
+                    )
+                    break
+        return problems
+
+    def text(self):
+        lines = ["# Special brick exported from Blender"]
+        lines += ["v " + format_vector(self.moved(p)) for p in self.positions]
+        helper_corners = [corner for box in self.bounds + self.collisions for corner in box]
+        lines += ["v " + format_vector(self.moved(p)) for p in helper_corners]
+        lines += self.normal_lines
+        for group, face_lines in self.groups.items():
+            lines.append("g " + group)
+            lines += face_lines
+        first = len(self.positions) + 1
+        for k, box in enumerate(self.bounds + self.collisions):
+            kind = rules.BOUNDS if k < len(self.bounds) else rules.COLLISION
+            low, high = first + 2 * k, first + 2 * k + 1
+            # Only the corners count: one face from the lowest to the highest.
+            lines += ["g " + kind, "f %d//1 %d//1 %d//1" % (low, high, high)]
+        return "\n".join(lines) + "\n"
