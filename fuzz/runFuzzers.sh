@@ -3,7 +3,7 @@
 # Inputs reach 300 KB, and every target has a seed over 64 KiB, so that lines
 # cross the readers' read chunks.
 # Fails on any crash, leak, timeout or sanitizer report; the input that found
-# it is left in build/fuzz/artifacts/.
+# it is left in build/fuzz/run/artifacts/.
 #
 #   fuzz/runFuzzers.sh SECONDS [TARGET...]
 set -uo pipefail

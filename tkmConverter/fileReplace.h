@@ -11,8 +11,8 @@
 // regular file (a device), the content is written in place instead.
 //
 // On Windows the temporary is renamed with MoveFileExW; the new file takes
-// the old one's hidden, system and archive attributes, and a read-only old
-// file is refused like a directory. A symbolic link there is replaced by the
+// the old one's hidden, system, archive and not-content-indexed attributes,
+// and a read-only old file is refused like a directory. A symbolic link there is replaced by the
 // file, not followed. Paths are UTF-8 on every system.
 #pragma once
 
