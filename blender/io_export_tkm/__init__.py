@@ -1,4 +1,6 @@
-# Blender add-on: File > Export > Special brick (.tkm).
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Blender add-on: File > Export > Special brick (.tkm), and File > Import of
+# a brick back into objects (import_brick.py).
 #
 # Writes the chosen mesh objects as an OBJ file that the dxf2tkm converter
 # reads as intended (one group per object, named exactly after the object;
@@ -13,13 +15,14 @@
 # between Blender versions; the evaluated mesh read here is the same data it
 # writes.
 
+# "version" is the project's, set when the add-on zip is packed.
 bl_info = {
     "name": "Special brick (.tkm)",
     "author": "dxf2tkm",
-    "version": (1, 0, 0),
+    "version": (0, 0, 0),
     "blender": (3, 0, 0),
-    "location": "File > Export > Special brick (.tkm)",
-    "description": "Export mesh objects as a special brick through the dxf2tkm converter",
+    "location": "File > Import-Export > Special brick (.tkm)",
+    "description": "Export mesh objects as a special brick through dxf2tkm; import bricks",
     "category": "Import-Export",
 }
 
@@ -33,6 +36,9 @@ import uuid
 import bpy
 from bpy.props import BoolProperty, StringProperty
 from bpy_extras.io_utils import ExportHelper
+
+from . import import_brick
+from .bundled import bundled_program
 
 # What the converter accepts.
 MAX_FACES = 512
@@ -195,7 +201,10 @@ def build_obj(context, objects):
 
 
 def resolve_converter(path):
-    """The converter's full path, or ExportError naming what was tried."""
+    """The converter's full path, or ExportError naming what was tried. The
+    preference's default means the converter the add-on carries, if any."""
+    if path.strip() in ("", DEFAULT_CONVERTER) and bundled_program("dxf2tkm"):
+        return bundled_program("dxf2tkm")
     expanded = os.path.expanduser(bpy.path.abspath(path.strip())) if path.strip() else ""
     if not expanded:
         raise ExportError("No converter set: give the path of dxf2tkm in the add-on's preferences")
@@ -320,7 +329,8 @@ class TkmExportPreferences(bpy.types.AddonPreferences):
 
     converter_path: StringProperty(
         name="Converter",
-        description="The dxf2tkm program: a file path, or a name found on the PATH",
+        description="The dxf2tkm program: a file path, or a name found on the PATH. "
+        "The default runs the converter that comes with the add-on",
         subtype="FILE_PATH",
         default=DEFAULT_CONVERTER,
     )
@@ -384,16 +394,18 @@ def menu_func_export(self, context):
     self.layout.operator(EXPORT_SCENE_OT_tkm_brick.bl_idname, text="Special brick (.tkm)")
 
 
-CLASSES = (TkmExportPreferences, EXPORT_SCENE_OT_tkm_brick)
+CLASSES = (TkmExportPreferences, EXPORT_SCENE_OT_tkm_brick, import_brick.IMPORT_SCENE_OT_tkm_brick)
 
 
 def register():
     for cls in CLASSES:
         bpy.utils.register_class(cls)
     bpy.types.TOPBAR_MT_file_export.append(menu_func_export)
+    bpy.types.TOPBAR_MT_file_import.append(import_brick.menu_func_import)
 
 
 def unregister():
+    bpy.types.TOPBAR_MT_file_import.remove(import_brick.menu_func_import)
     bpy.types.TOPBAR_MT_file_export.remove(menu_func_export)
     for cls in reversed(CLASSES):
         bpy.utils.unregister_class(cls)
