@@ -64,8 +64,8 @@ def parse_dump(text):
             numbers = [float(v) for v in values]
             brick["boxes"].append((numbers[:3], numbers[3:]))
         elif keyword == "quad":
-            brick["quads"].append({"position": [], "color": [], "normal": []})
-        elif keyword in ("position", "color", "normal"):
+            brick["quads"].append({"position": [], "uv": [], "color": [], "normal": []})
+        elif keyword in ("position", "uv", "color", "normal"):
             brick["quads"][-1][keyword].append([float(v) for v in values])
     return brick
 
@@ -142,17 +142,16 @@ def color_name(row):
 def face_corners(quad, brick_height):
     """The face's (point, normal) corners in the order that the converter
     writes back as the file lists them (it writes an OBJ face's corners in
-    reverse), with a repeated corner dropped: a closed triangle comes back
-    as a triangle. None when fewer than three distinct corners are left."""
-    corners = []
-    for position, normal in reversed(list(zip(quad["position"], quad["normal"]))):
-        point = model_point(position, brick_height)
-        if not corners or corners[-1][0] != point:
-            corners.append((point, normal))
-    if len(corners) > 1 and corners[0][0] == corners[-1][0]:
-        corners.pop()
-    points = [point for point, _ in corners]
-    return corners if len(set(points)) == len(points) >= 3 else None
+    reverse). A triangle that the converter closed (its last corner a copy
+    of the one before, texture coordinates too) comes back as a triangle;
+    other corners at one place stay, as corners of their own."""
+    corners = [(model_point(p, brick_height), n) for p, n in zip(quad["position"], quad["normal"])]
+    corners.reverse()
+    if quad["uv"][3] == quad["uv"][2]:
+        for first in (0, 2):  # stored corners 2 and 3, listed reversed or not
+            if corners[first][0] == corners[first + 1][0]:
+                return corners[: first + 1] + corners[first + 2 :]
+    return corners
 
 
 # ---------------------------------------------------------------------------
@@ -167,14 +166,17 @@ def usable_normal(normal):
 
 def faces_object(name, faces, collection):
     """A mesh object of faces (lists of (point, normal)), with the points
-    shared and the normals kept as custom normals."""
+    shared between faces and the normals kept as custom normals. Corners of
+    one face at one place get a vertex each."""
     index = {}
     polygons, normals = [], []
     for corners in faces:
-        polygons.append([index.setdefault(point, len(index)) for point, _ in corners])
+        points = [point for point, _ in corners]
+        keys = [(point, points[:k].count(point)) for k, point in enumerate(points)]
+        polygons.append([index.setdefault(key, len(index)) for key in keys])
         normals += [usable_normal(normal) for _, normal in corners]
     mesh = bpy.data.meshes.new(name)
-    mesh.from_pydata(list(index), [], polygons)
+    mesh.from_pydata([point for point, _ in index], [], polygons)
     if hasattr(mesh, "use_auto_smooth"):  # needed for custom normals before 4.1
         mesh.use_auto_smooth = True
     mesh.normals_split_custom_set(normals)
@@ -183,6 +185,10 @@ def faces_object(name, faces, collection):
 
 
 def box_object(name, low, size, collection):
+    """A wire box; an empty mesh for a box that the converter left unset
+    (from a collision group without faces: it writes a negative size)."""
+    if all(extent < 0 for extent in size):
+        return linked_object(name, bpy.data.meshes.new(name), collection)
     (x0, y0, z0) = low
     (x1, y1, z1) = (low[0] + size[0], low[1] + size[1], low[2] + size[2])
     points = [
@@ -214,17 +220,13 @@ def collision_box(center, size, brick_height):
 
 def add_brick(context, brick, title):
     """Adds the brick's objects in a new collection named title, selected;
-    returns (objects, quads left out)."""
+    returns them."""
     low, extent = brick_extent(brick)
     brick_height = extent[2]
-    groups, left_out = {}, 0
+    groups = {}
     for quad in brick["quads"]:
-        corners = face_corners(quad, brick_height)
-        if corners is None:
-            left_out += 1
-            continue
         name = color_name(quad["color"][0]) if quad["color"] else PAINTABLE_NAME
-        groups.setdefault(name, []).append(corners)
+        groups.setdefault(name, []).append(face_corners(quad, brick_height))
     collection = bpy.data.collections.new(title)
     context.scene.collection.children.link(collection)
     objects = [faces_object(name, faces, collection) for name, faces in sorted(groups.items())]
@@ -236,7 +238,7 @@ def add_brick(context, brick, title):
     for obj in context.view_layer.objects:
         obj.select_set(obj in objects)
     context.view_layer.objects.active = objects[0]
-    return objects, left_out
+    return objects
 
 
 class IMPORT_SCENE_OT_tkm_brick(bpy.types.Operator, ImportHelper):
@@ -258,13 +260,8 @@ class IMPORT_SCENE_OT_tkm_brick(bpy.types.Operator, ImportHelper):
         if context.mode != "OBJECT":
             bpy.ops.object.mode_set(mode="OBJECT")
         title = os.path.splitext(os.path.basename(self.filepath))[0]
-        objects, left_out = add_brick(context, brick, title)
-        if left_out:
-            self.report(
-                {"WARNING"}, "%d quads with fewer than three distinct corners left out" % left_out
-            )
-        self.report({"INFO"}, "Imported %d quads as %d objects" % (
-            len(brick["quads"]) - left_out, len(objects)))  # fmt: skip
+        objects = add_brick(context, brick, title)
+        self.report({"INFO"}, "Imported %d quads as %d objects" % (len(brick["quads"]), len(objects)))
         return {"FINISHED"}
 
 
