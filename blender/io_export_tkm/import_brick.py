@@ -10,6 +10,7 @@
 # they stand, heights are divided by the vertical scale 2.5 after the shift
 # by half the brick height is taken back, so that the model stands on z = 0.
 
+import math
 import os
 import shutil
 import subprocess
@@ -116,7 +117,7 @@ def brick_extent(brick):
     corners = [p for quad in brick["quads"] for p in quad["position"]]
     low, extent = [], []
     for axis in range(3):
-        values = [p[axis] for p in corners] or [0.0]
+        values = [p[axis] for p in corners if math.isfinite(p[axis])] or [0.0]
         estimate = extent_for_size(max(values) - min(values), brick["size"][axis])
         extent.append(estimate)
         low.append((max(values) + min(values) - estimate) / 2)
@@ -131,7 +132,7 @@ def model_point(point, brick_height):
 
 def color_name(row):
     """The object name whose group colour the converter writes as row."""
-    r, g, b, a = (int(round(c * FULL_ALPHA)) for c in row)
+    r, g, b, a = (int(round(c * FULL_ALPHA)) if math.isfinite(c) else 0 for c in row)
     if a == -FULL_ALPHA and min(r, g, b) >= 0:
         return "ADDCOLOR_%d_%d_%d" % (r, g, b)
     if a == -FULL_ALPHA and max(r, g, b) <= 0:
@@ -161,7 +162,7 @@ def face_corners(quad, brick_height):
 def usable_normal(normal):
     """Blender takes a zero vector as "no custom normal"; so is anything
     that is not finite."""
-    return normal if all(abs(c) < float("inf") for c in normal) else (0.0, 0.0, 0.0)
+    return normal if all(math.isfinite(c) for c in normal) else (0.0, 0.0, 0.0)
 
 
 def faces_object(name, faces, collection):
@@ -257,7 +258,7 @@ class IMPORT_SCENE_OT_tkm_brick(bpy.types.Operator, ImportHelper):
         except BrickImportError as error:
             self.report({"ERROR"}, str(error))
             return {"CANCELLED"}
-        if context.mode != "OBJECT":
+        if context.mode != "OBJECT" and context.view_layer.objects.active:
             bpy.ops.object.mode_set(mode="OBJECT")
         title = os.path.splitext(os.path.basename(self.filepath))[0]
         objects = add_brick(context, brick, title)
