@@ -112,17 +112,15 @@ def extent_for_size(estimate, size):
 
 
 def brick_extent(brick):
-    """(low corner, extent) of the BOUNDS box: x and y around the quads, in
-    model units; z from 0, in the brick's scaled units."""
+    """(low corner, extent) of the BOUNDS box, as the brick is placed: x and
+    y centred on the origin, in model units; z from 0, in the brick's scaled
+    units. The extents are the quads' where the size line allows."""
     corners = [p for quad in brick["quads"] for p in quad["position"]]
-    low, extent = [], []
+    extent = []
     for axis in range(3):
         values = [p[axis] for p in corners if math.isfinite(p[axis])] or [0.0]
-        estimate = extent_for_size(max(values) - min(values), brick["size"][axis])
-        extent.append(estimate)
-        low.append((max(values) + min(values) - estimate) / 2)
-    low[2] = 0.0
-    return low, extent
+        extent.append(extent_for_size(max(values) - min(values), brick["size"][axis]))
+    return (-extent[0] / 2, -extent[1] / 2, 0.0), extent
 
 
 def model_point(point, brick_height):
