@@ -89,9 +89,9 @@ def read_brick(path):
         raise BrickImportError("Could not run the brick reader: %s" % error)
     if done.returncode != 0:
         message = done.stderr.decode("utf-8", "replace").strip()
-        for prefix in (READER + ": ", name + ": "):
-            message = message[len(prefix) :] if message.startswith(prefix) else message
-        raise BrickImportError("Not imported, %s is no brick file: %s" % (name, message))
+        if message.startswith(READER + ": "):
+            message = message[len(READER) + 2 :]
+        raise BrickImportError("Not imported: %s" % message)
     return parse_dump(done.stdout.decode("ascii", "replace"))
 
 
