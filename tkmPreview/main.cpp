@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "brickDump.h"
 #include "brickFile.h"
 #include "compilerSupport.h"
 #include "fileReplace.h"
@@ -64,12 +65,18 @@ void writePictureContent(FILE* out, const void* content) {
 int main(int argc, char** argv) {
     useUtf8Arguments(argc, argv);
     if (argc < 2 || argc > 3 || strcmp(argv[1], "--help") == 0) {
-        fprintf(argc == 2 ? stdout : stderr, "usage: tkmpreview BRICK.tkm [PICTURE.svg]\n");
+        fprintf(argc == 2 ? stdout : stderr,
+                "usage: tkmpreview BRICK.tkm [PICTURE.svg]\n"
+                "       tkmpreview --dump BRICK.tkm   (the brick as read, as text)\n");
         return argc == 2 ? EXIT_WRITTEN : EXIT_FAILED;
     }
-    const char* brickPath = argv[1];
+    // --dump prints what the parser read instead of drawing it.
+    const bool dumpOnly = argc == 3 && strcmp(argv[1], "--dump") == 0;
+    const char* brickPath = dumpOnly ? argv[2] : argv[1];
     static char picturePath[PREVIEW_PATH_SIZE];
-    if (argc == 3) {
+    if (dumpOnly) {
+        picturePath[0] = '\0';
+    } else if (argc == 3) {
         if (strlen(argv[2]) >= sizeof picturePath) return failWith("%s: path too long", argv[2]);
         strcpy(picturePath, argv[2]);
     } else if (!defaultPicturePath(brickPath, picturePath, sizeof picturePath)) {
@@ -88,6 +95,10 @@ int main(int argc, char** argv) {
     static ParseError error;
     if (!parseBrickFile(text, static_cast<size_t>(length), brick, error)) {
         return failWith("%s: %s", brickPath, error.message);
+    }
+    if (dumpOnly) {
+        writeBrickDump(stdout, brick);
+        return fflush(stdout) == 0 ? EXIT_WRITTEN : failWith("cannot write the dump");
     }
     const PictureContent picture = {&brick, fileNameOf(brickPath)};
     if (replaceFileWhole(picturePath, writePictureContent, &picture) != ReplaceOutcome::Replaced) {

@@ -1,4 +1,6 @@
-# Blender add-on: File > Export > Special brick (.tkm).
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Blender add-on: File > Export > Special brick (.tkm), and File > Import of
+# a brick back into objects (import_brick.py).
 #
 # Writes what the viewport shows as an OBJ file that the dxf2tkm converter
 # reads as intended (scene_geometry.py reads the scene, obj_model.py writes the
@@ -12,13 +14,14 @@
 # would give alpha 7), keeps faces of any size, knows no colours from
 # materials, and its options changed name between Blender versions.
 
+# "version" is the project's, set when the add-on zip is packed.
 bl_info = {
     "name": "Special brick (.tkm)",
     "author": "dxf2tkm",
-    "version": (1, 0, 0),
+    "version": (0, 0, 0),
     "blender": (3, 0, 0),
-    "location": "File > Export > Special brick (.tkm)",
-    "description": "Export the viewport's objects as a special brick through the dxf2tkm converter",
+    "location": "File > Import-Export > Special brick (.tkm)",
+    "description": "Export the viewport's objects as a special brick through dxf2tkm; import bricks",
     "category": "Import-Export",
 }
 
@@ -33,7 +36,8 @@ import bpy
 from bpy.props import BoolProperty, StringProperty
 from bpy_extras.io_utils import ExportHelper
 
-from . import brick_report, scene_geometry
+from . import brick_report, import_brick, scene_geometry
+from .bundled import bundled_program
 from .obj_model import ExportError, ObjModel
 
 CONVERTER_TIMEOUT_SECONDS = 120
@@ -46,7 +50,10 @@ DEFAULT_CONVERTER = "dxf2tkm.exe" if sys.platform == "win32" else "dxf2tkm"
 
 
 def resolve_converter(path):
-    """The converter's full path, or ExportError naming what was tried."""
+    """The converter's full path, or ExportError naming what was tried. The
+    preference's default means the converter the add-on carries, if any."""
+    if path.strip() in ("", DEFAULT_CONVERTER) and bundled_program("dxf2tkm"):
+        return bundled_program("dxf2tkm")
     expanded = os.path.expanduser(bpy.path.abspath(path.strip())) if path.strip() else ""
     if not expanded:
         raise ExportError("No converter set: give the path of dxf2tkm in the add-on's preferences")
@@ -174,7 +181,8 @@ class TkmExportPreferences(bpy.types.AddonPreferences):
 
     converter_path: StringProperty(
         name="Converter",
-        description="The dxf2tkm program: a file path, or a name found on the PATH",
+        description="The dxf2tkm program: a file path, or a name found on the PATH. "
+        "The default runs the converter that comes with the add-on",
         subtype="FILE_PATH",
         default=DEFAULT_CONVERTER,
     )
@@ -250,16 +258,18 @@ def menu_func_export(self, context):
     self.layout.operator(EXPORT_SCENE_OT_tkm_brick.bl_idname, text="Special brick (.tkm)")
 
 
-CLASSES = (TkmExportPreferences, EXPORT_SCENE_OT_tkm_brick)
+CLASSES = (TkmExportPreferences, EXPORT_SCENE_OT_tkm_brick, import_brick.IMPORT_SCENE_OT_tkm_brick)
 
 
 def register():
     for cls in CLASSES:
         bpy.utils.register_class(cls)
     bpy.types.TOPBAR_MT_file_export.append(menu_func_export)
+    bpy.types.TOPBAR_MT_file_import.append(import_brick.menu_func_import)
 
 
 def unregister():
+    bpy.types.TOPBAR_MT_file_import.remove(import_brick.menu_func_import)
     bpy.types.TOPBAR_MT_file_export.remove(menu_func_export)
     for cls in reversed(CLASSES):
         bpy.utils.unregister_class(cls)

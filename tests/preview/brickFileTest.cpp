@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "brickDump.h"
 #include "brickFile.h"
 #include "compilerSupport.h"
 #include "previewPaths.h"
@@ -152,6 +153,29 @@ TEST(BrickFileTest, NonFiniteNumbersAsTheConverterWritesThem) {
     ASSERT_TRUE(parse(text, error)) << error.message;
     EXPECT_TRUE(std::isnan(parsedBrick().quads[0].position[0][0]));
     EXPECT_EQ(parsedBrick().quads[0].position[0][1], -HUGE_VAL);
+}
+
+// What the add-on's import reads: one record a line, every corner of every
+// kind, the words of values that are not finite kept.
+TEST(BrickFileTest, DumpListsEveryRecordAsRead) {
+    std::string text = fileText(dataPath("writer/fiftyLineExample.tkm"));
+    text.replace(text.find("-0.500000 0.500000 2.500000"), 27, "nan -inf 2.500000");
+    ParseError error;
+    ASSERT_TRUE(parse(text, error)) << error.message;
+    FILE* out = temporaryStream();
+    writeBrickDump(out, parsedBrick());
+    const std::string dump = takeText(out);
+    EXPECT_EQ(dump.substr(0, dump.find("uv ")),
+              "size 1 1 5\nbox 0.000000 0.000000 0.000000 1.000000 1.000000 5.000000\n"
+              "quad omni\nposition nan -inf 2.500000\nposition 0.500000 0.500000 2.500000\n"
+              "position 0.500000 -0.500000 2.500000\nposition -0.500000 -0.500000 2.500000\n");
+    EXPECT_TRUE(endsWith(dump,
+                         "color 1.000000 0.501961 0.000000 1.000000\n"
+                         "normal 0.000000 0.000000 1.000000\n"
+                         "normal 0.000000 0.000000 1.000000\n"
+                         "normal 0.000000 0.000000 1.000000\n"
+                         "normal 0.000000 0.000000 1.000000\n"));
+    EXPECT_NE(dump.find("uv 0.800000 0.200000\ncolor "), std::string::npos);
 }
 
 // The example with one line (counted from 1) replaced, removed or cut off.
