@@ -101,8 +101,13 @@ TEST(PlatformFilesTest, LongFormDecidedFromTheFullPath) {
         EXPECT_TRUE(widePath(test.typed.c_str(), wide, WIDE_PATH_SIZE)) << test.typed;
         EXPECT_EQ(std::wstring(wide), widened(test.expected)) << test.typed;
     }
+    // A brick of 247 characters in full is short, the temporary beside it long.
+    const std::string brick(46, 'b');
+    EXPECT_EQ(replaceFileWhole(brick.c_str(), writeText, "new"), ReplaceOutcome::Replaced);
+    EXPECT_EQ(fileText(folder + "\\" + brick), "new");
+    EXPECT_TRUE(removeFile(brick.c_str()));
     SetCurrentDirectoryW(startFolder);
-    EXPECT_TRUE(removeFolder(folder));
+    EXPECT_TRUE(removeFolder(folder)) << "a temporary was left behind";
     removeFolder(base);
 }
 
