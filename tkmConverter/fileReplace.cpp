@@ -137,16 +137,14 @@ bool writeCheckedAndClose(FILE* out, HANDLE file, ContentWriter writeContent, co
 }
 
 // Renames from over to, both in one folder. The rename is atomic: whenever
-// the system stops, to names the old file or the new one. Neither the new
-// file's data nor the rename are flushed to the disk before this returns: a
-// power cut in the seconds after a run can cost the new brick (the old one is
-// found again), and NTFS, which journals names but not data, can come back
-// with to naming the new file with bytes that never reached the disk (zeros).
-// MOVEFILE_WRITE_THROUGH would change none of this: it flushes only a move
-// that Windows makes as a copy to another volume, never a rename in a folder.
+// the system stops, to names the old file or the new one. MOVEFILE_WRITE_THROUGH
+// asks for the rename itself to reach the disk before the call returns; the
+// new file's data are not flushed first (no FlushFileBuffers): NTFS journals
+// names, not data, so a power cut in the seconds after a run can leave to
+// naming the new file with bytes that never reached the disk (zeros).
 bool moveOver(const wchar_t* from, const wchar_t* to) {
     for (int attempt = 1;; ++attempt) {
-        if (MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING)) {
+        if (MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             return true;
         }
         const DWORD error = GetLastError();

@@ -17,11 +17,11 @@
 // blocks is tried again for about a second. A symbolic link there is
 // replaced by the file, not followed. Paths are UTF-8 on every system.
 //
-// Nothing is flushed to the disk, neither the temporary's data before the
-// rename nor the rename itself: the replacement is whole against every
-// failure of the program and against readers, but a power cut soon after it
-// may bring back the old file, or (on NTFS, and on Linux file systems other
-// than ext4) the new name on a file that is empty or reads as zeros.
+// The temporary's data are not flushed to the disk before the rename, nor on
+// Linux the rename itself: the replacement is whole against every failure of
+// the program and against readers, but a power cut soon after it may bring
+// back the old file, or (on NTFS, and on Linux file systems other than ext4)
+// the new name on a file that is empty or reads as zeros.
 #pragma once
 
 #include <cstdio>
