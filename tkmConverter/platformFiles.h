@@ -42,10 +42,10 @@ bool widePath(const char* path, wchar_t* wide, size_t capacity);
 // length: the full path (relative paths taken from the working folder), or
 // its long form where the full path has 248 characters or more (the 260 of
 // MAX_PATH, less the 12 of a short name for a new folder). A verbatim path
-// ("\\?\") stays as it is; a device path ("\\.\", "//./", "//?/") keeps its
-// form while it is short, and becomes a verbatim one when long; only a true
-// network path "\\server\share" becomes "\\?\UNC\server\share". A name that
-// Windows takes for a device ("NUL") becomes its device path ("\\.\NUL").
-// False when the result does not fit.
+// ("\\?\") stays exactly as it is; a device path ("\\.\", "//./", "//?/")
+// stays a device path while it is short, and becomes a verbatim one when
+// long; only a true network path "\\server\share" becomes
+// "\\?\UNC\server\share". A name that Windows takes for a device ("NUL")
+// becomes its device path ("\\.\NUL"). False when the result does not fit.
 bool fullWidePath(wchar_t* wide, size_t capacity);
 #endif
