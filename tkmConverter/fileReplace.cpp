@@ -83,17 +83,21 @@ size_t wideFolderLength(const wchar_t* path) {
     return length;
 }
 
-// Creates a new file beside target, never opening an existing one; its path
-// goes to temporary. INVALID_HANDLE_VALUE when the folder takes no new file.
+// Creates a new file beside target, a full path, never opening an existing
+// one; its path goes to temporary, in the long form where it needs that.
+// INVALID_HANDLE_VALUE when the folder takes no new file.
 HANDLE createTemporary(const wchar_t* target, wchar_t* temporary) {
     const size_t folder = wideFolderLength(target);
     if (folder + TEMPORARY_NAME_SIZE > WIDE_PATH_SIZE) {
         return INVALID_HANDLE_VALUE;
     }
-    wmemcpy(temporary, target, folder);
     for (int attempt = 0; attempt < MAX_TEMPORARY_ATTEMPTS; ++attempt) {
+        wmemcpy(temporary, target, folder);
         swprintf(temporary + folder, TEMPORARY_NAME_SIZE, L".replace-%lu-%d.tmp",
                  static_cast<unsigned long>(GetCurrentProcessId()), attempt);
+        if (!fullWidePath(temporary, WIDE_PATH_SIZE)) {
+            return INVALID_HANDLE_VALUE;
+        }
         const HANDLE file = CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                         FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) {
@@ -132,7 +136,12 @@ bool writeCheckedAndClose(FILE* out, HANDLE file, ContentWriter writeContent, co
     return !writeFailed && !closeFailed;
 }
 
-// Renames from over to, written through to the disk before it returns.
+// Renames from over to, both in one folder. The rename is atomic: whenever
+// the system stops, to names the old file or the new one. MOVEFILE_WRITE_THROUGH
+// asks for the rename itself to reach the disk before the call returns; the
+// new file's data are not flushed first (no FlushFileBuffers): NTFS journals
+// names, not data, so a power cut in the seconds after a run can leave to
+// naming the new file with bytes that never reached the disk (zeros).
 bool moveOver(const wchar_t* from, const wchar_t* to) {
     for (int attempt = 1;; ++attempt) {
         if (MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
@@ -169,14 +178,32 @@ ReplaceOutcome replaceThroughTemporary(const char* path, const wchar_t* target, 
     return written ? ReplaceOutcome::Replaced : ReplaceOutcome::WriteFailed;
 }
 
+// An existing file or folder, opened for neither reading nor writing; a
+// device too. INVALID_HANDLE_VALUE when there is none.
+HANDLE openExisting(const wchar_t* path) {
+    return CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+// True when path names a device (NUL, CON, a serial port) or a pipe, which
+// are written, never replaced.
+bool isDevice(const wchar_t* path) {
+    const HANDLE file = openExisting(path);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    const bool device = GetFileType(file) != FILE_TYPE_DISK;
+    CloseHandle(file);
+    return device;
+}
+
 // The volume and file index of an existing file or folder.
 bool identifyFile(const char* path, BY_HANDLE_FILE_INFORMATION& info) {
     static wchar_t wide[WIDE_PATH_SIZE];
     if (!widePath(path, wide, WIDE_PATH_SIZE)) {
         return false;
     }
-    const HANDLE file = CreateFileW(wide, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE file = openExisting(wide);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }
@@ -191,6 +218,9 @@ ReplaceOutcome replaceFileWhole(const char* path, ContentWriter writeContent, co
     static wchar_t target[WIDE_PATH_SIZE];
     if (!widePath(path, target, WIDE_PATH_SIZE)) {
         return ReplaceOutcome::OpenFailed;
+    }
+    if (isDevice(target)) {
+        return writeInPlace(path, false, writeContent, content);
     }
     const DWORD attributes = GetFileAttributesW(target);
     const DWORD refused = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY;

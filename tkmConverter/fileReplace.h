@@ -8,12 +8,20 @@
 // replaced. An existing target keeps its permission bits.
 //
 // Where no new file can be created in the folder, or the target is not a
-// regular file (a device), the content is written in place instead.
+// regular file (a device: /dev/null, NUL), the content is written in place
+// instead.
 //
 // On Windows the temporary is renamed with MoveFileExW; the new file takes
-// the old one's hidden, system, archive and not-content-indexed attributes,
-// and a read-only old file is refused like a directory. A symbolic link there is replaced by the
-// file, not followed. Paths are UTF-8 on every system.
+// the old one's hidden, system, archive and not-content-indexed attributes;
+// a read-only old file is refused like a directory; a rename that another
+// program's open handle blocks is tried again for about a second. A symbolic link there is
+// replaced by the file, not followed. Paths are UTF-8 on every system.
+//
+// The temporary's data are not flushed to the disk before the rename, nor on
+// Linux the rename itself: the replacement is whole against every failure of
+// the program and against readers, but a power cut soon after it may bring
+// back the old file, or (on NTFS, and on Linux file systems other than ext4)
+// the new name on a file that is empty or reads as zeros.
 #pragma once
 
 #include <cstdio>

@@ -14,14 +14,15 @@ namespace {
 
 #ifdef _WIN32
 constexpr size_t MODE_SIZE = 8;
-// Paths from this length on need the long form: 260 characters, less the 12
-// of a short file name for a folder that is created.
+// Full paths from this length on need the long form: 260 characters, less
+// the 12 of a short file name for a folder that is created.
 constexpr size_t LONG_PATH_LENGTH = MAX_PATH - 12;
-constexpr wchar_t LONG_PREFIX[] = L"\\\\?\\";
-constexpr wchar_t LONG_NETWORK_PREFIX[] =
-    L"\\\\?\\UNC";  // replaces the leading backslash of \\server
-constexpr size_t LONG_PREFIX_LENGTH = 4;
-constexpr size_t LONG_NETWORK_PREFIX_LENGTH = 7;
+// The prefixes of full paths: a verbatim path, which Windows takes as it
+// stands, whatever its length; a device path; a network path.
+constexpr wchar_t VERBATIM_PREFIX[] = L"\\\\?\\";
+constexpr wchar_t DEVICE_PREFIX[] = L"\\\\.\\";
+constexpr wchar_t NETWORK_PREFIX[] = L"\\\\";
+constexpr wchar_t VERBATIM_NETWORK_PREFIX[] = L"\\\\?\\UNC\\";
 // The longest command line Windows passes is 32,767 UTF-16 units, each of
 // which takes at most 3 bytes of UTF-8 (a surrogate pair: 4 bytes for 2).
 constexpr size_t MAX_ARGUMENTS = 16384;
@@ -71,44 +72,69 @@ const char* lastPathComponent(const char* path) {
 
 namespace {
 
-// Rewrites the wide path in wide as an absolute one with the long prefix.
-bool makeLongForm(wchar_t* wide, size_t capacity) {
-    static wchar_t full[WIDE_PATH_SIZE];
-    if (wcsncmp(wide, LONG_PREFIX, LONG_PREFIX_LENGTH) == 0) {
-        return true;
+bool startsWith(const wchar_t* text, const wchar_t* prefix) {
+    return wcsncmp(text, prefix, wcslen(prefix)) == 0;
+}
+
+// Writes the long form of full, a full path of length characters, to wide:
+// a verbatim path stays as it is, a device path becomes a verbatim one, a
+// network path \\server\share one under the verbatim prefix's UNC folder,
+// and any other path (a drive's) is given the verbatim prefix.
+bool writeLongForm(const wchar_t* full, size_t length, wchar_t* wide, size_t capacity) {
+    const wchar_t* prefix = VERBATIM_PREFIX;
+    size_t skipped = 0;
+    if (startsWith(full, VERBATIM_PREFIX)) {
+        prefix = L"";
+    } else if (startsWith(full, DEVICE_PREFIX)) {
+        skipped = wcslen(DEVICE_PREFIX);
+    } else if (startsWith(full, NETWORK_PREFIX)) {
+        prefix = VERBATIM_NETWORK_PREFIX;
+        skipped = wcslen(NETWORK_PREFIX);
     }
-    const DWORD length = GetFullPathNameW(wide, WIDE_PATH_SIZE, full, nullptr);
-    if (length == 0 || length >= WIDE_PATH_SIZE) {
-        return false;
-    }
-    const bool network = full[0] == L'\\' && full[1] == L'\\';
-    const wchar_t* prefix = network ? LONG_NETWORK_PREFIX : LONG_PREFIX;
-    const size_t prefixLength = network ? LONG_NETWORK_PREFIX_LENGTH : LONG_PREFIX_LENGTH;
-    const wchar_t* rest = network ? full + 1 : full;
-    const size_t restLength = network ? length - 1 : length;
-    if (prefixLength + restLength + 1 > capacity) {
+    const size_t prefixLength = wcslen(prefix);
+    if (prefixLength + length - skipped + 1 > capacity) {
         return false;
     }
     wmemcpy(wide, prefix, prefixLength);
-    wmemcpy(wide + prefixLength, rest, restLength + 1);
+    wmemcpy(wide + prefixLength, full + skipped, length - skipped + 1);
     return true;
 }
 
 }  // namespace
 
+bool fullWidePath(wchar_t* wide, size_t capacity) {
+    static wchar_t full[WIDE_PATH_SIZE];
+    if (startsWith(wide, VERBATIM_PREFIX)) {
+        return true;  // taken as it stands: never normalised
+    }
+    const DWORD length = GetFullPathNameW(wide, WIDE_PATH_SIZE, full, nullptr);
+    if (length == 0) {
+        return true;  // no file has this name; opening it fails
+    }
+    if (length >= WIDE_PATH_SIZE) {
+        return false;
+    }
+    if (length >= LONG_PATH_LENGTH) {
+        return writeLongForm(full, length, wide, capacity);
+    }
+    if (length + 1 > capacity) {
+        return false;
+    }
+    wmemcpy(wide, full, length + 1);
+    return true;
+}
+
 bool widePath(const char* path, wchar_t* wide, size_t capacity) {
     const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, wide,
                                            static_cast<int>(capacity));
-    if (length <= 0) {
-        return false;
-    }
-    return static_cast<size_t>(length - 1) < LONG_PATH_LENGTH || makeLongForm(wide, capacity);
+    return length > 0 && fullWidePath(wide, capacity);
 }
 
 FILE* openFile(const char* path, const char* mode) {
     static wchar_t widePathText[WIDE_PATH_SIZE];
     wchar_t wideMode[MODE_SIZE];
-    if (!widePath(path, widePathText, WIDE_PATH_SIZE) || !widePath(mode, wideMode, MODE_SIZE)) {
+    if (!widePath(path, widePathText, WIDE_PATH_SIZE) ||
+        MultiByteToWideChar(CP_UTF8, 0, mode, -1, wideMode, MODE_SIZE) <= 0) {
         return nullptr;
     }
     return _wfopen(widePathText, wideMode);

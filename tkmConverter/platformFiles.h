@@ -34,9 +34,18 @@ void useUtf8Arguments(int& argc, char**& argv);
 // Room for any path the wide-character functions take, and its zero.
 constexpr size_t WIDE_PATH_SIZE = 32768;
 
-// The UTF-16 form of a UTF-8 path, in wide (capacity characters). A path too
-// long for the plain form (248 characters and more) is made absolute and
-// given the "\\?\" prefix that lifts the limit. False when path is not valid
-// UTF-8 or does not fit.
+// The UTF-16 form of a UTF-8 path, in wide (capacity characters), as
+// fullWidePath gives it. False when path is not valid UTF-8 or does not fit.
 bool widePath(const char* path, wchar_t* wide, size_t capacity);
+
+// Rewrites the wide path in wide as the path Windows opens whatever its
+// length: the full path (relative paths taken from the working folder), or
+// its long form where the full path has 248 characters or more (the 260 of
+// MAX_PATH, less the 12 of a short name for a new folder). A verbatim path
+// ("\\?\") stays exactly as it is; a device path ("\\.\", "//./", "//?/")
+// stays a device path while it is short, and becomes a verbatim one when
+// long; only a true network path "\\server\share" becomes
+// "\\?\UNC\server\share". A name that Windows takes for a device ("NUL")
+// becomes its device path ("\\.\NUL"). False when the result does not fit.
+bool fullWidePath(wchar_t* wide, size_t capacity);
 #endif

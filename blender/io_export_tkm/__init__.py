@@ -30,7 +30,6 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import uuid
 
 import bpy
 from bpy.props import BoolProperty, StringProperty
@@ -39,6 +38,7 @@ from bpy_extras.io_utils import ExportHelper
 from . import brick_report, import_brick, scene_geometry
 from .bundled import bundled_program
 from .obj_model import ExportError, ObjModel
+from .replace import replace_file
 
 CONVERTER_TIMEOUT_SECONDS = 120
 MAX_REPORTED_LINES = 12
@@ -109,26 +109,6 @@ def convert(converter, obj_path):
             % (converter, CONVERTER_TIMEOUT_SECONDS)
         )
     return done.returncode, done.stdout.decode("utf-8", "replace")
-
-
-def replace_file(source, target):
-    """Puts a copy of source at target in one step: an existing target is
-    either left as it was or replaced whole."""
-    folder = os.path.dirname(os.path.abspath(target))
-    part = os.path.join(folder, ".%s.%s.part" % (os.path.basename(target), uuid.uuid4().hex))
-    try:
-        # Created like any new file (the umask applies), never over another.
-        flags = os.O_WRONLY | os.O_CREAT | os.O_EXCL | getattr(os, "O_BINARY", 0)
-        with os.fdopen(os.open(part, flags, 0o666), "wb") as out:
-            with open(source, "rb") as brick:
-                shutil.copyfileobj(brick, out)
-        if os.path.exists(target):
-            shutil.copymode(target, part)
-        os.replace(part, target)
-    except BaseException:
-        if os.path.exists(part):
-            os.remove(part)
-        raise
 
 
 def build_model(context, options, place_on_origin):

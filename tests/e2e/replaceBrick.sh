@@ -218,6 +218,24 @@ previewKeepsItsOwnInput)
     done
     expectFiles "$work" "./w.tkm "
     ;;
+devicesAreWrittenInPlace)
+    # A picture path that names a device is written, never replaced: nothing
+    # is made beside it, and it is not removed.
+    cp "$wedgeBrick" "$work/w.tkm"
+    devices=(/dev/null)
+    [ ${#emulator[@]} -gt 0 ] && devices=(NUL '\\.\NUL')
+    for device in "${devices[@]}"; do
+        started=$SECONDS
+        out=$(cd "$work" && run tkmpreview w.tkm "$device" 2>&1)
+        status=$?
+        out=${out//$'\r'/}
+        expectStatus 0
+        [ "$out" = "Wrote $device" ] || fail "preview of $device said '$out'"
+        [ $((SECONDS - started)) -lt 2 ] || fail "writing $device took $((SECONDS - started)) s"
+    done
+    [ -c /dev/null ] || fail "/dev/null is no longer a device"
+    expectFiles "$work" "./w.tkm "
+    ;;
 namesOutsideTheAnsiCodePage)
     # Both programs, a Cyrillic folder and file name: Windows gives such names
     # to a program only through its wide-character functions.

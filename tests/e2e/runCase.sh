@@ -9,6 +9,9 @@
 #   status     the expected exit status
 #   expected/  the files the working folder must hold afterwards besides those
 #              of files/ (a file of the same name replaces the one of files/)
+#   folder     optional: a relative path, made inside the fresh folder, that
+#              serves as the working folder (a deep one: Windows takes a
+#              working folder of up to 258 characters)
 # The program runs as "dxf2tkm" (its argv[0]) so that the echo is the same
 # wherever it was built.
 #
@@ -29,7 +32,10 @@ emulator=("${@:3}")
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 workDir="$scratch/work"
-mkdir "$workDir"
+if [ -f "$caseDir/folder" ]; then
+    workDir="$workDir/$(cat "$caseDir/folder")"
+fi
+mkdir -p "$workDir"
 if [ -d "$caseDir/files" ]; then
     cp -R "$caseDir/files/." "$workDir/"
 fi
