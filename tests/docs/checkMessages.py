@@ -19,6 +19,10 @@ SAMPLE = "7"
 GLUE = re.compile(r"[\s7:='\",.()]*")
 LITERAL = re.compile(r"'(?:[^'\\\n]|\\.)'|\"(?:[^\"\\\n]|\\.)*\"")
 DIRECTIVE = re.compile(r"%%|%[-+ #0-9.]*(?:ll|l|z|h)?[diuxfsc]")
+WORD = r"\S+"
+# What a program puts in for %s: one word, several ("18 quads", "2 2 3") or none.
+STRING_FILL = r"(\s*\S+(?:\s+\S+)*?)??"
+LETTERS = re.compile(r"[A-Za-z_]+")
 
 
 def source_literals(root):
@@ -47,14 +51,19 @@ def unescape(body):
 
 
 def literal_regex(literal):
-    """A message literal as a pattern: a directive matches one word."""
-    parts = []
-    for piece in DIRECTIVE.split(literal):
+    """A message literal as a pattern: a number's directive matches one word,
+    a string's (%s) any words or none, as "18 quads", "2 2 3" or "" fill one."""
+    pattern = ""
+    pieces = re.split("(" + DIRECTIVE.pattern + ")", literal)
+    for k, piece in enumerate(pieces):
+        if k % 2:
+            pattern += STRING_FILL if piece.endswith("s") else WORD
+            continue
         words = r"\s+".join(re.escape(word) for word in piece.split())
         before = r"\s+" if piece[:1].isspace() and words else ""
         after = r"\s+" if piece[-1:].isspace() else ""
-        parts.append(before + words + after)
-    return re.compile(r"\S+".join(parts))
+        pattern += before + words + after
+    return re.compile(pattern)
 
 
 def documented_messages(path):
@@ -75,21 +84,44 @@ def with_samples(message):
     return "".join(SAMPLE if word in PLACEHOLDERS else word for word in words)
 
 
-def printable(message, patterns):
-    """True when the message is covered by literals of the sources."""
-    rest = with_samples(message)
+def known_words(fill, words):
+    """Several words put in for one %s must be words of the sources' texts
+    (plurals too), samples or messages already found: "18 quads", not
+    "18 bananas"."""
+    for word in LETTERS.findall(fill.lower()):
+        stems = (word, word[:-1] if word.endswith("s") else "",
+                 word[:-2] if word.endswith("es") else "")
+        if not any(stem in words for stem in stems):
+            return False
+    return True
+
+
+def covered(text, patterns, words):
+    def found(match):
+        fills = [fill for fill in match.groups() if fill and len(fill.split()) > 1]
+        return "\0" if all(known_words(fill, words) for fill in fills) else match.group()
+
     for pattern in patterns:
-        rest = pattern.sub("\0", rest)
-    return GLUE.fullmatch(rest.replace("\0", "")) is not None and "\0" in rest
+        text = pattern.sub(found, text)
+    return GLUE.fullmatch(text.replace("\0", "")) is not None and "\0" in text
+
+
+def printable(message, patterns, words):
+    """True when the message is covered by literals of the sources, its
+    placeholders read as samples or, where a message holds the word itself
+    ("on the PATH"), as written."""
+    return any(covered(text, patterns, words) for text in (with_samples(message), message))
 
 
 def main():
     root = sys.argv[1]
-    literals = [l for l in source_literals(root) if re.search(r"[A-Za-z]{3}", l)]
+    every_literal = source_literals(root)
+    words = {word.lower() for literal in every_literal for word in LETTERS.findall(literal)}
+    literals = [l for l in every_literal if re.search(r"[A-Za-z]{3}", l)]
     literals.sort(key=len, reverse=True)
     patterns = [literal_regex(literal) for literal in literals]
     messages = documented_messages(os.path.join(root, "docs", "troubleshooting.md"))
-    unknown = [m for m in messages if not printable(m, patterns)]
+    unknown = [m for m in messages if not printable(m, patterns, words)]
     for message in unknown:
         print("not a message of the programs: %s" % message)
     print("%d messages checked, %d unknown" % (len(messages), len(unknown)))
