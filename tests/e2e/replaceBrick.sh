@@ -75,6 +75,15 @@ convertWithFullDisk() {
     out=${out//$'\r'/}
 }
 
+# The same for a run that may open only one file at a time besides its
+# standard streams: the folder opens, but no temporary can be created beside
+# the brick. Descriptors the shell was given are closed first.
+convertWithFullDiskAndOneFile() {
+    out=$(cd "$work" && exec 3>&- 4>&- 5>&- 6>&- 7>&- 8>&- 9>&- && trap '' XFSZ && ulimit -f 1 &&
+          ulimit -n 4 && run dxf2tkm "$@" 2>&1)
+    status=$?
+}
+
 # As the user nobody when run as root, so that permissions bind.
 asUser() {
     if [ "$(id -u)" = 0 ]; then
@@ -91,6 +100,12 @@ convertAsUser() {
         return
     fi
     out=$(cd "$work" && asUser "$scratch/dxf2tkm" "$@" 2>&1)
+    status=$?
+}
+
+# convertAsUser with the file-size limit of convertWithFullDisk.
+convertAsUserWithFullDisk() {
+    out=$(cd "$work" && trap '' XFSZ && ulimit -f 1 && asUser "$scratch/dxf2tkm" "$@" 2>&1)
     status=$?
 }
 
@@ -163,6 +178,38 @@ closedFolderIsWrittenInPlace)
     expectLastLine "Writing output file 'wedge.tkm'"
     expectSame "$wedgeBrick" "$work/wedge.tkm"
     expectFiles "$work" "./wedge.obj ./wedge.tkm "
+    ;;
+dropBoxFolderIsReplacedWhole)
+    # A folder that may be written but not read still takes a temporary.
+    cp "$wedge" "$work/"
+    oldBrick "$scratch/old"
+    cp "$scratch/old" "$work/wedge.tkm"
+    needPermissions
+    oldInode=$(stat -c %i "$work/wedge.tkm")
+    chmod 300 "$work"
+    convertAsUserWithFullDisk wedge.obj
+    expectStatus 1
+    expectLastLine "ERROR: failed to write wedge.tkm"
+    chmod 755 "$work"
+    expectSame "$scratch/old" "$work/wedge.tkm"
+    expectFiles "$work" "./wedge.obj ./wedge.tkm "
+    chmod 300 "$work"
+    convertAsUser wedge.obj
+    expectStatus 0
+    chmod 755 "$work"
+    expectSame "$wedgeBrick" "$work/wedge.tkm"
+    [ "$(stat -c %i "$work/wedge.tkm")" != "$oldInode" ] || fail "the old brick was written over in place"
+    expectFiles "$work" "./wedge.obj ./wedge.tkm "
+    ;;
+inPlaceWriteFailingHalfwayLeavesNoBrick)
+    # Written in place, the brick is gone with the old one: a truncated brick
+    # would pass for a whole one.
+    cp "$wedge" "$work/"
+    oldBrick "$work/wedge.tkm"
+    convertWithFullDiskAndOneFile wedge.obj
+    expectStatus 1
+    expectLastLine "ERROR: failed to write wedge.tkm"
+    expectFiles "$work" "./wedge.obj "
     ;;
 permissionBitsAreKept)
     cp "$wedge" "$work/"
