@@ -278,11 +278,21 @@ bool resolveLinks(const char* path, char* resolved, size_t capacity) {
     return false;
 }
 
+// The folder is opened only to create, rename and remove files in it. On
+// Linux O_PATH asks no permission of the folder itself, so one that may be
+// written but not read (a drop box) still takes a temporary; elsewhere the
+// folder must be readable.
+#ifdef O_PATH
+constexpr int FOLDER_OPEN_FLAGS = O_PATH | O_DIRECTORY | O_CLOEXEC;
+#else
+constexpr int FOLDER_OPEN_FLAGS = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+#endif
+
 // Opens the folder that holds path; -1 when it cannot be opened.
 int openFolderOf(const char* path) {
     const size_t length = folderPartLength(path);
     if (length == 0) {
-        return open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        return open(".", FOLDER_OPEN_FLAGS);
     }
     char folder[RESOLVED_PATH_SIZE];
     if (length >= sizeof folder) {
@@ -290,7 +300,7 @@ int openFolderOf(const char* path) {
     }
     memcpy(folder, path, length);
     folder[length] = '\0';
-    return open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return open(folder, FOLDER_OPEN_FLAGS);
 }
 
 // Creates a new, hidden file in folder whose short name does not depend on

@@ -94,6 +94,23 @@ convertAsUser() {
     status=$?
 }
 
+# convertAsUser with the file-size limit and room for one open file besides
+# the standard streams: the folder opens, but no temporary can be created
+# beside the brick. Descriptors the shell was given are closed first; the
+# limits are set by prlimit once the user is dropped (asUser itself needs
+# descriptors).
+convertAsUserWithFullDiskAndOneFile() {
+    out=$(cd "$work" && exec 0</dev/null 3>&- 4>&- 5>&- 6>&- 7>&- 8>&- 9>&- && trap '' XFSZ &&
+          asUser prlimit --nofile=4 --fsize=1024 "$scratch/dxf2tkm" "$@" 2>&1)
+    status=$?
+}
+
+# convertAsUser with the file-size limit of convertWithFullDisk.
+convertAsUserWithFullDisk() {
+    out=$(cd "$work" && trap '' XFSZ && ulimit -f 1 && asUser "$scratch/dxf2tkm" "$@" 2>&1)
+    status=$?
+}
+
 needPermissions() {
     if [ "$(id -u)" = 0 ] && ! command -v setpriv > /dev/null; then
         echo "SKIPPED: needs setpriv (Debian package util-linux) to drop root's permissions"
@@ -163,6 +180,40 @@ closedFolderIsWrittenInPlace)
     expectLastLine "Writing output file 'wedge.tkm'"
     expectSame "$wedgeBrick" "$work/wedge.tkm"
     expectFiles "$work" "./wedge.obj ./wedge.tkm "
+    ;;
+dropBoxFolderIsReplacedWhole)
+    # A folder that may be written but not read still takes a temporary.
+    cp "$wedge" "$work/"
+    oldBrick "$scratch/old"
+    cp "$scratch/old" "$work/wedge.tkm"
+    needPermissions
+    oldInode=$(stat -c %i "$work/wedge.tkm")
+    chmod 300 "$work"
+    convertAsUserWithFullDisk wedge.obj
+    expectStatus 1
+    expectLastLine "ERROR: failed to write wedge.tkm"
+    chmod 755 "$work"
+    expectSame "$scratch/old" "$work/wedge.tkm"
+    expectFiles "$work" "./wedge.obj ./wedge.tkm "
+    chmod 300 "$work"
+    convertAsUser wedge.obj
+    expectStatus 0
+    chmod 755 "$work"
+    expectSame "$wedgeBrick" "$work/wedge.tkm"
+    [ "$(stat -c %i "$work/wedge.tkm")" != "$oldInode" ] || fail "the old brick was written over in place"
+    expectFiles "$work" "./wedge.obj ./wedge.tkm "
+    ;;
+inPlaceWriteFailingHalfwayLeavesNoBrick)
+    # Written in place, the brick is gone with the old one: a truncated brick
+    # would pass for a whole one.
+    needPermissions
+    cp "$wedge" "$work/"
+    oldBrick "$work/wedge.tkm"
+    [ "$(id -u)" = 0 ] && chown nobody "$work/wedge.obj" "$work/wedge.tkm"
+    convertAsUserWithFullDiskAndOneFile wedge.obj
+    expectStatus 1
+    expectLastLine "ERROR: failed to write wedge.tkm"
+    expectFiles "$work" "./wedge.obj "
     ;;
 permissionBitsAreKept)
     cp "$wedge" "$work/"
