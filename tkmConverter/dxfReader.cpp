@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "lineReader.h"
-#include "realFormat.h"
 #include "textScan.h"
+#include "textSink.h"
 
 namespace {
 
@@ -100,7 +100,7 @@ int32_t parseGroupCode(const char* line) {
 }
 
 float parseGroupValue(const char* line) {
-    return toFloat32(scanDouble(line));
+    return toFloat32(scanPaddedDouble(line));
 }
 
 bool readDxfFile(FILE* input, MeshStore& store, FILE* log) {
