@@ -48,17 +48,14 @@ void initLineReader(LineReader& reader, FILE* input);
 // Reads the next line; reader.line points to it until the next read. At least
 // LINE_PADDING readable bytes follow the line's terminating zero. Returns
 // false at the end of the input or on a read error. A line longer than 254
-// characters is reported on log as
-// "WARNING: line %d is longer than 254 characters; the rest is ignored".
-inline bool readLine(LineReader& reader, FILE* log);
-
-// The same without the warning, for a reader that writes it itself (with
-// printLongLineWarning) after what it has gathered for the log. Inline, below:
-// the common line, whose line feed lies in the chunk, is then taken in the
-// reader's own loop.
+// characters is not reported here: reader.lineTooLong says so, and the
+// model reader writes the warning (printLongLineWarning) after what it has
+// gathered for the log. Inline, below: the common line, whose line feed lies
+// in the chunk, is then taken in the reader's own loop.
 inline bool readLineQuietly(LineReader& reader);
 
-// The warning of a line that lost characters past 254.
+// The warning of a line that lost characters past 254:
+// "WARNING: line %d is longer than 254 characters; the rest is ignored".
 void printLongLineWarning(const LineReader& reader, FILE* log);
 
 // What readLineQuietly does when the next line feed is not in the chunk.
@@ -92,15 +89,5 @@ inline bool readLineQuietly(LineReader& reader) {
     const size_t length = static_cast<size_t>(feed - start);
     reader.chunkStart += length + 1;
     deliverLine(reader, start, length, true);
-    return true;
-}
-
-inline bool readLine(LineReader& reader, FILE* log) {
-    if (!readLineQuietly(reader)) {
-        return false;
-    }
-    if (reader.lineTooLong) {
-        printLongLineWarning(reader, log);
-    }
     return true;
 }
