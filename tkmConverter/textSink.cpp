@@ -34,7 +34,7 @@ void sinkLongText(TextSink& sink, const char* text, size_t length) {
     sink.length = length;
 }
 
-void sinkInt(TextSink& sink, int32_t value) {
+void sinkOtherInt(TextSink& sink, int32_t value) {
     constexpr size_t INT_TEXT_CAPACITY = 11;  // "-2147483648"
     if (INT_TEXT_CAPACITY > SINK_CAPACITY - sink.length) {
         flushSink(sink);
