@@ -212,10 +212,8 @@ void settleDeclaredSize(MeshStore& store) {
 
 // The trace line "line %d" of every line read, gathered in the sink.
 void traceLine(int lineNumber, TextSink& log) {
-    constexpr char PREFIX[] = "line ";
-    sinkText(log, PREFIX, sizeof PREFIX - 1);
-    sinkInt(log, lineNumber);
-    sinkText(log, "\n", 1);
+    static constexpr char PREFIX[] = "line ";
+    sinkIntLine(log, PREFIX, sizeof PREFIX - 1, lineNumber);
 }
 
 bool readObjLine(const char* line, ObjReaderState& state, MeshStore& store, TextSink& log) {

@@ -163,7 +163,7 @@ struct BinaryParts {
     int shift;
 };
 
-BinaryParts splitMagnitude(const DoubleFields& fields) {
+BinaryParts splitMagnitude(DoubleFields fields) {
     BinaryParts parts;
     parts.mantissa = fields.fraction;
     if (fields.biasedExponent == 0) {  // subnormal: no hidden bit
@@ -341,7 +341,7 @@ NOT_INLINED size_t formatLargeMagnitude(const BinaryParts& parts, char* text) {
 }
 
 // The text of a finite value of the 64-bit kind, worked out.
-size_t formatFinite(double value, const DoubleFields& fields, char* text) {
+size_t formatFinite(double value, DoubleFields fields, char* text) {
     size_t sign = 0;
     if (value < 0.0) {
         text[sign++] = '-';
@@ -359,7 +359,7 @@ size_t formatFinite(double value, const DoubleFields& fields, char* text) {
 // the heights) times 10^6 fits one 64-bit word: its sixth decimals, rounded
 // (a half away from zero), take one product and one shift. False for every
 // other value, for magnitudes of 2^38 and more, subnormals, infinities and NaN.
-bool shortSignificandMicroUnits(const DoubleFields& fields, uint64_t& micro) {
+bool shortSignificandMicroUnits(DoubleFields fields, uint64_t& micro) {
     constexpr int UNUSED_BITS = 14;  // 53 - 39: the low significand bits that must be zero
     constexpr uint64_t UNUSED_MASK = (static_cast<uint64_t>(1) << UNUSED_BITS) - 1;
     constexpr int WHOLE_BIASED = 1061;  // the biased exponent of 2^38: no fraction bit from there
@@ -385,7 +385,7 @@ bool shortSignificandMicroUnits(const DoubleFields& fields, uint64_t& micro) {
 
 // Every other value: infinities and NaN, and finite values worked out the
 // general way. Kept out of line, away from the common path.
-NOT_INLINED size_t formatOtherReal(double value, const DoubleFields& fields, char* text) {
+NOT_INLINED size_t formatOtherReal(double value, DoubleFields fields, char* text) {
     if (fields.biasedExponent == EXPONENT_MASK) {
         return formatNonFinite(value, text);
     }

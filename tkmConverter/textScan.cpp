@@ -62,6 +62,7 @@ struct DecimalNumber {
     int length;  // of the digits and the point, the first digit's zeros included
     int exponent;
     bool negative;
+    bool exponentPart;  // the text has one ("e5"); without, exponent is 0 or below
 };
 
 // The eight bytes at p as one number, the first byte in the lowest eight bits,
@@ -236,14 +237,22 @@ inline bool readDecimal(const char* text, DecimalNumber& number) {
         return false;  // no digit
     }
     number.exponent = run.point != nullptr ? static_cast<int>(run.point + 1 - p) : 0;
+    number.exponentPart = false;
     constexpr unsigned char FIRST_TAIL_LETTER = 'E';  // 'E', 'X', 'e' and 'x' are not below it
     if (static_cast<unsigned char>(*p) >= FIRST_TAIL_LETTER) {
         const ExponentPart tail = readNumberTail(digits, p);
         number.exponent += tail.value;
+        number.exponentPart = true;
         p = tail.end;
     }
     number.end = p;
     return p != nullptr;
+}
+
+// The significand of a number within the fast path's reach (at most 2^53) as
+// a double, exactly: as a signed number it converts in one instruction.
+double exactSignificand(const DecimalNumber& number) {
+    return static_cast<double>(static_cast<int64_t>(number.significand));
 }
 
 // Clinger's fast path: the magnitude rounded once, by one multiplication or
@@ -254,15 +263,18 @@ inline bool exactMagnitude(const DecimalNumber& number, double& magnitude) {
     // Up to 15 digits stay below 2^53; 16 to 19 digits may not.
     constexpr int SHORT_LENGTH = 15;
     static_assert(999999999999999 < MAX_EXACT_SIGNIFICAND, "15 digits fit the significand");
-    const bool exactSignificand =
+    static_assert(SHORT_LENGTH <= MAX_EXACT_POWER, "a short number's fraction is within reach");
+    if (number.length <= SHORT_LENGTH && !number.exponentPart) {  // most numbers
+        magnitude = exactSignificand(number) / EXACT_POWERS_OF_TEN[-number.exponent];
+        return true;
+    }
+    const bool withinReach =
         number.length <= SHORT_LENGTH ||
         (number.length <= MAX_EXACT_DIGITS && number.significand <= MAX_EXACT_SIGNIFICAND);
-    if (!exactSignificand || number.exponent < -MAX_EXACT_POWER ||
-        number.exponent > MAX_EXACT_POWER) {
+    if (!withinReach || number.exponent < -MAX_EXACT_POWER || number.exponent > MAX_EXACT_POWER) {
         return false;
     }
-    // At most 2^53: as a signed number it converts in one instruction.
-    const double significand = static_cast<double>(static_cast<int64_t>(number.significand));
+    const double significand = exactSignificand(number);
     magnitude = number.exponent < 0 ? significand / EXACT_POWERS_OF_TEN[-number.exponent]
                                     : significand * EXACT_POWERS_OF_TEN[number.exponent];
     return true;

@@ -62,22 +62,46 @@ inline uint32_t fourDigitsText(uint32_t value) {
     return (tens | (pairs - tens * 10) << 8) + ZEROS;
 }
 
+constexpr int32_t SHORT_INT_LIMIT = 10000;  // sinkInt writes values below it inline
+constexpr size_t SHORT_INT_ROOM = 4;        // the four bytes it stores, used or not
+
+// Writes the decimal digits of value (below SHORT_INT_LIMIT) at text, which
+// has room for four bytes; returns their count.
+inline size_t writeShortInt(uint32_t value, char* text) {
+    const int digitCount = 1 + (value >= 10) + (value >= 100) + (value >= 1000);
+    const uint32_t digits = fourDigitsText(value) >> (8 * (4 - digitCount));
+    for (size_t i = 0; i < SHORT_INT_ROOM; ++i) {
+        text[i] = static_cast<char>(digits >> (8 * i));
+    }
+    return static_cast<size_t>(digitCount);
+}
+
 // Appends the decimal text of value, as "%d" writes it. Inline: values from
 // 0 to 9999 (line numbers, counts) take a few steps and no call.
 inline void sinkInt(TextSink& sink, int32_t value) {
-    constexpr int32_t SHORT_LIMIT = 10000;
-    constexpr size_t SHORT_ROOM = 4;  // the four bytes written, used or not
-    if (value < 0 || value >= SHORT_LIMIT || SHORT_ROOM > SINK_CAPACITY - sink.length) {
+    if (value < 0 || value >= SHORT_INT_LIMIT || SHORT_INT_ROOM > SINK_CAPACITY - sink.length) {
         sinkOtherInt(sink, value);
         return;
     }
-    const int digitCount = value < 10 ? 1 : value < 100 ? 2 : value < 1000 ? 3 : 4;
-    const uint32_t text = fourDigitsText(static_cast<uint32_t>(value)) >> (8 * (4 - digitCount));
-    char* end = sink.text + sink.length;
-    for (size_t i = 0; i < SHORT_ROOM; ++i) {
-        end[i] = static_cast<char>(text >> (8 * i));
-    }
-    sink.length += static_cast<size_t>(digitCount);
+    const size_t start = sink.length;  // read once: the bytes written may alias it
+    sink.length = start + writeShortInt(static_cast<uint32_t>(value), sink.text + start);
 }
 
-// Reals are appended by sinkReals (realFormat.h).
+// Appends a trace line: prefix (length bytes), the decimal text of value and
+// a line feed, with one check for room where value is short. Inline, as
+// sinkInt: the OBJ reader writes one for every line it reads.
+inline void sinkIntLine(TextSink& sink, const char* prefix, size_t length, int32_t value) {
+    if (value < 0 || value >= SHORT_INT_LIMIT ||
+        length + SHORT_INT_ROOM + 1 > SINK_CAPACITY - sink.length) {
+        sinkText(sink, prefix, length);
+        sinkOtherInt(sink, value);
+        sinkText(sink, "\n", 1);
+        return;
+    }
+    const size_t start = sink.length;  // read once: the bytes written may alias it
+    char* text = sink.text + start;
+    memcpy(text, prefix, length);
+    const size_t digitCount = writeShortInt(static_cast<uint32_t>(value), text + length);
+    text[length + digitCount] = '\n';
+    sink.length = start + length + digitCount + 1;
+}
