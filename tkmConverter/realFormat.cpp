@@ -257,7 +257,7 @@ int countDigits(uint64_t value) {
     return count;
 }
 
-// The decimal digits of a value of three or more digits; returns their count.
+// The decimal digits of a value of five or more digits; returns their count.
 NOT_INLINED size_t writeManyDigits(uint64_t value, char* text) {
     constexpr uint32_t HUNDRED = 100;
     const int length = countDigits(value);
@@ -275,10 +275,11 @@ NOT_INLINED size_t writeManyDigits(uint64_t value, char* text) {
 }
 
 // The decimal digits of value, without a terminating zero; returns their count.
-// Values below 100 (the whole part of a model's coordinates, most line
-// numbers) take no division and no call.
+// Values below 10^4 (the whole part of a model's coordinates, line numbers,
+// counts) take no loop and no call.
 inline size_t writeUnsigned(uint64_t value, char* text) {
     constexpr uint32_t HUNDRED = 100;
+    constexpr uint32_t TEN_THOUSAND = 10000;
     if (value < 10) {
         text[0] = static_cast<char>('0' + value);
         return 1;
@@ -287,16 +288,8 @@ inline size_t writeUnsigned(uint64_t value, char* text) {
         writeTwoDigits(static_cast<uint32_t>(value), text);
         return 2;
     }
-    return writeManyDigits(value, text);
-}
-
-// The same for every whole number the converter writes, most of them below
-// 10^4 (line numbers, counts): those take no loop.
-size_t writeWholeNumber(uint64_t value, char* text) {
-    constexpr uint32_t HUNDRED = 100;
-    constexpr uint32_t TEN_THOUSAND = 10000;
-    if (value < HUNDRED || value >= TEN_THOUSAND) {
-        return writeUnsigned(value, text);
+    if (value >= TEN_THOUSAND) {
+        return writeManyDigits(value, text);
     }
     const uint32_t high = static_cast<uint32_t>(value) / HUNDRED;
     const uint32_t low = static_cast<uint32_t>(value) - high * HUNDRED;
@@ -406,7 +399,7 @@ size_t formatReal(double value, char* text) {
 }
 
 size_t formatUnsigned(uint64_t value, char* text) {
-    return writeWholeNumber(value, text);
+    return writeUnsigned(value, text);
 }
 
 size_t formatReals(const double* values, int count, char* text) {

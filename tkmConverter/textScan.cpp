@@ -62,7 +62,8 @@ struct DecimalNumber {
     int length;  // of the digits and the point, the first digit's zeros included
     int exponent;
     bool negative;
-    bool exponentPart;  // the text has one ("e5"); without, exponent is 0 or below
+    bool letterAfter;  // a letter followed the digits, maybe an exponent ("e5"); without
+                       // one the exponent comes from the fraction alone, 0 or below
 };
 
 // The eight bytes at p as one number, the first byte in the lowest eight bits,
@@ -237,12 +238,12 @@ inline bool readDecimal(const char* text, DecimalNumber& number) {
         return false;  // no digit
     }
     number.exponent = run.point != nullptr ? static_cast<int>(run.point + 1 - p) : 0;
-    number.exponentPart = false;
+    number.letterAfter = false;
     constexpr unsigned char FIRST_TAIL_LETTER = 'E';  // 'E', 'X', 'e' and 'x' are not below it
     if (static_cast<unsigned char>(*p) >= FIRST_TAIL_LETTER) {
         const ExponentPart tail = readNumberTail(digits, p);
         number.exponent += tail.value;
-        number.exponentPart = true;
+        number.letterAfter = true;
         p = tail.end;
     }
     number.end = p;
@@ -264,7 +265,7 @@ inline bool exactMagnitude(const DecimalNumber& number, double& magnitude) {
     constexpr int SHORT_LENGTH = 15;
     static_assert(999999999999999 < MAX_EXACT_SIGNIFICAND, "15 digits fit the significand");
     static_assert(SHORT_LENGTH <= MAX_EXACT_POWER, "a short number's fraction is within reach");
-    if (number.length <= SHORT_LENGTH && !number.exponentPart) {  // most numbers
+    if (number.length <= SHORT_LENGTH && !number.letterAfter) {  // most numbers
         magnitude = exactSignificand(number) / EXACT_POWERS_OF_TEN[-number.exponent];
         return true;
     }

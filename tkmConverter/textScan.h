@@ -73,11 +73,13 @@ inline char lowerAscii(char c) {
 // True when a and b are equal, ASCII letters compared without regard to case.
 bool equalsIgnoringCase(const char* a, const char* b);
 
-// True when text begins with prefix, compared exactly. Inline: the readers
-// ask it of every line, with short constant prefixes.
-inline bool startsWith(const char* text, const char* prefix) {
-    for (; *prefix != '\0'; ++prefix, ++text) {
-        if (*text != *prefix) {
+// True when text begins with prefix, a string literal, compared exactly; a
+// text that ends first does not. Inline and of the literal's length: the
+// readers ask it of every line, and each character becomes one comparison.
+template <size_t N>
+inline bool startsWith(const char* text, const char (&prefix)[N]) {
+    for (size_t i = 0; i + 1 < N; ++i) {
+        if (text[i] != prefix[i]) {
             return false;
         }
     }
