@@ -9,6 +9,8 @@ set -u
 binary=$1
 casesDir=$2
 
+source "$(dirname "$0")/caseSupport.sh"
+
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 failed=0
@@ -16,19 +18,12 @@ count=0
 for caseDir in "$casesDir"/*/; do
     name=$(basename "$caseDir")
     workDir="$scratch/$name"
-    mkdir "$workDir"
-    if [ -d "$caseDir/files" ]; then
-        cp -R "$caseDir/files/." "$workDir/"
-    fi
-    args=()
-    if [ -f "$caseDir/args" ]; then
-        mapfile -t args < "$caseDir/args"
-    fi
+    prepareCase "$caseDir" "$workDir"
     report="$scratch/$name.valgrind"
     (cd "$workDir" && exec valgrind --quiet --error-exitcode=99 --leak-check=full \
         --show-leak-kinds=definite,indirect,possible \
         --errors-for-leak-kinds=definite,indirect,possible --log-file="$report" \
-        "$binary" "${args[@]}") > /dev/null 2>&1
+        "$binary" "${caseArgs[@]}") > /dev/null 2>&1
     status=$?
     count=$((count + 1))
     if [ "$status" = 99 ] || [ -s "$report" ]; then
