@@ -125,8 +125,7 @@ void readGeneratedInputs(FILE* log) {
             // well below the 254 characters kept to past them, blanks before
             // the number making up the length.
             const std::string last = lines.substr(0, lines.size() - 1);
-            const size_t lineStart =
-                last.rfind('\n') == std::string::npos ? 0 : last.rfind('\n') + 1;
+            const size_t lineStart = last.rfind('\n') + 1;  // 0 for a single line
             const size_t numberStart = last.size() - strlen(number);
             for (size_t length = 240; length <= 262; ++length) {
                 const size_t blanks = length - (last.size() - lineStart);
