@@ -90,14 +90,21 @@ void writeRememberedLine(TextSink& sink, RememberedLine& line, const double* val
     sinkText(sink, line.text, line.length);
 }
 
-// The lines that repeat: one per texture corner, the colour and the normal.
+// The lines that repeat, remembered for one brick file: one per texture
+// corner, the colour and the normal.
 struct RepeatedLines {
     RememberedLine uv[CORNERS_PER_QUAD];
     RememberedLine color;
     RememberedLine normal;
 };
 
-RepeatedLines repeatedLines;
+void forgetLines(RepeatedLines& lines) {
+    for (RememberedLine& line : lines.uv) {
+        line.count = 0;
+    }
+    lines.color.count = 0;
+    lines.normal.count = 0;
+}
 
 void writeSizeLine(TextSink& sink, const Vec3& size) {
     sinkInt(sink, truncateToInt32(size.x));
@@ -129,16 +136,17 @@ void writePositions(TextSink& sink, const BrickQuad& quad, const int* order, flo
     }
 }
 
-void writeColors(TextSink& sink, const BrickQuad& quad) {
+void writeColors(TextSink& sink, const BrickQuad& quad, RememberedLine& colorLine) {
     writeLine(sink, COLORS_TITLE);
     for (const QuadColor& color : quad.color) {
         const double values[] = {color.r / COLOR_SCALE, color.g / COLOR_SCALE,
                                  color.b / COLOR_SCALE, color.a / COLOR_SCALE};
-        writeRememberedLine(sink, repeatedLines.color, values, 4);
+        writeRememberedLine(sink, colorLine, values, 4);
     }
 }
 
-void writeQuad(TextSink& sink, const BrickQuad& quad, float brickHeight) {
+void writeQuad(TextSink& sink, const BrickQuad& quad, float brickHeight,
+               RepeatedLines& repeatedLines) {
     const int* order = quad.reversed ? REVERSED_ORDER : STORED_ORDER;
     writeLine(sink, "");
     writeLine(sink, QUAD_TEXTURE_LINE);
@@ -150,7 +158,7 @@ void writeQuad(TextSink& sink, const BrickQuad& quad, float brickHeight) {
         writeRememberedLine(sink, repeatedLines.uv[corner], values, 2);
     }
     if (quad.color[0].r != NO_COLOR) {
-        writeColors(sink, quad);
+        writeColors(sink, quad, repeatedLines.color);
     }
     writeLine(sink, NORMALS_TITLE);
     for (int i = 0; i < CORNERS_PER_QUAD; ++i) {
@@ -189,8 +197,10 @@ void writeBrickText(FILE* out, const MeshStore& store) {
         writeLine(sink, line);
     }
     writeIntLine(sink, store.quadCount);
+    RepeatedLines repeatedLines;
+    forgetLines(repeatedLines);
     for (int q = 0; q < store.quadCount && q < MAX_QUADS; ++q) {
-        writeQuad(sink, store.quads[q], brickHeight);
+        writeQuad(sink, store.quads[q], brickHeight, repeatedLines);
     }
     flushSink(sink);
 }

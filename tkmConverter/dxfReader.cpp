@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "lineReader.h"
-#include "realFormat.h"
 #include "textScan.h"
+#include "textSink.h"
 
 namespace {
 
@@ -44,17 +44,15 @@ void storeCoordinate(Vec3& position, int axis, float value) {
 // "Entity type %s" and "Getting poly %d", one or two for every entity,
 // gathered in the sink.
 void traceEntity(const char* line, TextSink& log) {
-    constexpr char PREFIX[] = "Entity type ";
+    static constexpr char PREFIX[] = "Entity type ";
     sinkText(log, PREFIX, sizeof PREFIX - 1);
     sinkText(log, line, strlen(line));
     sinkText(log, "\n", 1);
 }
 
 void traceFace(int32_t quadCount, TextSink& log) {
-    constexpr char PREFIX[] = "Getting poly ";
-    sinkText(log, PREFIX, sizeof PREFIX - 1);
-    sinkInt(log, quadCount);
-    sinkText(log, "\n", 1);
+    static constexpr char PREFIX[] = "Getting poly ";
+    sinkIntLine(log, PREFIX, sizeof PREFIX - 1, quadCount);
 }
 
 bool readEntityType(const char* line, DxfReaderState& state, MeshStore& store, TextSink& log) {
@@ -100,7 +98,7 @@ int32_t parseGroupCode(const char* line) {
 }
 
 float parseGroupValue(const char* line) {
-    return toFloat32(scanDouble(line));
+    return toFloat32(scanPaddedDouble(line));
 }
 
 bool readDxfFile(FILE* input, MeshStore& store, FILE* log) {

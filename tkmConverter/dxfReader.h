@@ -21,5 +21,6 @@ bool readDxfFile(FILE* input, MeshStore& store, FILE* log);
 int32_t parseGroupCode(const char* line);
 
 // The coordinate that a value line gives: the C library's decimal reading of
-// its start (0 without a number), rounded to the nearest 32-bit float.
+// its start (0 without a number), rounded to the nearest 32-bit float. The
+// line is padded as the line reader delivers it (textPadding.h).
 float parseGroupValue(const char* line);

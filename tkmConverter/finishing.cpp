@@ -25,7 +25,7 @@ void computeCenter(BrickQuad& quad) {
 }
 
 void traceCenter(int slot, const Vec3& center, TextSink& log) {
-    constexpr char PREFIX[] = "centroid ";
+    static constexpr char PREFIX[] = "centroid ";
     const double components[] = {center.x, center.y, center.z};
     sinkText(log, PREFIX, sizeof PREFIX - 1);
     sinkInt(log, slot);

@@ -1,18 +1,28 @@
 #include "lineReader.h"
 
+#include <cstdlib>
 #include <cstring>
 
-void initLineReader(LineReader& reader, FILE* input) {
-    reader.input = input;
-    memset(reader.lineCopy, 0, sizeof reader.lineCopy);
-    reader.line = reader.lineCopy;
-    reader.lineNumber = 0;
-    reader.lineTooLong = false;
-    reader.chunkStart = 0;
-    reader.chunkEnd = 0;
+namespace {
+
+#if defined(DXF2TKM_EXACT_LINE_BUFFERS)
+char* exactBlock(size_t size) {
+    char* block = static_cast<char*>(malloc(size));
+    if (block == nullptr) {
+        abort();  // the padding check's build only: nothing to check without its buffers
+    }
+    return block;
 }
 
-namespace {
+void provideBuffers(LineReader& reader) {
+    if (reader.chunk == nullptr) {
+        reader.lineCopy = exactBlock(LINE_COPY_SIZE);
+        reader.chunk = exactBlock(CHUNK_BUFFER_SIZE);
+    }
+}
+#else
+void provideBuffers(LineReader&) {}
+#endif
 
 bool refillChunk(LineReader& reader) {
     reader.chunkStart = 0;
@@ -59,6 +69,17 @@ bool copyLineAcrossChunks(LineReader& reader, size_t& length, bool& endedByFeed)
 }
 
 }  // namespace
+
+void initLineReader(LineReader& reader, FILE* input) {
+    provideBuffers(reader);
+    reader.input = input;
+    memset(reader.lineCopy, 0, LINE_COPY_SIZE);
+    reader.line = reader.lineCopy;
+    reader.lineNumber = 0;
+    reader.lineTooLong = false;
+    reader.chunkStart = 0;
+    reader.chunkEnd = 0;
+}
 
 bool readLineAcrossChunks(LineReader& reader) {
     size_t length = 0;

@@ -13,40 +13,49 @@
 #include <cstdio>
 #include <cstring>
 
+#include "textPadding.h"
+
 constexpr int LINE_BUFFER_SIZE = 255;                  // a line's text and its zero
 constexpr int MAX_LINE_LENGTH = LINE_BUFFER_SIZE - 1;  // 254 characters kept
 constexpr size_t INPUT_CHUNK_SIZE = 65536;
-// Readable bytes after every delivered line's terminating zero, for a scan that
-// looks at a few bytes at a time (scanPaddedFloatList).
-constexpr size_t LINE_PADDING = 8;
+// Both buffers leave LINE_PADDING readable bytes after every line's zero.
+constexpr size_t LINE_COPY_SIZE = LINE_BUFFER_SIZE + 1 + LINE_PADDING;
+constexpr size_t CHUNK_BUFFER_SIZE = INPUT_CHUNK_SIZE + LINE_PADDING;
 
 struct LineReader {
     FILE* input;
-    const char* line;                                    // the current line, zero-terminated
-    char lineCopy[LINE_BUFFER_SIZE + 1 + LINE_PADDING];  // a line that crossed the chunk's end
-    int lineNumber;                               // physical lines read so far, at most INT_MAX
-    bool lineTooLong;                             // the current line lost characters past 254
-    char chunk[INPUT_CHUNK_SIZE + LINE_PADDING];  // zeros after the bytes read
+    const char* line;  // the current line, zero-terminated, padded
+#if defined(DXF2TKM_EXACT_LINE_BUFFERS)
+    // The padding check's build: each buffer a heap block of exactly its size,
+    // so that AddressSanitizer sees a read past its end (inside this struct
+    // it would stay unseen). Allocated once, by the first initLineReader.
+    char* lineCopy;
+    char* chunk;
+#else
+    char lineCopy[LINE_COPY_SIZE];  // a line that crossed the chunk's end
+    char chunk[CHUNK_BUFFER_SIZE];  // zeros after the bytes read
+#endif
+    int lineNumber;    // physical lines read so far, at most INT_MAX
+    bool lineTooLong;  // the current line lost characters past 254
     size_t chunkStart;
     size_t chunkEnd;
 };
 
+// Starts reader on input. A LineReader is large and lives in static storage
+// (the padding check's build finds its buffers there, null until provided).
 void initLineReader(LineReader& reader, FILE* input);
 
 // Reads the next line; reader.line points to it until the next read. At least
 // LINE_PADDING readable bytes follow the line's terminating zero. Returns
 // false at the end of the input or on a read error. A line longer than 254
-// characters is reported on log as
-// "WARNING: line %d is longer than 254 characters; the rest is ignored".
-inline bool readLine(LineReader& reader, FILE* log);
-
-// The same without the warning, for a reader that writes it itself (with
-// printLongLineWarning) after what it has gathered for the log. Inline, below:
-// the common line, whose line feed lies in the chunk, is then taken in the
-// reader's own loop.
+// characters is not reported here: reader.lineTooLong says so, and the
+// model reader writes the warning (printLongLineWarning) after what it has
+// gathered for the log. Inline, below: the common line, whose line feed lies
+// in the chunk, is then taken in the reader's own loop.
 inline bool readLineQuietly(LineReader& reader);
 
-// The warning of a line that lost characters past 254.
+// The warning of a line that lost characters past 254:
+// "WARNING: line %d is longer than 254 characters; the rest is ignored".
 void printLongLineWarning(const LineReader& reader, FILE* log);
 
 // What readLineQuietly does when the next line feed is not in the chunk.
@@ -80,15 +89,5 @@ inline bool readLineQuietly(LineReader& reader) {
     const size_t length = static_cast<size_t>(feed - start);
     reader.chunkStart += length + 1;
     deliverLine(reader, start, length, true);
-    return true;
-}
-
-inline bool readLine(LineReader& reader, FILE* log) {
-    if (!readLineQuietly(reader)) {
-        return false;
-    }
-    if (reader.lineTooLong) {
-        printLongLineWarning(reader, log);
-    }
     return true;
 }

@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "lineReader.h"
-#include "realFormat.h"
 #include "textScan.h"
+#include "textSink.h"
 
 namespace {
 
@@ -210,44 +210,10 @@ void settleDeclaredSize(MeshStore& store) {
     setBrickSizeFromBounds(store);
 }
 
-// The trace line "line %d" of the current line. Line numbers grow by one from
-// line to line, so the digits are counted up in place rather than worked out
-// anew for each of the model's lines.
-constexpr size_t TRACE_PREFIX_LENGTH = 5;                         // "line "
-constexpr size_t LINE_TRACE_CAPACITY = TRACE_PREFIX_LENGTH + 12;  // ten digits, "\n", zero
-
-struct LineTrace {
-    int number;  // the number the text shows
-    size_t length;
-    char text[LINE_TRACE_CAPACITY];
-};
-
-void setTraceNumber(LineTrace& trace, int number) {
-    trace.number = number;
-    trace.length =
-        static_cast<size_t>(snprintf(trace.text, sizeof trace.text, "line %d\n", number));
-}
-
-// Adds one to the number the text shows; false when every digit was a nine
-// (the text then needs one digit more).
-bool countTraceUp(LineTrace& trace) {
-    char* digit = trace.text + trace.length - 2;  // the last digit, before the line end
-    while (*digit == '9') {
-        *digit-- = '0';
-    }
-    if (digit < trace.text + TRACE_PREFIX_LENGTH) {
-        return false;
-    }
-    ++*digit;
-    ++trace.number;
-    return true;
-}
-
-void traceLine(LineTrace& trace, int lineNumber, TextSink& log) {
-    if (lineNumber != trace.number && (lineNumber - 1 != trace.number || !countTraceUp(trace))) {
-        setTraceNumber(trace, lineNumber);
-    }
-    sinkText(log, trace.text, trace.length);
+// The trace line "line %d" of every line read, gathered in the sink.
+void traceLine(int lineNumber, TextSink& log) {
+    static constexpr char PREFIX[] = "line ";
+    sinkIntLine(log, PREFIX, sizeof PREFIX - 1, lineNumber);
 }
 
 bool readObjLine(const char* line, ObjReaderState& state, MeshStore& store, TextSink& log) {
@@ -273,15 +239,13 @@ bool readObjFile(FILE* input, MeshStore& store, FILE* log) {
     initLineReader(reader, input);
     TextSink& sink = openSink(log);
     ObjReaderState state;
-    LineTrace trace;
-    setTraceNumber(trace, 0);
     bool completed = true;
     while (completed && readLineQuietly(reader)) {
         if (reader.lineTooLong) {
             printLongLineWarning(reader, flushedStream(sink));
         }
         state.lineNumber = reader.lineNumber;
-        traceLine(trace, state.lineNumber, sink);
+        traceLine(state.lineNumber, sink);
         completed = readObjLine(reader.line, state, store, sink);
     }
     flushSink(sink);

@@ -4,6 +4,7 @@
 
 #include "lineReader.h"
 #include "textScan.h"
+#include "textSink.h"
 
 namespace {
 
@@ -15,9 +16,9 @@ struct RdsReaderState {
     int32_t pgsz = 0;  // corners of the polygons that follow; carries over meshes
 };
 
-bool readVertexRecord(MeshStore& store, FILE* log) {
+bool readVertexRecord(MeshStore& store, TextSink& log) {
     if (store.vertexCount >= MAX_VERTICES) {
-        fprintf(log, "ERROR: > %d verts!\n", MAX_VERTICES);
+        fprintf(flushedStream(log), "ERROR: > %d verts!\n", MAX_VERTICES);
         return false;
     }
     ++store.vertexCount;
@@ -25,9 +26,9 @@ bool readVertexRecord(MeshStore& store, FILE* log) {
 }
 
 // numbers lies in a line the line reader delivered (padded after its end).
-void readPosition(const char* numbers, MeshStore& store, FILE* log) {
+void readPosition(const char* numbers, MeshStore& store, TextSink& log) {
     if (store.vertexCount == 0) {
-        fprintf(log, "ERROR: position outside of vert\n");
+        fprintf(flushedStream(log), "ERROR: position outside of vert\n");
         return;
     }
     // A coordinate that does not scan keeps what the slot held.
@@ -45,9 +46,9 @@ bool indexInTable(int32_t index) {
     return index >= 0 && index < MAX_VERTICES;
 }
 
-bool storePolygon(const int32_t* indices, int corners, MeshStore& store, FILE* log) {
+bool storePolygon(const int32_t* indices, int corners, MeshStore& store, TextSink& log) {
     if (store.quadCount >= MAX_QUADS) {
-        fprintf(log, "ERROR: > %d quads", MAX_QUADS);
+        fprintf(flushedStream(log), "ERROR: > %d quads", MAX_QUADS);
         return false;
     }
     BrickQuad& quad = store.quads[store.quadCount];
@@ -58,22 +59,23 @@ bool storePolygon(const int32_t* indices, int corners, MeshStore& store, FILE* l
     return true;
 }
 
-bool readPolygon(const char* numbers, const RdsReaderState& state, MeshStore& store, FILE* log) {
+bool readPolygon(const char* numbers, const RdsReaderState& state, MeshStore& store,
+                 TextSink& log) {
     const int corners = state.pgsz;
     if (corners != TRIANGLE_CORNERS && corners != QUAD_CORNERS) {
-        fprintf(log, "Skipping poly of size %d\n", corners);
+        fprintf(flushedStream(log), "Skipping poly of size %d\n", corners);
         return true;
     }
     int32_t indices[QUAD_CORNERS] = {0, 0, 0, 0};
     int32_t* const targets[] = {&indices[0], &indices[1], &indices[2], &indices[3]};
     const char* pattern = corners == TRIANGLE_CORNERS ? "%d,%d,%d" : "%d,%d,%d,%d";
     if (scanInts(numbers, pattern, targets) != corners) {
-        fprintf(log, "ERROR reading polygon line %d\n", state.lineNumber);
+        fprintf(flushedStream(log), "ERROR reading polygon line %d\n", state.lineNumber);
         return true;
     }
     for (int corner = 0; corner < corners; ++corner) {
         if (!indexInTable(indices[corner])) {
-            fprintf(log, "ERROR: index out of range on line %d\n", state.lineNumber);
+            fprintf(flushedStream(log), "ERROR: index out of range on line %d\n", state.lineNumber);
             return true;
         }
     }
@@ -126,7 +128,7 @@ RdsRecord readRecordTag(const char* line, const char*& rest) {
     return RdsRecord::Other;
 }
 
-bool readRdsLine(const char* line, RdsReaderState& state, MeshStore& store, FILE* log) {
+bool readRdsLine(const char* line, RdsReaderState& state, MeshStore& store, TextSink& log) {
     const char* rest = nullptr;
     switch (readRecordTag(line, rest)) {
         case RdsRecord::Pmsh:
@@ -153,13 +155,19 @@ bool readRdsLine(const char* line, RdsReaderState& state, MeshStore& store, FILE
 bool readRdsFile(FILE* input, MeshStore& store, FILE* log) {
     static LineReader reader;
     initLineReader(reader, input);
+    TextSink& sink = openSink(log);
     RdsReaderState state;
-    while (readLine(reader, log)) {
-        state.lineNumber = reader.lineNumber;
-        if (!readRdsLine(reader.line, state, store, log)) {
-            return false;
+    bool completed = true;
+    while (completed && readLineQuietly(reader)) {
+        if (reader.lineTooLong) {
+            printLongLineWarning(reader, flushedStream(sink));
         }
+        state.lineNumber = reader.lineNumber;
+        completed = readRdsLine(reader.line, state, store, sink);
     }
-    fprintf(log, "Got %d quads\n", store.quadCount);
-    return true;
+    if (completed) {
+        fprintf(flushedStream(sink), "Got %d quads\n", store.quadCount);
+    }
+    flushSink(sink);
+    return completed;
 }

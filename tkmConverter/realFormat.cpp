@@ -137,6 +137,25 @@ int bigToDigits(const BigDecimal& number, char* digits) {
     return length;
 }
 
+// The fields of a double's layout: sign bit, 11-bit biased exponent and
+// 52-bit fraction, read once from its bits.
+constexpr int FRACTION_BITS = 52;
+constexpr uint64_t FRACTION_MASK = (static_cast<uint64_t>(1) << FRACTION_BITS) - 1;
+constexpr int EXPONENT_MASK = 0x7FF;
+constexpr int EXPONENT_BIAS = 1075;  // 1023 plus the 52 fraction bits
+
+struct DoubleFields {
+    int biasedExponent;  // 0 for zeros and subnormals, 0x7FF for infinities and NaN
+    uint64_t fraction;
+};
+
+DoubleFields decodeDouble(double value) {
+    uint64_t bits = 0;
+    memcpy(&bits, &value, sizeof bits);
+    return DoubleFields{static_cast<int>(bits >> FRACTION_BITS) & EXPONENT_MASK,
+                        bits & FRACTION_MASK};
+}
+
 // A finite double split into its integer significand and power of two:
 // magnitude = mantissa * 2^shift, mantissa below 2^53.
 struct BinaryParts {
@@ -144,45 +163,36 @@ struct BinaryParts {
     int shift;
 };
 
-BinaryParts splitMagnitude(double value) {
-    constexpr int FRACTION_BITS = 52;
-    constexpr uint64_t FRACTION_MASK = (static_cast<uint64_t>(1) << FRACTION_BITS) - 1;
-    constexpr uint64_t EXPONENT_MASK = 0x7FF;
-    constexpr int EXPONENT_BIAS = 1075;  // 1023 plus the 52 fraction bits
-    uint64_t bits = 0;
-    memcpy(&bits, &value, sizeof bits);
-    const int biased = static_cast<int>((bits >> FRACTION_BITS) & EXPONENT_MASK);
+BinaryParts splitMagnitude(DoubleFields fields) {
     BinaryParts parts;
-    parts.mantissa = bits & FRACTION_MASK;
-    if (biased == 0) {  // subnormal: no hidden bit
+    parts.mantissa = fields.fraction;
+    if (fields.biasedExponent == 0) {  // subnormal: no hidden bit
         parts.shift = 1 - EXPONENT_BIAS;
     } else {
         parts.mantissa |= static_cast<uint64_t>(1) << FRACTION_BITS;
-        parts.shift = biased - EXPONENT_BIAS;
+        parts.shift = fields.biasedExponent - EXPONENT_BIAS;
     }
     return parts;
 }
 
 // The magnitude times 10^6, rounded to the nearest integer, an exact tie
-// away from zero, when that fits 64 bits and the magnitude is below 2^-11 times
-// 2^53 (at most 63 bits are dropped): the common case, in one 64-bit word
-// where it can. False for any other magnitude.
+// away from zero, worked out in two 64-bit words where the magnitude of a
+// normal double allows it: at most 63 fraction bits dropped (a magnitude of
+// 2^-11 or more, the mantissa being at least 2^52) and the rounded result
+// below 2^63 (a magnitude below 2^63 / 10^6, about 2^43). False for any other
+// magnitude, which the long arithmetic takes.
 bool roundedMicroUnits(const BinaryParts& parts, uint64_t& micro) {
     const int dropped = -parts.shift;
-    if (dropped < 1 || dropped >= WORD_BITS) {
+    if (dropped < 2 || dropped >= WORD_BITS) {  // dropping one bit leaves at least 2^51
         return false;
     }
     const Wide scaled = multiplyByMicroUnits(parts.mantissa);  // below 2^73
     const int halfBit = dropped - 1;                           // the bit worth one half
-    uint64_t halves = scaled.low;                              // the magnitude in half units
-    if (halfBit > 0) {
-        if ((scaled.high >> halfBit) != 0) {
-            return false;
-        }
-        halves = (scaled.low >> halfBit) | (scaled.high << (WORD_BITS - halfBit));
-    } else if (scaled.high != 0) {
+    if ((scaled.high >> halfBit) != 0) {
         return false;
     }
+    // The magnitude in half units, below 2^64.
+    const uint64_t halves = (scaled.low >> halfBit) | (scaled.high << (WORD_BITS - halfBit));
     micro = (halves >> 1) + (halves & 1);  // a half or more rounds up
     return true;
 }
@@ -207,9 +217,9 @@ size_t formatNonFinite(double value, char* text) {
     return length;
 }
 
-// The text of a number of sixth decimals given as its digits, most
-// significant first, after the sign.
-size_t writeMicroDigits(const char* digits, int digitCount, char* text) {
+// The text of a number of sixth decimals given as its decimal digits, most
+// significant first, after the sign: the long arithmetic's result.
+size_t writeFixedFromDigits(const char* digits, int digitCount, char* text) {
     size_t length = 0;
     const int integerDigits = digitCount - FRACTION_DIGITS;
     if (integerDigits > 0) {
@@ -247,7 +257,7 @@ int countDigits(uint64_t value) {
     return count;
 }
 
-// The decimal digits of a value of three or more digits; returns their count.
+// The decimal digits of a value of five or more digits; returns their count.
 NOT_INLINED size_t writeManyDigits(uint64_t value, char* text) {
     constexpr uint32_t HUNDRED = 100;
     const int length = countDigits(value);
@@ -265,10 +275,11 @@ NOT_INLINED size_t writeManyDigits(uint64_t value, char* text) {
 }
 
 // The decimal digits of value, without a terminating zero; returns their count.
-// Values below 100 (the whole part of a model's coordinates, most line
-// numbers) take no division and no call.
+// Values below 10^4 (the whole part of a model's coordinates, line numbers,
+// counts) take no loop and no call.
 inline size_t writeUnsigned(uint64_t value, char* text) {
     constexpr uint32_t HUNDRED = 100;
+    constexpr uint32_t TEN_THOUSAND = 10000;
     if (value < 10) {
         text[0] = static_cast<char>('0' + value);
         return 1;
@@ -277,20 +288,32 @@ inline size_t writeUnsigned(uint64_t value, char* text) {
         writeTwoDigits(static_cast<uint32_t>(value), text);
         return 2;
     }
-    return writeManyDigits(value, text);
+    if (value >= TEN_THOUSAND) {
+        return writeManyDigits(value, text);
+    }
+    const uint32_t high = static_cast<uint32_t>(value) / HUNDRED;
+    const uint32_t low = static_cast<uint32_t>(value) - high * HUNDRED;
+    if (high < 10) {
+        text[0] = static_cast<char>('0' + high);
+        writeTwoDigits(low, text + 1);
+        return 3;
+    }
+    writeTwoDigits(high, text);
+    writeTwoDigits(low, text + 2);
+    return 4;
 }
 
-// The text of a count of sixth decimals that fits 64 bits: the common case,
-// written two digits at a time without the long arithmetic.
-size_t writeMicroUnits(uint64_t micro, char* text) {
+// The text of a count of sixth decimals that fits 64 bits, after the sign:
+// the common case, written two digits at a time without the long arithmetic.
+size_t writeMillionths(uint64_t millionths, char* text) {
     constexpr uint32_t HUNDRED = 100;
-    const uint64_t whole = micro / MICRO_UNITS;
-    const uint32_t micros = static_cast<uint32_t>(micro - whole * MICRO_UNITS);
+    const uint64_t whole = millionths / MICRO_UNITS;
+    const uint32_t decimals = static_cast<uint32_t>(millionths - whole * MICRO_UNITS);
     const size_t integerLength = writeUnsigned(whole, text);
     char* fraction = text + integerLength;
     fraction[0] = '.';
-    const uint32_t firstPair = micros / (HUNDRED * HUNDRED);
-    const uint32_t lastFour = micros - firstPair * (HUNDRED * HUNDRED);
+    const uint32_t firstPair = decimals / (HUNDRED * HUNDRED);
+    const uint32_t lastFour = decimals - firstPair * (HUNDRED * HUNDRED);
     const uint32_t middlePair = lastFour / HUNDRED;
     writeTwoDigits(firstPair, fraction + 1);
     writeTwoDigits(middlePair, fraction + 3);
@@ -307,19 +330,19 @@ NOT_INLINED size_t formatLargeMagnitude(const BinaryParts& parts, char* text) {
     scaleToMicroUnits(parts, bigMicro);
     char digits[MAX_LIMBS * LIMB_DIGITS + 1];
     const int digitCount = bigToDigits(bigMicro, digits);
-    return writeMicroDigits(digits, digitCount, text);
+    return writeFixedFromDigits(digits, digitCount, text);
 }
 
 // The text of a finite value of the 64-bit kind, worked out.
-size_t formatFinite(double value, char* text) {
+size_t formatFinite(double value, DoubleFields fields, char* text) {
     size_t sign = 0;
     if (value < 0.0) {
         text[sign++] = '-';
     }
-    const BinaryParts parts = splitMagnitude(value);
-    uint64_t micro = 0;
-    if (roundedMicroUnits(parts, micro)) {
-        return sign + writeMicroUnits(micro, text + sign);
+    const BinaryParts parts = splitMagnitude(fields);
+    uint64_t millionths = 0;
+    if (roundedMicroUnits(parts, millionths)) {
+        return sign + writeMillionths(millionths, text + sign);
     }
     return sign + formatLargeMagnitude(parts, text + sign);
 }
@@ -329,21 +352,17 @@ size_t formatFinite(double value, char* text) {
 // the heights) times 10^6 fits one 64-bit word: its sixth decimals, rounded
 // (a half away from zero), take one product and one shift. False for every
 // other value, for magnitudes of 2^38 and more, subnormals, infinities and NaN.
-bool shortSignificandMicroUnits(uint64_t bits, uint64_t& micro) {
-    constexpr int FRACTION_BITS = 52;
-    constexpr uint64_t FRACTION_MASK = (static_cast<uint64_t>(1) << FRACTION_BITS) - 1;
+bool shortSignificandMicroUnits(DoubleFields fields, uint64_t& micro) {
     constexpr int UNUSED_BITS = 14;  // 53 - 39: the low significand bits that must be zero
     constexpr uint64_t UNUSED_MASK = (static_cast<uint64_t>(1) << UNUSED_BITS) - 1;
     constexpr int WHOLE_BIASED = 1061;  // the biased exponent of 2^38: no fraction bit from there
     constexpr int MAX_DROPPED = 59;     // 2^39 * 10^6 < 2^59: below any half beyond
-    const int biased = static_cast<int>(bits >> FRACTION_BITS) & 0x7FF;
-    const uint64_t fraction = bits & FRACTION_MASK;
-    if (biased == 0) {  // a zero, or a subnormal left to the long way
+    if (fields.biasedExponent == 0) {   // a zero, or a subnormal left to the long way
         micro = 0;
-        return fraction == 0;
+        return fields.fraction == 0;
     }
-    const int dropped = WHOLE_BIASED - biased;  // fraction bits of the 39-bit significand
-    if ((fraction & UNUSED_MASK) != 0 || dropped < 1) {
+    const int dropped = WHOLE_BIASED - fields.biasedExponent;  // fraction bits of 39
+    if ((fields.fraction & UNUSED_MASK) != 0 || dropped < 1) {
         return false;
     }
     if (dropped > MAX_DROPPED) {
@@ -351,7 +370,7 @@ bool shortSignificandMicroUnits(uint64_t bits, uint64_t& micro) {
         return true;
     }
     const uint64_t significand =
-        (fraction | (static_cast<uint64_t>(1) << FRACTION_BITS)) >> UNUSED_BITS;
+        (fields.fraction | (static_cast<uint64_t>(1) << FRACTION_BITS)) >> UNUSED_BITS;
     const uint64_t half = static_cast<uint64_t>(1) << (dropped - 1);
     micro = (significand * MICRO_UNITS + half) >> dropped;  // a half or more rounds up
     return true;
@@ -359,25 +378,28 @@ bool shortSignificandMicroUnits(uint64_t bits, uint64_t& micro) {
 
 // Every other value: infinities and NaN, and finite values worked out the
 // general way. Kept out of line, away from the common path.
-NOT_INLINED size_t formatOtherReal(double value, char* text) {
-    if (!std::isfinite(value)) {
+NOT_INLINED size_t formatOtherReal(double value, DoubleFields fields, char* text) {
+    if (fields.biasedExponent == EXPONENT_MASK) {
         return formatNonFinite(value, text);
     }
-    return formatFinite(value, text);
+    return formatFinite(value, fields, text);
 }
 
 }  // namespace
 
 size_t formatReal(double value, char* text) {
-    uint64_t bits = 0;
-    memcpy(&bits, &value, sizeof bits);
-    uint64_t micro = 0;
-    if (shortSignificandMicroUnits(bits, micro)) {
+    const DoubleFields fields = decodeDouble(value);
+    uint64_t millionths = 0;
+    if (shortSignificandMicroUnits(fields, millionths)) {
         const size_t sign = value < 0.0 ? 1 : 0;
         text[0] = '-';  // overwritten when there is no sign
-        return sign + writeMicroUnits(micro, text + sign);
+        return sign + writeMillionths(millionths, text + sign);
     }
-    return formatOtherReal(value, text);
+    return formatOtherReal(value, fields, text);
+}
+
+size_t formatUnsigned(uint64_t value, char* text) {
+    return writeUnsigned(value, text);
 }
 
 size_t formatReals(const double* values, int count, char* text) {
@@ -390,52 +412,6 @@ size_t formatReals(const double* values, int count, char* text) {
         length += formatReal(values[i], text + length);
     }
     return length;
-}
-
-TextSink& openSink(FILE* out) {
-    static TextSink sink;
-    assert(sink.length == 0);  // its previous user flushed it
-    sink.out = out;
-    sink.length = 0;
-    return sink;
-}
-
-void flushSink(TextSink& sink) {
-    if (sink.length > 0) {
-        fwrite(sink.text, 1, sink.length, sink.out);
-        sink.length = 0;
-    }
-}
-
-FILE* flushedStream(TextSink& sink) {
-    flushSink(sink);
-    return sink.out;
-}
-
-void sinkLongText(TextSink& sink, const char* text, size_t length) {
-    flushSink(sink);
-    if (length >= SINK_CAPACITY) {
-        fwrite(text, 1, length, sink.out);
-        return;
-    }
-    memcpy(sink.text, text, length);
-    sink.length = length;
-}
-
-void sinkInt(TextSink& sink, int32_t value) {
-    constexpr size_t INT_TEXT_CAPACITY = 11;  // "-2147483648"
-    if (INT_TEXT_CAPACITY > SINK_CAPACITY - sink.length) {
-        flushSink(sink);
-    }
-    char* text = sink.text + sink.length;
-    size_t length = 0;
-    if (value < 0) {
-        text[length++] = '-';
-    }
-    // The magnitude in unsigned arithmetic: the smallest value has no positive twin.
-    const uint32_t magnitude =
-        value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
-    sink.length += length + writeUnsigned(magnitude, text + length);
 }
 
 void sinkReals(TextSink& sink, const double* values, int count) {

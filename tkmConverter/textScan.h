@@ -1,11 +1,14 @@
 // Small text helpers shared by the readers: white space as the C library's
 // formatted scan sees it in the "C" locale, decimal integers read as its "%d"
-// reads them (but clamped to 32 bits instead of overflowing), first words, and
-// ASCII comparison without regard to case.
+// reads them (but clamped to 32 bits instead of overflowing), real numbers
+// read as its "%f" and strtod read them, first words, and ASCII comparison
+// without regard to case.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+
+#include "textPadding.h"
 
 inline bool isScanSpace(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');  // tab, line feed, \v, \f, carriage return
@@ -14,7 +17,8 @@ inline bool isScanSpace(char c) {
 // Inline: every number and every blank of a pattern starts here, mostly at a
 // character that is not white space.
 inline const char* skipScanSpace(const char* text) {
-    while (isScanSpace(*text)) {
+    constexpr unsigned char BLANK = ' ';  // no byte above it is white space
+    while (static_cast<unsigned char>(*text) <= BLANK && isScanSpace(*text)) {
         ++text;
     }
     return text;
@@ -34,32 +38,23 @@ inline bool scanInt(const char*& cursor, int32_t& value);
 // returns the number of values converted.
 int scanInts(const char* text, const char* pattern, int32_t* const* targets);
 
-// The same for a pattern of "%f" directives, with the formatted scan's own
-// reading of a 32-bit float (hexadecimal, "nan", "inf", a lone "1e" taken as
-// 1, overflow to infinity). Plain decimal numbers of up to 19 significant
-// digits take a faster path that rounds them exactly as the scan does.
-int scanFloats(const char* text, const char* pattern, float* const* targets);
+// Padded text: followed by at least SCAN_READS_PAST_ZERO readable bytes past
+// its terminating zero (textPadding.h), as the line reader delivers its lines.
+// The number scans below read digits eight bytes at a time and accept only
+// padded text.
 
-// The same for count "%f" directives joined by separator: white space (which
-// matches any run of white space, even none) or a character that must be
-// there. scanFloatList(text, ' ', 3, targets) reads as scanFloats(text,
-// "%f %f %f", targets) does, without working through a pattern.
-int scanFloatList(const char* text, char separator, int count, float* const* targets);
-
-// scanFloatList for text followed by at least LINE_PADDING (8) readable bytes
-// past its terminating zero, as the line readers deliver their lines: reads
-// the digits several at a time.
+// Reads count 32-bit floats as the formatted scan reads a pattern of count
+// "%f" directives joined by separator: white space (which matches any run of
+// white space, even none) or a character that must be there. So
+// scanPaddedFloatList(text, ',', 3, targets) reads as sscanf(text,
+// "%f,%f,%f", ...) does, with the formatted scan's own reading of each number
+// (hexadecimal, "nan", "inf", a lone "1e" taken as 1, overflow to infinity).
+// Stores each value as soon as it is read and returns how many were.
 int scanPaddedFloatList(const char* text, char separator, int count, float* const* targets);
 
-// Reads a double at text as strtod does (white space, then the longest number
-// it can read, 0 when there is none). Plain decimal numbers take the same
-// faster path.
-double scanDouble(const char* text);
-
-// Copies the first word of text (white space skipped, up to the next white
-// space) into word, which holds capacity bytes, and returns a pointer just past
-// it in text. A word that does not fit is cut; an empty word leaves word "".
-const char* scanFirstWord(const char* text, char* word, size_t capacity);
+// Reads a double at padded text as strtod does (white space, then the longest
+// number it can read, 0 when there is none).
+double scanPaddedDouble(const char* text);
 
 // Just past the word that starts at text: at the first white space or zero.
 inline const char* skipWord(const char* text) {
@@ -78,11 +73,13 @@ inline char lowerAscii(char c) {
 // True when a and b are equal, ASCII letters compared without regard to case.
 bool equalsIgnoringCase(const char* a, const char* b);
 
-// True when text begins with prefix, compared exactly. Inline: the readers
-// ask it of every line, with short constant prefixes.
-inline bool startsWith(const char* text, const char* prefix) {
-    for (; *prefix != '\0'; ++prefix, ++text) {
-        if (*text != *prefix) {
+// True when text begins with prefix, a string literal, compared exactly; a
+// text that ends first does not. Inline and of the literal's length: the
+// readers ask it of every line, and each character becomes one comparison.
+template <size_t N>
+inline bool startsWith(const char* text, const char (&prefix)[N]) {
+    for (size_t i = 0; i + 1 < N; ++i) {
+        if (text[i] != prefix[i]) {
             return false;
         }
     }

@@ -32,18 +32,10 @@ emulator=("${@:3}")
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 workDir="$scratch/work"
-if [ -f "$caseDir/folder" ]; then
-    workDir="$workDir/$(cat "$caseDir/folder")"
-fi
-mkdir -p "$workDir"
-if [ -d "$caseDir/files" ]; then
-    cp -R "$caseDir/files/." "$workDir/"
-fi
-
-args=()
-if [ -f "$caseDir/args" ]; then
-    mapfile -t args < "$caseDir/args"
-fi
+source "$(dirname "$0")/caseSupport.sh"
+prepareCase "$caseDir" "$workDir"
+workDir=$caseWorkDir
+args=("${caseArgs[@]}")
 
 if [ ${#emulator[@]} -eq 0 ]; then
     (cd "$workDir" && exec -a dxf2tkm "$binary" "${args[@]}") > "$scratch/stdout" 2> "$scratch/stderr"

@@ -45,13 +45,13 @@ TEST(DxfValueTest, ValuesAreReadAsAtofThenRoundedTo32Bits) {
                  {".5", 0.5f},     {"+7e-2", static_cast<float>(0.07)},
                  {"1e", 1.0f},     {"  3.0 4", 3.0f}};
     for (const auto& example : cases) {
-        EXPECT_EQ(parseGroupValue(example.line), example.value) << example.line;
+        EXPECT_EQ(parseGroupValue(padded(example.line).c_str()), example.value) << example.line;
     }
-    EXPECT_TRUE(std::isnan(parseGroupValue("nan")));
-    EXPECT_EQ(parseGroupValue("inf"), HUGE_VALF);
-    EXPECT_EQ(parseGroupValue("1e40"), HUGE_VALF);
-    EXPECT_EQ(parseGroupValue("-1e400"), -HUGE_VALF);
-    EXPECT_EQ(parseGroupValue("1e-50"), 0.0f);
+    EXPECT_TRUE(std::isnan(parseGroupValue(padded("nan").c_str())));
+    EXPECT_EQ(parseGroupValue(padded("inf").c_str()), HUGE_VALF);
+    EXPECT_EQ(parseGroupValue(padded("1e40").c_str()), HUGE_VALF);
+    EXPECT_EQ(parseGroupValue(padded("-1e400").c_str()), -HUGE_VALF);
+    EXPECT_EQ(parseGroupValue(padded("1e-50").c_str()), 0.0f);
 }
 
 TEST(DxfReaderTest, FacesStoreTheirCornersInAnyOrder) {

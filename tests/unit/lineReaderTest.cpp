@@ -13,6 +13,17 @@
 
 namespace {
 
+// The next line as a model reader takes it, a long line's warning on log.
+bool readLine(LineReader& reader, FILE* log) {
+    if (!readLineQuietly(reader)) {
+        return false;
+    }
+    if (reader.lineTooLong) {
+        printLongLineWarning(reader, log);
+    }
+    return true;
+}
+
 struct ReadLines {
     std::vector<std::string> lines;
     std::vector<int> tooLong;  // numbers of the lines that lost characters

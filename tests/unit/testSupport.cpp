@@ -1,6 +1,7 @@
 #include "testSupport.h"
 
 #include "platformFiles.h"
+#include "textPadding.h"
 
 #include "windowsApi.h"
 
@@ -69,6 +70,10 @@ ReaderRun runReader(ReaderFunction reader, const std::string& text, MeshStore& s
 bool endsWith(const std::string& text, const std::string& tail) {
     return text.size() >= tail.size() &&
            text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+std::string padded(const std::string& text) {
+    return text + std::string(LINE_PADDING, '\0');
 }
 
 #ifdef _WIN32

@@ -26,6 +26,10 @@ std::string dataPath(const std::string& name);
 
 bool endsWith(const std::string& text, const std::string& tail);
 
+// text followed by LINE_PADDING zero bytes, as the line reader delivers a
+// line: for the number scans, which read a few bytes past a text's end.
+std::string padded(const std::string& text);
+
 // The longest path the tests build: the most Linux takes. Windows takes
 // 32,767 characters in the long form, but under Wine a Windows path reaches
 // its file through the prefix folder (".../dosdevices/z:/tmp/..."), a Linux

@@ -9,7 +9,7 @@
 #include <random>
 #include <string>
 
-#include "lineReader.h"
+#include "testSupport.h"
 #include "textScan.h"
 
 namespace {
@@ -78,19 +78,12 @@ TEST(TextScanTest, FailedIntegerLeavesValueAndCursor) {
 }
 
 TEST(TextScanTest, FirstWordStopsAtWhiteSpace) {
-    char word[8];
-    const char* rest = scanFirstWord("  \tPosn 1,2,3", word, sizeof word);
-    EXPECT_STREQ(word, "Posn");
+    const char* word = skipScanSpace("  \tPosn 1,2,3");
+    const char* rest = skipWord(word);
+    EXPECT_EQ(std::string(word, rest), "Posn");
     EXPECT_STREQ(rest, " 1,2,3");
-    scanFirstWord("   ", word, sizeof word);
-    EXPECT_STREQ(word, "");
-    rest = scanFirstWord("abcdefghijk z", word, sizeof word);
-    EXPECT_STREQ(word, "abcdefg");
-    EXPECT_STREQ(rest, " z");
-    rest =
-        scanFirstWord("\x01\x1f\xc3\xa9\x7f\v1", word, sizeof word);  // controls and UTF-8 are word
-    EXPECT_STREQ(word, "\x01\x1f\xc3\xa9\x7f");
-    EXPECT_STREQ(rest, "\v1");
+    EXPECT_STREQ(skipWord(skipScanSpace("   ")), "");
+    EXPECT_STREQ(skipWord("\x01\x1f\xc3\xa9\x7f\v1"), "\v1");  // controls and UTF-8 are word
 }
 
 TEST(TextScanTest, CaseInsensitiveOnlyForAsciiLetters) {
@@ -109,7 +102,9 @@ TEST(TextScanTest, CaseInsensitiveOnlyForAsciiLetters) {
 
 namespace {
 
-// Compares scanFloats with the C library's sscanf on one input and pattern.
+// Compares the float list with the C library's sscanf on one input and its
+// pattern ("%f %f %f" or "%f,%f,%f"): the same count, the same bits in every
+// target, the untouched ones left as they were.
 void expectFloatsLikeTheLibrary(const std::string& input, const char* pattern) {
     float library[3] = {-77.0f, -77.0f, -77.0f};
     int libraryCount = sscanf(input.c_str(), pattern, &library[0], &library[1], &library[2]);
@@ -118,7 +113,9 @@ void expectFloatsLikeTheLibrary(const std::string& input, const char* pattern) {
     }
     float mine[3] = {-77.0f, -77.0f, -77.0f};
     float* const targets[] = {&mine[0], &mine[1], &mine[2]};
-    ASSERT_EQ(scanFloats(input.c_str(), pattern, targets), libraryCount) << input;
+    const char separator = pattern[2];
+    ASSERT_EQ(scanPaddedFloatList(padded(input).c_str(), separator, 3, targets), libraryCount)
+        << input;
     for (int i = 0; i < 3; ++i) {
         if (std::isnan(library[i])) {
             ASSERT_TRUE(std::isnan(mine[i])) << input;
@@ -183,27 +180,8 @@ TEST(TextScanTest, FloatsAgreeWithTheFormattedScanOnRandomText) {
     }
 }
 
-// Reads input as a list with the separator, by its pattern, as a list and as
-// a padded list (from a copy with zeros past its end, as the line reader
-// leaves them): the same count, the same bits in every target, the untouched
-// ones left as they were.
 void expectListLikeItsPattern(const std::string& input, bool blanks) {
-    constexpr size_t PADDED_CAPACITY = 128;
-    ASSERT_LT(input.size() + LINE_PADDING, PADDED_CAPACITY) << input;
-    char padded[PADDED_CAPACITY] = {};
-    memcpy(padded, input.c_str(), input.size());
-    float byPattern[3] = {-77.0f, -77.0f, -77.0f};
-    float byList[3] = {-77.0f, -77.0f, -77.0f};
-    float byPadded[3] = {-77.0f, -77.0f, -77.0f};
-    float* const patternTargets[] = {&byPattern[0], &byPattern[1], &byPattern[2]};
-    float* const listTargets[] = {&byList[0], &byList[1], &byList[2]};
-    float* const paddedTargets[] = {&byPadded[0], &byPadded[1], &byPadded[2]};
-    const char separator = blanks ? ' ' : ',';
-    const int count = scanFloats(input.c_str(), blanks ? "%f %f %f" : "%f,%f,%f", patternTargets);
-    ASSERT_EQ(scanFloatList(input.c_str(), separator, 3, listTargets), count) << input;
-    ASSERT_EQ(scanPaddedFloatList(padded, separator, 3, paddedTargets), count) << input;
-    ASSERT_EQ(memcmp(byList, byPattern, sizeof byList), 0) << input;
-    ASSERT_EQ(memcmp(byPadded, byPattern, sizeof byPadded), 0) << input;
+    expectFloatsLikeTheLibrary(input, blanks ? "%f %f %f" : "%f,%f,%f");
 }
 
 // A list of floats joined by a separator reads as its pattern does.
@@ -221,9 +199,9 @@ TEST(TextScanTest, FloatListsReadLikeTheirPatterns) {
     }
 }
 
-// Numbers shaped as exporters write them, around the lengths where the padded
-// list stops reading a run of digits at once (seven on either side of the
-// point), and with what may follow them.
+// Numbers shaped as exporters write them, around the lengths where a step of
+// eight digits ends (on either side of the point, and both together), and with
+// what may follow them.
 TEST(TextScanTest, FloatListsOfExporterNumbersReadLikeTheirPatterns) {
     const char* const signs[] = {"", "-", "+"};
     const char* const tails[] = {"", " ", ",", "  ", "e5", "E-2", "x", ".", "\t", "0"};
@@ -295,7 +273,7 @@ TEST(TextScanTest, PlainDecimalsRoundOnceToTheNearestFloat) {
     for (const auto& c : cases) {
         float value = -77.0f;
         float* const targets[] = {&value};
-        ASSERT_EQ(scanFloats(c.text, "%f", targets), 1) << c.text;
+        ASSERT_EQ(scanPaddedFloatList(padded(c.text).c_str(), ' ', 1, targets), 1) << c.text;
         EXPECT_EQ(memcmp(&value, &c.value, sizeof value), 0)
             << c.text << ": " << std::hexfloat << value << " instead of " << c.value;
     }
@@ -322,11 +300,11 @@ TEST(TextScanTest, DoublesAsStrtodReadsThem) {
         {"x1", 0.0},
     };
     for (const auto& c : cases) {
-        const double value = scanDouble(c.text);
+        const double value = scanPaddedDouble(padded(c.text).c_str());
         EXPECT_EQ(memcmp(&value, &c.value, sizeof value), 0)
             << c.text << ": " << std::hexfloat << value << " instead of " << c.value;
     }
-    EXPECT_TRUE(std::isnan(scanDouble("nan")));
+    EXPECT_TRUE(std::isnan(scanPaddedDouble(padded("nan").c_str())));
 }
 
 }  // namespace
