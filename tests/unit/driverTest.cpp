@@ -89,7 +89,7 @@ TEST(DriverRunTest, UsageHelpAndVersion) {
 
     run = runWith({"dxf2tkm", "--version"});
     EXPECT_EQ(run.status, EXIT_CONVERTED);
-    EXPECT_EQ(run.log, "argv[0] = dxf2tkm\nargv[1] = --version\ndxf2tkm 1.0.0\n");
+    EXPECT_EQ(run.log, "argv[0] = dxf2tkm\nargv[1] = --version\ndxf2tkm " PROJECT_VERSION_TEXT "\n");
 
     run = runWith({"dxf2tkm", "--help", "x"});
     EXPECT_EQ(run.status, EXIT_CONVERTED);
