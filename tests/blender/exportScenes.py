@@ -28,11 +28,14 @@ def box(name, low, high, mesh_name=None):
     return mesh_object(name, verts, faces, mesh_name)
 
 
-def mesh_object(name, verts, faces, mesh_name=None):
+def mesh_object(name, verts, faces, mesh_name=None, edges=()):
     mesh = bpy.data.meshes.new(mesh_name or name)
-    mesh.from_pydata(verts, [], faces)
+    mesh.from_pydata(verts, edges, faces)
     mesh.update()
-    obj = bpy.data.objects.new(name, mesh)
+    return linked(bpy.data.objects.new(name, mesh))
+
+
+def linked(obj):
     bpy.context.scene.collection.objects.link(obj)
     return obj
 
@@ -114,16 +117,12 @@ def pentagon_ring():
 
 def converter_fails():
     box("Cube", (0, 0, 0), (1, 1, 1))
-    return {"use_selection": False, "converter": failing_converter()}
-
-
-def failing_converter():
-    """A stand-in that fails as the converter does on a model it refuses."""
+    # A stand-in that fails as the converter does on a model it refuses.
     path = os.path.join(bpy.app.tempdir, "failingConverter")
     with open(path, "w") as script:
         script.write("#!/bin/sh\necho 'ERROR: no polygons to convert'\nexit 1\n")
     os.chmod(path, 0o755)
-    return path
+    return {"use_selection": False, "converter": path}
 
 
 def missing_converter():
@@ -132,8 +131,7 @@ def missing_converter():
 
 
 def added(operator, name, **settings):
-    """An object added as from the Add menu (it alone is then selected)."""
-    operator(**settings)
+    operator(**settings)  # as from the Add menu: it alone is then selected
     obj = bpy.context.object
     obj.name = name
     return obj
@@ -200,16 +198,12 @@ def unlinked_box(name, half):
 def hidden_helpers():
     box("Model", (-1, -1, 0), (1, 1, 0.8))
     box("BOUNDS", (-2, -2, 0), (2, 2, 2)).hide_set(True)
-    cube = bpy.data.objects.new("COLLISION", None)
+    cube = linked(bpy.data.objects.new("COLLISION", None))
     cube.empty_display_type, cube.empty_display_size, cube.location = "CUBE", 1, (0, 0, 1)
-    bpy.context.scene.collection.objects.link(cube)
     ring = [(-2, -2, 0), (2, -2, 0), (2, 2, 0.4), (-2, 2, 0.4)]
-    wire = bpy.data.meshes.new("wire")
-    wire.from_pydata(ring, [(0, 1), (1, 2), (2, 3), (3, 0)], [])
-    bpy.context.scene.collection.objects.link(bpy.data.objects.new("COLLISION.001", wire))
+    mesh_object("COLLISION.001", ring, [], edges=[(0, 1), (1, 2), (2, 3), (3, 0)])
     box("COLLISION.002", (-9, -9, 0), (9, 9, 9)).hide_viewport = True
-    axes = bpy.data.objects.new("COLLISION.003", None)
-    bpy.context.scene.collection.objects.link(axes)
+    linked(bpy.data.objects.new("COLLISION.003", None))  # shown as Plain Axes
     return {}
 
 
@@ -279,9 +273,7 @@ OLD_BRICK_SCENES = {"overLimits", "converterFails", "missingConverter", "outOfRa
 def clear_scene():
     kinds = (bpy.data.objects, bpy.data.meshes, bpy.data.curves, bpy.data.metaballs,
              bpy.data.materials, bpy.data.collections, bpy.data.node_groups, bpy.data.particles)
-    for kind in kinds:
-        for block in list(kind):
-            kind.remove(block)
+    bpy.data.batch_remove([block for kind in kinds for block in kind])
 
 
 def install_addon(addon_path):
