@@ -7,6 +7,7 @@ its decisions, Windows' included, and real files replaced on this system.
 """
 
 import errno
+import functools
 import os
 import pwd
 import shutil
@@ -48,55 +49,47 @@ class DecisionTest(unittest.TestCase):
 
 
 class ReplacementTest(unittest.TestCase):
-    def setUp(self):
-        self.folder = tempfile.mkdtemp()
-        self.addCleanup(shutil.rmtree, self.folder)
-        self.source, self.target = self.path("source"), self.path("arch.tkm")
-        for path, content in ((self.source, b"new\r\n"), (self.target, b"old")):
+    def test_whole_or_not_at_all(self):
+        folder = tempfile.mkdtemp()
+        self.addCleanup(shutil.rmtree, folder)
+        at = functools.partial(os.path.join, folder)
+        source, target = at("source"), at("arch.tkm")
+        for path, content in ((source, b"new\r\n"), (target, b"old")):
             with open(path, "wb") as out:
                 out.write(content)
 
-    def path(self, name):
-        return os.path.join(self.folder, name)
+        def assert_folder(content, *names):
+            with open(target, "rb") as brick:
+                self.assertEqual(brick.read(), content)
+            self.assertEqual(sorted(os.listdir(folder)), sorted(("arch.tkm", "source") + names))
 
-    def assertFolder(self, target_content, *names):
-        with open(self.target, "rb") as brick:
-            self.assertEqual(brick.read(), target_content)
-        self.assertEqual(sorted(os.listdir(self.folder)), sorted(("arch.tkm", "source") + names))
-
-    def test_whole_or_not_at_all(self):
-        with self.assertRaises(FileNotFoundError):
-            replace.replace_file(self.path("missing"), self.target)
-        os.mkdir(self.path("folder.tkm"))
-        with self.assertRaises(IsADirectoryError):
-            replace.replace_file(self.source, self.path("folder.tkm"))
-        self.assertFolder(b"old", "folder.tkm")
-        os.chmod(self.target, 0o640)
-        os.symlink("arch.tkm", self.path("link.tkm"))
-        replace.replace_file(self.source, self.path("link.tkm"))
-        self.assertEqual(os.readlink(self.path("link.tkm")), "arch.tkm")
-        self.assertEqual(stat.S_IMODE(os.stat(self.target).st_mode), 0o640)
-        replace.replace_file(self.source, os.devnull)
-        self.assertTrue(stat.S_ISCHR(os.stat(os.devnull).st_mode))
-        self.assertFolder(b"new\r\n", "folder.tkm", "link.tkm")
-
-    def test_read_only_brick_is_refused_by_name(self):
-        os.chmod(self.target, 0o444)
+        self.assertRaises(FileNotFoundError, replace.replace_file, at("missing"), target)
+        os.mkdir(at("folder.tkm"))
+        self.assertRaises(IsADirectoryError, replace.replace_file, source, at("folder.tkm"))
+        os.chmod(target, 0o444)
         child = os.fork()
-        if child == 0:
+        if child == 0:  # exits with 0 when refused by name
             try:
                 if os.geteuid() == 0:  # permissions bind root only as another user
                     nobody = pwd.getpwnam("nobody")
-                    os.chown(self.folder, nobody.pw_uid, nobody.pw_gid)
+                    os.chown(folder, nobody.pw_uid, nobody.pw_gid)
                     os.setgid(nobody.pw_gid)
                     os.setuid(nobody.pw_uid)
-                replace.replace_file(self.source, self.target)
+                replace.replace_file(source, target)
             except PermissionError as error:
                 os._exit(0 if str(error) == "arch.tkm is read-only" else 1)
             finally:
                 os._exit(2)
-        self.assertEqual(os.waitpid(child, 0)[1], 0, "not refused by name")
-        self.assertFolder(b"old")
+        self.assertEqual(os.waitpid(child, 0)[1], 0, "a read-only brick not refused by name")
+        assert_folder(b"old", "folder.tkm")
+        os.chmod(target, 0o640)
+        os.symlink("arch.tkm", at("link.tkm"))
+        replace.replace_file(source, at("link.tkm"))
+        self.assertEqual(os.readlink(at("link.tkm")), "arch.tkm")
+        self.assertEqual(stat.S_IMODE(os.stat(target).st_mode), 0o640)
+        replace.replace_file(source, os.devnull)
+        self.assertTrue(stat.S_ISCHR(os.stat(os.devnull).st_mode))
+        assert_folder(b"new\r\n", "folder.tkm", "link.tkm")
 
 
 def run_tests():
