@@ -14,7 +14,9 @@ PLACEHOLDERS = ("N", "V", "Q", "X", "Y", "Z", "NAME", "PATH", "WHAT", "TEXT", "R
 SAMPLE = "7"
 # What may stand between the pieces of a message: samples, blanks, punctuation.
 GLUE = re.compile(r"[\s7:='\",.()]*")
-LITERAL = re.compile(r"'(?:[^'\\\n]|\\.)'|\"(?:[^\"\\\n]|\\.)*\"")
+# A character literal (as '"'), or adjacent string literals.
+LITERAL = re.compile(r"'(?:[^'\\\n]|\\.)'|((?:\"(?:[^\"\\\n]|\\.)*\"\s*)+)")
+STRING = re.compile(r"\"((?:[^\"\\\n]|\\.)*)\"")
 DIRECTIVE = re.compile(r"%%|%[-+ #0-9.]*(?:ll|l|z|h)?[diuxfsc]")
 # What a program puts in for %s: one word, several ("18 quads", "2 2 3") or none.
 STRING_FILL = r"(\s*\S+(?:\s+\S+)*?)??"
@@ -27,19 +29,9 @@ def source_literals(root):
     for pattern in SOURCE_PATTERNS:
         for path in sorted(glob.glob(os.path.join(root, pattern))):
             with open(path, encoding="utf-8") as source:
-                text = source.read()
-            pieces, end = [], None
-            for match in LITERAL.finditer(text):
-                if match.group().startswith("'"):
-                    continue  # a character literal, as '"'
-                body = match.group()[1:-1]
-                if pieces and text[end : match.start()].strip() == "":
-                    pieces[-1] += body
-                else:
-                    pieces.append(body)
-                end = match.end()
-            literals += [p.replace("\\n", "").replace('\\"', '"').replace("\\\\", "\\").strip()
-                         for p in pieces]  # fmt: skip
+                runs = [m.group(1) for m in LITERAL.finditer(source.read()) if m.group(1)]
+            literals += ["".join(STRING.findall(run)).replace("\\n", "").replace('\\"', '"')
+                         .replace("\\\\", "\\").strip() for run in runs]  # fmt: skip
     return literals
 
 
@@ -67,8 +59,7 @@ def documented_messages(path):
 def known_words(fill, words):
     """Several words put in for one %s are words of the sources' texts
     (plurals too): "18 quads", not "18 bananas"."""
-    return all(any(stem in words for stem in (word, word[:-1] if word.endswith("s") else "",
-                                              word[:-2] if word.endswith("es") else ""))
+    return all({word, re.sub("s$", "", word), re.sub("es$", "", word)} & words
                for word in LETTERS.findall(fill.lower()))  # fmt: skip
 
 

@@ -85,24 +85,17 @@ asUser() {
 }
 
 # Under Wine the read-only attribute binds root too: no other user needed.
+# $limits, if set, are prlimit's options, applied once the user is dropped
+# (asUser itself needs descriptors), with SIGXFSZ ignored and only the
+# standard streams open, so that --nofile=4 leaves room for one file: the
+# folder opens, but no temporary can be created beside the brick.
 convertAsUser() {
     if [ ${#emulator[@]} -gt 0 ]; then
         convert "$@"
         return
     fi
-    out=$(cd "$work" && asUser "$scratch/dxf2tkm" "$@" 2>&1)
-    status=$?
-}
-
-# convertAsUser under prlimit's LIMITS (the first argument), SIGXFSZ ignored
-# and only the standard streams open, so that --nofile=4 leaves room for one
-# file: the folder opens, but no temporary can be created beside the brick.
-# The limits apply once the user is dropped (asUser itself needs descriptors).
-convertAsUserWithLimits() {
-    local limits=$1
-    shift
     out=$(cd "$work" && exec 0</dev/null 3>&- 4>&- 5>&- 6>&- 7>&- 8>&- 9>&- && trap '' XFSZ &&
-          asUser prlimit $limits "$scratch/dxf2tkm" "$@" 2>&1)
+          asUser prlimit ${limits:-} "$scratch/dxf2tkm" "$@" 2>&1)
     status=$?
 }
 
@@ -184,7 +177,7 @@ dropBoxFolderIsReplacedWhole)
     needPermissions
     oldInode=$(stat -c %i "$work/wedge.tkm")
     chmod 300 "$work"
-    convertAsUserWithLimits --fsize=1024 wedge.obj
+    limits=--fsize=1024 convertAsUser wedge.obj
     expectStatus 1
     expectLastLine "ERROR: failed to write wedge.tkm"
     expectSame "$scratch/old" "$work/wedge.tkm"
@@ -202,7 +195,7 @@ inPlaceWriteFailingHalfwayLeavesNoBrick)
     cp "$wedge" "$work/"
     oldBrick "$work/wedge.tkm"
     [ "$(id -u)" = 0 ] && chown nobody "$work/wedge.obj" "$work/wedge.tkm"
-    convertAsUserWithLimits "--nofile=4 --fsize=1024" wedge.obj
+    limits="--nofile=4 --fsize=1024" convertAsUser wedge.obj
     expectStatus 1
     expectLastLine "ERROR: failed to write wedge.tkm"
     expectFiles "$work" "./wedge.obj "
