@@ -132,26 +132,19 @@ def missing_converter():
 
 def added(operator, name, **settings):
     operator(**settings)  # as from the Add menu: it alone is then selected
-    obj = bpy.context.object
-    obj.name = name
-    return obj
+    bpy.context.object.name = name
+    return bpy.context.object
 
 
-def geometry_nodes_cubes(obj):
-    """Geometry nodes that put a cube on each of obj's points."""
-    tree = bpy.data.node_groups.new("Cubes", "GeometryNodeTree")
-    if hasattr(tree, "interface"):  # Blender 4.0 and later
-        tree.interface.new_socket("Geometry", in_out="INPUT", socket_type="NodeSocketGeometry")
-        tree.interface.new_socket("Geometry", in_out="OUTPUT", socket_type="NodeSocketGeometry")
-    else:
-        tree.inputs.new("NodeSocketGeometry", "Geometry")
-        tree.outputs.new("NodeSocketGeometry", "Geometry")
+def geometry_nodes_cubes():
+    """Geometry nodes that put a cube on each point of the active object."""
+    bpy.ops.node.new_geometry_nodes_modifier()
+    tree = bpy.context.object.modifiers[-1].node_group
     nodes, links = tree.nodes, tree.links
     on_points = nodes.new("GeometryNodeInstanceOnPoints")
-    links.new(nodes.new("NodeGroupInput").outputs[0], on_points.inputs["Points"])
+    links.new(nodes["Group Input"].outputs[0], on_points.inputs["Points"])
     links.new(nodes.new("GeometryNodeMeshCube").outputs[0], on_points.inputs["Instance"])
-    links.new(on_points.outputs[0], nodes.new("NodeGroupOutput").inputs[0])
-    obj.modifiers.new("Cubes", "NODES").node_group = tree
+    links.new(on_points.outputs[0], nodes["Group Output"].inputs[0])
 
 
 def mixed_types():
@@ -161,21 +154,21 @@ def mixed_types():
     curve.data.bevel_depth, curve.data.resolution_u, curve.data.bevel_resolution = 0.1, 2, 0
     text = added(bpy.ops.object.text_add, "COLOR_3_0_0", location=(-3, 0, 0))
     text.data.body, text.data.extrude = "I", 0.1
-    surface = added(bpy.ops.surface.primitive_nurbs_surface_surface_add, "COLOR_4_0_0")
+    surface = added(bpy.ops.surface.primitive_nurbs_surface_surface_add, "COLOR_4_0_0",
+                    location=(0, 3, 0))
     surface.data.resolution_u = surface.data.resolution_v = 1
-    surface.location = (0, 3, 0)
     added(bpy.ops.object.metaball_add, "COLOR_5_0_0", location=(0, -3, 0)).data.resolution = 1
     added(bpy.ops.object.metaball_add, "COLOR_5_0_0.001", location=(0, -3, 1))
     added(bpy.ops.curve.primitive_bezier_curve_add, "Wire", location=(0, 6, 0))
     # A collection that is no part of the scene, instanced twice.
     source = bpy.data.collections.new("Source")
-    source.objects.link(unlinked_box("COLOR_6_0_0", 0.2))
+    cube_in(source, "COLOR_6_0_0", 0.2)
     for k in range(2):
         added(bpy.ops.object.collection_instance_add, "Instancer.%d" % k,
               collection=source.name, location=(-6, 3 * k, 0))
-    geometry_nodes_cubes(added(bpy.ops.mesh.primitive_plane_add, "COLOR_7_0_0", location=(6, 0, 0)))
-    leaf = unlinked_box("COLOR_8_0_0", 0.1)
-    bpy.data.collections.new("Leaves").objects.link(leaf)
+    added(bpy.ops.mesh.primitive_plane_add, "COLOR_7_0_0", location=(6, 0, 0))
+    geometry_nodes_cubes()
+    leaf = cube_in(bpy.data.collections.new("Leaves"), "COLOR_8_0_0", 0.1)
     emitter = added(bpy.ops.mesh.primitive_plane_add, "Emitter", location=(-6, -6, 0))
     emitter.modifiers.new("Hair", "PARTICLE_SYSTEM")
     hair = emitter.particle_systems[0].settings
@@ -184,14 +177,15 @@ def mixed_types():
     added(bpy.ops.mesh.primitive_cube_add, "COLOR_9_0_0").hide_viewport = True
     excluded = bpy.data.collections.new("Excluded")
     bpy.context.scene.collection.children.link(excluded)
-    excluded.objects.link(unlinked_box("COLOR_10_0_0", 1))
+    cube_in(excluded, "COLOR_10_0_0", 1)
     bpy.context.view_layer.layer_collection.children["Excluded"].exclude = True
     return {}
 
 
-def unlinked_box(name, half):
-    obj = box(name, (-half, -half, -half), (half, half, half))
+def cube_in(collection, name, half):
+    obj = box(name, (-half,) * 3, (half,) * 3)
     bpy.context.scene.collection.objects.unlink(obj)
+    collection.objects.link(obj)
     return obj
 
 
@@ -207,18 +201,14 @@ def hidden_helpers():
     return {}
 
 
-def material(name, base_color=None):
-    made = bpy.data.materials.new(name)
-    if base_color:
-        made.use_nodes = True
-        made.node_tree.nodes["Principled BSDF"].inputs["Base Color"].default_value = base_color
-    return made
-
-
 def material_colours(use_material_colors):
+    orange = bpy.data.materials.new("Orange")
+    orange.use_nodes = True
+    colour = orange.node_tree.nodes["Principled BSDF"].inputs["Base Color"]
+    colour.default_value = (1.0, 0.2158605, 0.0, 1.0)  # shown as FF8000
     part = box("Part", (-1, -1, 0), (1, 1, 0.4))
-    part.data.materials.append(material("COLOR_0_0_255"))
-    part.data.materials.append(material("Orange", (1.0, 0.2158605, 0.0, 1.0)))
+    part.data.materials.append(bpy.data.materials.new("COLOR_0_0_255"))
+    part.data.materials.append(orange)
     for face in part.data.polygons[2:]:
         face.material_index = 1
     green = box("COLOR_0_255_0", (-1, -1, 0.4), (1, 1, 0.8))
@@ -234,7 +224,7 @@ NEAR_MISSES = ["color_0_0_255", "Color_0_0_255", "COLOUR_0_0_255", "COLOR_255_12
 def near_misses():
     for k, name in enumerate(NEAR_MISSES):
         box(name, (k - 4.5, -0.5, 0), (k - 3.5, 0.5, 1.2))
-    bpy.data.objects["Plain"].data.materials.append(material("ADDCOLOR_1_2_3_4"))
+    bpy.data.objects["Plain"].data.materials.append(bpy.data.materials.new("ADDCOLOR_1_2_3_4"))
     return {}
 
 
