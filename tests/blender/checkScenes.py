@@ -56,50 +56,29 @@ BRICKS = {
         "winding": -1,
     },
     "atLimits": {"quads": 512, "boxCount": 10},
-    "mixedTypes": {
-        # One colour per source: a cube, a bevelled curve, text, a surface, a
-        # metaball family; cubes of two collection instances, of geometry
-        # nodes on a plane's 4 points, of 3 hair particles; the emitter. Not
-        # the disabled (COLOR_9...) nor the excluded (COLOR_10...) cube.
-        "colors": [[k / 255, 0, 0, 1] for k in range(1, 9)],
-        "colorQuads": [[[1 / 255, 0, 0, 1], 6], [[6 / 255, 0, 0, 1], 12],
-                       [[7 / 255, 0, 0, 1], 24], [[8 / 255, 0, 0, 1], 18]],
-        "objects": 15,
-    },
-    "hiddenHelpers": {
-        # BOUNDS hidden with H; a cube Empty and a wire mesh as COLLISION.
-        "quads": 6,
-        "colors": [],
-        "size": [4, 4, 5],
-        "boxes": [[0, 0, 0, 2, 2, 5], [0, 0, -2, 4, 4, 1]],
-    },
-    "materialColoursOff": {
-        # Two faces of the material COLOR_0_0_255; the object's own name wins
-        # over its material; the orange material's faces take the paint.
-        "quads": 18,
-        "colors": [[0, 0, 1, 1], [0, 1, 0, 1]],
-        "colorQuads": [[[0, 0, 1, 1], 2], [[0, 1, 0, 1], 6]],
-        "size": [2, 2, 3],
-        "objects": 3,
-    },
-    "materialColoursOn": {
-        "quads": 18,
-        "colors": [[0, 0, 1, 1], [0, 1, 0, 1], [1, 128 / 255, 0, 1]],
-        "colorQuads": [[[1, 128 / 255, 0, 1], 4]],
-    },
+    # One colour per source: a cube, a bevelled curve, text, a surface, a metaball
+    # family; cubes of two collection instances, of geometry nodes on a plane's 4
+    # points, of 3 hair particles; the emitter. Not the disabled (COLOR_9...) nor
+    # the excluded (COLOR_10...) cube.
+    "mixedTypes": {"colors": [[k / 255, 0, 0, 1] for k in range(1, 9)], "objects": 15,
+                   "colorQuads": [[[k / 255, 0, 0, 1], n]
+                                  for k, n in ((1, 6), (6, 12), (7, 24), (8, 18))]},
+    # BOUNDS hidden with H; a cube Empty and a wire mesh as COLLISION.
+    "hiddenHelpers": {"quads": 6, "colors": [], "size": [4, 4, 5],
+                      "boxes": [[0, 0, 0, 2, 2, 5], [0, 0, -2, 4, 4, 1]]},
+    # Two faces of the material COLOR_0_0_255; the object's own name wins over
+    # its material; the orange material's faces take the paint unless asked.
+    "materialColoursOff": {"quads": 18, "colors": [[0, 0, 1, 1], [0, 1, 0, 1]], "size": [2, 2, 3],
+                           "colorQuads": [[[0, 0, 1, 1], 2], [[0, 1, 0, 1], 6]], "objects": 3},
+    "materialColoursOn": {"quads": 18, "colors": [[0, 0, 1, 1], [0, 1, 0, 1], [1, 128 / 255, 0, 1]],
+                          "colorQuads": [[[1, 128 / 255, 0, 1], 4]]},
     "nearMisses": {"quads": 54, "colors": [[1, 0, 0, 1]]},
-    "offOrigin": {
-        # Add > Cube at (5, 5, 0) and a box 4.3 wide: written where modelled,
-        # beside the extent that the game centres.
-        "size": [4, 2, 5],
-        "boxes": [[6.15, 5, -2.5, 4.3, 2, 5]],
-        "quadBox": [4, 4, -5, 8.3, 6, 0],
-    },
-    "placedOnOrigin": {
-        "size": [4, 2, 5],
-        "boxes": [[0, 0, 0, 4.3, 2, 5]],
-        "quadBox": [-2.15, -1, -2.5, 2.15, 1, 2.5],
-    },
+    # Add > Cube at (5, 5, 0) and a box 4.3 wide: written where modelled,
+    # beside the extent that the game centres, unless placed on the origin.
+    "offOrigin": {"size": [4, 2, 5], "boxes": [[6.15, 5, -2.5, 4.3, 2, 5]],
+                  "quadBox": [4, 4, -5, 8.3, 6, 0]},
+    "placedOnOrigin": {"size": [4, 2, 5], "boxes": [[0, 0, 0, 4.3, 2, 5]],
+                       "quadBox": [-2.15, -1, -2.5, 2.15, 1, 2.5]},
 }
 
 # Each scene's warnings: every fragment in one warning, every warning with one.
@@ -116,10 +95,8 @@ WARNINGS = {
     "rotatedModifier": [OFF_ORIGIN % "x = 0, y = -1", "Brick size 2 3 2.5 " + SIZE_CUT % "2 3 2"],
     "atLimits": [OFF_ORIGIN % "x = 16, y = 8"],
     "mixedTypes": ["'Wire' has no faces; left out", "Off the origin", "Brick size"],
-    "hiddenHelpers": [
-        "'COLLISION.003' gives no COLLISION box (it is an Empty shown as Plain Axes; "
-        "show it as Cube); left out"
-    ],
+    "hiddenHelpers": ["'COLLISION.003' gives no COLLISION box (it is an Empty shown as Plain "
+                      "Axes; show it as Cube); left out"],
     "nearMisses": [
         "Object 'color_0_0_255' gives no colour (letter case); write COLOR_0_0_255" + COLOR_RULE,
         "Object 'Color_0_0_255' gives no colour (letter case); write COLOR_0_0_255",
@@ -131,21 +108,18 @@ WARNINGS = {
         "Material 'ADDCOLOR_1_2_3_4' (on 'Plain') gives no colour (too many numbers); "
         "write ADDCOLOR_1_2_3: ADDCOLOR_ takes 3 whole numbers",
     ],
-    "offOrigin": [
-        OFF_ORIGIN % "x = 6.15, y = 5 and its lowest point is at z = -1",
-        "Brick size 4.3 2 5 " + SIZE_CUT % "4 2 5",
-    ],
+    "offOrigin": [OFF_ORIGIN % "x = 6.15, y = 5 and its lowest point is at z = -1",
+                  "Brick size 4.3 2 5 " + SIZE_CUT % "4 2 5"],
     "placedOnOrigin": ["Brick size 4.3 2 5 " + SIZE_CUT % "4 2 5"],
 }
+
 # The scenes that must fail, with what their error message must name.
 FAILURES = {
     "overLimits": ["513 faces", "at most 512", "11 COLLISION objects", "at most 10"],
     "converterFails": ["exit status 1", "ERROR: no polygons to convert"],
     "missingConverter": ["/nonexistent/bin/dxf2tkm"],
-    "outOfRange": [
-        "Nothing exported: 'FarBox' reaches x = -10001, outside -9998 to 9998 "
-        "(move it nearer the origin)"
-    ],
+    "outOfRange": ["Nothing exported: 'FarBox' reaches x = -10001, outside -9998 to 9998 "
+                   "(move it nearer the origin)"],
 }
 
 
