@@ -1,14 +1,12 @@
-"""How the add-on replaces the chosen brick file (io_export_tkm/replace.py):
-its decisions, Windows' included, and real files replaced on this system.
-
-    replaceTest.py ADDON            in plain Python
-    replaceTest.py ADDON blender    in the real Blender, headless, with the
-                                    add-on installed from its zip (77: no Blender)
-"""
+"""replaceTest.py ADDON [blender]: how the add-on replaces the chosen brick
+file (io_export_tkm/replace.py): its decisions, Windows' included, and real
+files replaced on this system; in plain Python, or in the real Blender,
+headless, with the add-on installed from its zip (77: no Blender)."""
 
 import errno
 import functools
 import os
+import pathlib
 import pwd
 import shutil
 import stat
@@ -22,8 +20,8 @@ FILE = stat.S_IFREG | 0o644
 HIDDEN, ARCHIVE = stat.FILE_ATTRIBUTE_HIDDEN, stat.FILE_ATTRIBUTE_ARCHIVE
 
 
-class DecisionTest(unittest.TestCase):
-    def test_old_brick_and_rename_errors(self):
+class ReplaceTest(unittest.TestCase):
+    def test_decisions_on_old_brick_and_rename_errors(self):
         r = replace
         cases = [
             # (windows, mode, attributes, writable), decision
@@ -47,22 +45,13 @@ class DecisionTest(unittest.TestCase):
             self.assertEqual(r.decide(windows, None, rename_error=code), (r.GIVE_UP, None))
         self.assertAlmostEqual((r.MAX_RENAME_ATTEMPTS - 1) * r.RENAME_RETRY_SECONDS, 1, delta=0.1)
 
-
-class ReplacementTest(unittest.TestCase):
     def test_whole_or_not_at_all(self):
         folder = tempfile.mkdtemp()
         self.addCleanup(shutil.rmtree, folder)
         at = functools.partial(os.path.join, folder)
         source, target = at("source"), at("arch.tkm")
-        for path, content in ((source, b"new\r\n"), (target, b"old")):
-            with open(path, "wb") as out:
-                out.write(content)
-
-        def assert_folder(content, *names):
-            with open(target, "rb") as brick:
-                self.assertEqual(brick.read(), content)
-            self.assertEqual(sorted(os.listdir(folder)), sorted(("arch.tkm", "source") + names))
-
+        pathlib.Path(source).write_bytes(b"new\r\n")
+        pathlib.Path(target).write_bytes(b"old")
         self.assertRaises(FileNotFoundError, replace.replace_file, at("missing"), target)
         os.mkdir(at("folder.tkm"))
         self.assertRaises(IsADirectoryError, replace.replace_file, source, at("folder.tkm"))
@@ -81,7 +70,7 @@ class ReplacementTest(unittest.TestCase):
             finally:
                 os._exit(2)
         self.assertEqual(os.waitpid(child, 0)[1], 0, "a read-only brick not refused by name")
-        assert_folder(b"old", "folder.tkm")
+        self.assertEqual(pathlib.Path(target).read_bytes(), b"old")
         os.chmod(target, 0o640)
         os.symlink("arch.tkm", at("link.tkm"))
         replace.replace_file(source, at("link.tkm"))
@@ -89,7 +78,8 @@ class ReplacementTest(unittest.TestCase):
         self.assertEqual(stat.S_IMODE(os.stat(target).st_mode), 0o640)
         replace.replace_file(source, os.devnull)
         self.assertTrue(stat.S_ISCHR(os.stat(os.devnull).st_mode))
-        assert_folder(b"new\r\n", "folder.tkm", "link.tkm")
+        self.assertEqual(pathlib.Path(target).read_bytes(), b"new\r\n")
+        self.assertEqual(sorted(os.listdir(folder)), ["arch.tkm", "folder.tkm", "link.tkm", "source"])
 
 
 def run_tests():

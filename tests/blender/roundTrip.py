@@ -47,10 +47,9 @@ def read_toml(text):
 def check_package(package, version):
     with open(os.path.join(os.path.dirname(package.__file__), "blender_manifest.toml")) as text:
         manifest = read_toml(text.read())
-    problems = ["the manifest lacks %s" % k for k in MANIFEST_KEYS if k not in manifest]
     wanted = {"version": version, "type": "add-on", "license": ["SPDX:GPL-3.0-or-later"]}
-    problems += ["manifest %s: %r" % (k, manifest.get(k)) for k, v in wanted.items()
-                 if manifest.get(k) != v]  # fmt: skip
+    problems = ["manifest %s: %r" % (k, manifest.get(k)) for k in MANIFEST_KEYS
+                if k not in manifest or manifest[k] != wanted.get(k, manifest[k])]  # fmt: skip
     if not manifest.get("permissions", {}).get("files"):
         problems.append("the manifest gives no reason for the files permission")
     if package.bl_info["version"] != tuple(int(p) for p in version.split(".")):

@@ -22,10 +22,6 @@ def reals(*values):
                     for value, u in zip(values, units))  # fmt: skip
 
 
-def float32(value):
-    return struct.unpack("<f", struct.pack("<f", value))[0]
-
-
 # The faces as the model lists them: (group, normal, corners). The frame,
 # uncoloured: the bottom and the four sides, as high as the light squares;
 # then the dark squares, then the light ones, each counter-clockwise from above.
@@ -33,11 +29,10 @@ ring = [(LOW, LOW), (HIGH, LOW), (HIGH, HIGH), (LOW, HIGH)]
 faces = [("frame", 1, [(x, y, 0) for x, y in [ring[0]] + ring[:0:-1]])]
 faces += [("frame", 2 + k, [(*a, 0), (*b, 0), (*b, LIGHT_TOP), (*a, LIGHT_TOP)])
           for k, (a, b) in enumerate(zip(ring, ring[1:] + ring[:1]))]  # fmt: skip
-for colour, light in ((DARK, False), (LIGHT, True)):
-    z = LIGHT_TOP if light else DARK_TOP
+for colour, z, parity in ((DARK, DARK_TOP, 1), (LIGHT, LIGHT_TOP, 0)):
     faces += [("COLOR_%d_%d_%d" % colour, 0, [(x, y, z), (x + 1, y, z), (x + 1, y + 1, z),
                                                (x, y + 1, z)])
-              for y in range(LOW, HIGH) for x in range(LOW, HIGH) if ((x + y) % 2 == 0) == light]
+              for y in range(LOW, HIGH) for x in range(LOW, HIGH) if (x + y) % 2 == parity]
 
 # The model: the normals, the bounds' two corners, every face's own four
 # corners, the bounds group, then each group with its faces.
@@ -75,8 +70,8 @@ brick += ["----------------omni quads:", "%d" % len(faces)]
 for name, normal, corners in faces:
     brick += ["", "TEX:SIDE", "POSITION:"]
     brick += [reals(x, y, z * Z_SCALE - height / 2) for x, y, z in reversed(corners)]
-    brick += ["UV COORDS:"] + [reals(float32(u), float32(v)) for u, v in
-                               ((0.2, 0.2), (0.2, 0.8), (0.8, 0.8), (0.8, 0.2))]  # fmt: skip
+    brick += ["UV COORDS:"] + [reals(*struct.unpack("<2f", struct.pack("<2f", u, v)))  # as floats
+                               for u, v in ((0.2, 0.2), (0.2, 0.8), (0.8, 0.8), (0.8, 0.2))]
     if name.startswith("COLOR_"):
         brick += ["COLORS:"] + [reals(*(int(c) / 255.0 for c in name.split("_")[1:] + ["255"]))] * 4
     brick += ["NORMALS:"] + [reals(*NORMALS[normal])] * 4
