@@ -16,44 +16,35 @@ import tempfile
 BLOCK = re.compile(r"^```sh\n(.*?)^```", re.M | re.S)
 TEST_COMMAND = re.compile(r"^.*cmake --workflow.*$", re.M)
 # cmake as the blocks see it: the release preset without the tests.
-CMAKE_WRAPPER = """#!/bin/sh
-[ "$*" = "--preset release" ] && exec "{cmake}" "$@" -DDXF2TKM_TESTS=OFF
-exec "{cmake}" "$@"
+CMAKE = """cmake() {
+    [ "$*" != "--preset release" ] || set -- "$@" -DDXF2TKM_TESTS=OFF
+    command cmake "$@"
+}
 """
-
-
-def scratch_copy(root, scratch):
-    """The copy of the sources, and the environment its blocks run in."""
-    copy, tools = os.path.join(scratch, "dxf2tkm"), os.path.join(scratch, "tools")
-    shutil.copytree(root, copy, ignore=lambda folder, names: [
-        n for n in names if folder == root and n in ("build", ".git")])
-    os.mkdir(tools)
-    with open(os.path.join(tools, "cmake"), "w") as script:
-        script.write(CMAKE_WRAPPER.format(cmake=shutil.which("cmake")))
-    os.chmod(os.path.join(tools, "cmake"), 0o755)
-    release = os.path.join(copy, "build", "release")
-    path = [tools, release, os.path.join(release, "tkmPreview"), os.environ.get("PATH", "")]
-    return copy, dict(os.environ, PATH=os.pathsep.join(path))
 
 
 def main(root):
     root = os.path.abspath(root)
-    pages = [os.path.join(root, "README.md")] + sorted(glob.glob(os.path.join(root, "docs", "*.md")))
+    pages = [os.path.join(root, "README.md")] + sorted(glob.glob(os.path.join(root, "docs/*.md")))
     ran = failed = 0
     with tempfile.TemporaryDirectory(prefix="docCommands-") as scratch:
-        copy, environment = scratch_copy(root, scratch)
+        copy = os.path.join(scratch, "dxf2tkm")
+        shutil.copytree(root, copy, ignore=lambda folder, names: [
+            n for n in names if folder == root and n in ("build", ".git")])
+        release = os.path.join(copy, "build", "release")
+        path = os.pathsep.join([release, os.path.join(release, "tkmPreview"), os.environ["PATH"]])
         for page in pages:
             with open(page, encoding="utf-8") as text:
                 blocks = BLOCK.findall(text.read())
             for block in blocks:
-                command = TEST_COMMAND.sub(": the test command is left out", block)
+                command = CMAKE + TEST_COMMAND.sub(": the test command is left out", block)
                 run = subprocess.run(["bash", "-euo", "pipefail", "-c", command], cwd=copy,
-                                     env=environment, stdout=subprocess.PIPE,
+                                     env=dict(os.environ, PATH=path), stdout=subprocess.PIPE,
                                      stderr=subprocess.STDOUT, text=True, timeout=600)  # fmt: skip
                 ran, failed = ran + 1, failed + (run.returncode != 0)
                 if run.returncode != 0:
-                    print("FAILED (exit status %d) in %s:\n%s\n--- output:\n%s"
-                          % (run.returncode, os.path.relpath(page, root), block, run.stdout[-4000:]))
+                    print("FAILED (exit status %d) in %s:\n%s\n--- output:\n%s" % (
+                        run.returncode, os.path.relpath(page, root), block, run.stdout[-4000:]))
     print("%d shell blocks run, %d failed" % (ran, failed))
     return 1 if failed or ran == 0 else 0
 
