@@ -87,11 +87,9 @@ OFF_ORIGIN = "Off the origin: its footprint is centred on %s; the game expects"
 COLOR_RULE = ": COLOR_ takes 3 or 4 whole numbers 0 to 255 joined by _"
 WARNINGS = {
     "colouredBase": ["Brick size 4 2 7.5 " + SIZE_CUT % "4 2 7"],
-    "fiveCorners": [
-        "Selected Only leaves out 'COLLISION': select them too, or turn Selected Only off",
-        OFF_ORIGIN % "x = 0, y = 0.191",
-        "Brick size 3.8042 3.618 2.5 " + SIZE_CUT % "3 3 2",
-    ],
+    "fiveCorners": ["Selected Only leaves out 'COLLISION': select them too, or turn Selected "
+                    "Only off", OFF_ORIGIN % "x = 0, y = 0.191",
+                    "Brick size 3.8042 3.618 2.5 " + SIZE_CUT % "3 3 2"],
     "rotatedModifier": [OFF_ORIGIN % "x = 0, y = -1", "Brick size 2 3 2.5 " + SIZE_CUT % "2 3 2"],
     "atLimits": [OFF_ORIGIN % "x = 16, y = 8"],
     "mixedTypes": ["'Wire' has no faces; left out", "Off the origin", "Brick size"],

@@ -32,10 +32,7 @@ def mesh_object(name, verts, faces, mesh_name=None, edges=()):
     mesh = bpy.data.meshes.new(mesh_name or name)
     mesh.from_pydata(verts, edges, faces)
     mesh.update()
-    return linked(bpy.data.objects.new(name, mesh))
-
-
-def linked(obj):
+    obj = bpy.data.objects.new(name, mesh)
     bpy.context.scene.collection.objects.link(obj)
     return obj
 
@@ -192,12 +189,11 @@ def cube_in(collection, name, half):
 def hidden_helpers():
     box("Model", (-1, -1, 0), (1, 1, 0.8))
     box("BOUNDS", (-2, -2, 0), (2, 2, 2)).hide_set(True)
-    cube = linked(bpy.data.objects.new("COLLISION", None))
-    cube.empty_display_type, cube.empty_display_size, cube.location = "CUBE", 1, (0, 0, 1)
+    added(bpy.ops.object.empty_add, "COLLISION", type="CUBE", location=(0, 0, 1))
     ring = [(-2, -2, 0), (2, -2, 0), (2, 2, 0.4), (-2, 2, 0.4)]
     mesh_object("COLLISION.001", ring, [], edges=[(0, 1), (1, 2), (2, 3), (3, 0)])
     box("COLLISION.002", (-9, -9, 0), (9, 9, 9)).hide_viewport = True
-    linked(bpy.data.objects.new("COLLISION.003", None))  # shown as Plain Axes
+    added(bpy.ops.object.empty_add, "COLLISION.003")  # shown as Plain Axes
     return {}
 
 

@@ -90,10 +90,8 @@ def compare(original_path, new_path):
     unmatched = list(new.quads)
     for quad in original.quads:
         match = next((q for q in unmatched if same_quad(quad, q)), None)
-        if match is None:
-            problems.append("no quad like %s" % quad)
-        else:
-            unmatched.remove(match)
+        problems += ["no quad like %s" % quad] if match is None else []
+        unmatched = [q for q in unmatched if q is not match]
     return problems + ["a quad too many: %s" % q for q in unmatched]
 
 

@@ -63,21 +63,21 @@ def known_words(fill, words):
                for word in LETTERS.findall(fill.lower()))  # fmt: skip
 
 
-def covered(text, patterns, words):
+def printable(message, patterns, words):
+    """Covered by the sources' literals, its placeholders read as samples or,
+    where a message holds the word itself ("on the PATH"), as written."""
+
     def found(match):
         fills = [fill for fill in match.groups() if fill and len(fill.split()) > 1]
         return "\0" if all(known_words(fill, words) for fill in fills) else match.group()
 
-    for pattern in patterns:
-        text = pattern.sub(found, text)
-    return GLUE.fullmatch(text.replace("\0", "")) is not None and "\0" in text
-
-
-def printable(message, patterns, words):
-    """Covered by the sources' literals, its placeholders read as samples or,
-    where a message holds the word itself ("on the PATH"), as written."""
     sampled = "".join(SAMPLE if w in PLACEHOLDERS else w for w in re.split(r"(\W+)", message))
-    return covered(sampled, patterns, words) or covered(message, patterns, words)
+    for text in (sampled, message):
+        for pattern in patterns:
+            text = pattern.sub(found, text)
+        if "\0" in text and GLUE.fullmatch(text.replace("\0", "")):
+            return True
+    return False
 
 
 def main(root):
