@@ -256,12 +256,6 @@ SCENES = {
 OLD_BRICK_SCENES = {"overLimits", "converterFails", "missingConverter", "outOfRange"}
 
 
-def clear_scene():
-    kinds = (bpy.data.objects, bpy.data.meshes, bpy.data.curves, bpy.data.metaballs,
-             bpy.data.materials, bpy.data.collections, bpy.data.node_groups, bpy.data.particles)
-    bpy.data.batch_remove([block for kind in kinds for block in kind])
-
-
 def install_addon(addon_path):
     bpy.ops.preferences.addon_install(filepath=addon_path)
     if addon_utils.enable(ADDON_MODULE, default_set=True) is None:
@@ -289,7 +283,7 @@ def digest(path):
 
 
 def export_scene(name, build, out_dir, preferences, converter, reports):
-    clear_scene()
+    bpy.ops.wm.read_homefile(use_empty=True)
     settings = build()
     setting = settings.pop("converter", converter)
     if setting is None:
