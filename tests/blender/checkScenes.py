@@ -56,10 +56,9 @@ BRICKS = {
         "winding": -1,
     },
     "atLimits": {"quads": 512, "boxCount": 10},
-    # One colour per source: a cube, a bevelled curve, text, a surface, a metaball
-    # family; cubes of two collection instances, of geometry nodes on a plane's 4
-    # points, of 3 hair particles; the emitter. Not the disabled (COLOR_9...) nor
-    # the excluded (COLOR_10...) cube.
+    # One colour per source: cube, bevelled curve, text, surface, metaball family;
+    # cubes of 2 collection instances, of geometry nodes on a plane's 4 points, of
+    # 3 hair particles; the emitter. Not the disabled nor the excluded cube.
     "mixedTypes": {"colors": [[k / 255, 0, 0, 1] for k in range(1, 9)], "objects": 15,
                    "colorQuads": [[[k / 255, 0, 0, 1], n]
                                   for k, n in ((1, 6), (6, 12), (7, 24), (8, 18))]},
@@ -142,8 +141,8 @@ def run_blender(script, arguments, scratch, env=os.environ):
     """Runs script in a headless Blender that installs add-ons into scratch,
     not the user's own folder; returns its exit status."""
     blender = skip_without_blender()
-    command = [blender, "--background", "--factory-startup", "--python-exit-code", "1"]
-    run = subprocess.run(command + ["--python", script, "--"] + arguments,
+    run = subprocess.run([blender, "--background", "--factory-startup", "--python-exit-code", "1",
+                          "--python", script, "--"] + arguments,
                          env=dict(env, BLENDER_USER_SCRIPTS=os.path.join(scratch, "userScripts")),
                          stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
                          timeout=BLENDER_TIMEOUT_SECONDS)  # fmt: skip
@@ -158,8 +157,8 @@ def export(addon, converter, out_dir):
     # One scene finds the converter by its default name.
     converter = os.path.abspath(converter)
     env = dict(os.environ, PATH=os.path.dirname(converter) + os.pathsep + os.environ["PATH"])
-    script = os.path.join(HERE, "exportScenes.py")
-    status = run_blender(script, [addon, converter, os.path.abspath(out_dir)], out_dir, env)
+    status = run_blender(os.path.join(HERE, "exportScenes.py"),
+                         [addon, converter, os.path.abspath(out_dir)], out_dir, env)
     if status != 0 or not os.path.isfile(os.path.join(out_dir, "results.json")):
         print("Blender exited with %d and left no results" % status)
         return 1
@@ -182,8 +181,7 @@ def check_success(out_dir, scene, result):
 
 
 def check_report(scene, result, brick):
-    """The success report must say what the brick holds; the warnings must
-    be those expected."""
+    """The report says what the brick holds; the warnings are those expected."""
     infos, quads = messages(result, "INFO"), len(brick.quads)
     coloured = sum(1 for q in brick.quads if q["colors"])
     summary = (r"Exported %d quads? \(%d coloured, %d paintable\) from %s objects?, %d collision "

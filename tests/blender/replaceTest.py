@@ -82,19 +82,12 @@ class ReplaceTest(unittest.TestCase):
         self.assertEqual(sorted(os.listdir(folder)), ["arch.tkm", "folder.tkm", "link.tkm", "source"])
 
 
-def run_tests():
-    suite = unittest.defaultTestLoader.loadTestsFromModule(sys.modules[__name__])
-    return unittest.TextTestRunner(verbosity=2).run(suite).wasSuccessful()
-
-
 if __name__ == "__main__":
     if "--" in sys.argv:  # in Blender
         import exportScenes
 
         exportScenes.install_addon(sys.argv[-1])
         replace = sys.modules[exportScenes.ADDON_MODULE].replace
-        if not run_tests():
-            raise RuntimeError("the replacement tests failed in Blender")
     elif sys.argv[2:] == ["blender"]:
         import checkScenes
 
@@ -104,5 +97,4 @@ if __name__ == "__main__":
     else:
         sys.path.insert(0, sys.argv[1])
         import replace
-
-        sys.exit(0 if run_tests() else 1)
+    unittest.main(argv=["replaceTest"], verbosity=2)

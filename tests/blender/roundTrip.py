@@ -27,8 +27,7 @@ MANIFEST_KEYS = ["schema_version", "id", "version", "name", "tagline", "maintain
 
 
 def read_toml(text):
-    """tomllib where the Python has it, else the manifest's subset: tables,
-    strings and lists of strings."""
+    """tomllib, or where Python lacks it the manifest's subset: tables, strings, lists."""
     try:
         import tomllib
 

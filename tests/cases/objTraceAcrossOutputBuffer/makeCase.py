@@ -5,11 +5,9 @@ passes 16 KiB at line 1750, which does not fit in the one byte left. The brick
 and everything after the trace are the wedge's."""
 import pathlib
 
-HEADER_LINES = 1750
-
 here = pathlib.Path(__file__).resolve().parent
 wedge = here.parent / "exampleWedge"
-model = b"".join(b"# revision %d\n" % n for n in range(1, HEADER_LINES + 1))
+model = b"".join(b"# revision %d\n" % n for n in range(1, 1751))
 model += (wedge / "files" / "wedge.obj").read_bytes()
 trace = (wedge / "stdout").read_bytes()
 stdout = b"argv[0] = dxf2tkm\nargv[1] = wedge.obj\n"
