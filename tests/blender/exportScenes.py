@@ -213,12 +213,10 @@ def material_colours(use_material_colors):
     return {"use_material_colors": use_material_colors}
 
 
-NEAR_MISSES = ["color_0_0_255", "Color_0_0_255", "COLOUR_0_0_255", "COLOR_255_128",
-               "COLOR_0.5_0.5_0.5", "COLOR_300_0_-5", "Collision", "COLOR_255_0_0.001", "Plain"]
-
-
 def near_misses():
-    for k, name in enumerate(NEAR_MISSES):
+    names = ["color_0_0_255", "Color_0_0_255", "COLOUR_0_0_255", "COLOR_255_128",
+             "COLOR_0.5_0.5_0.5", "COLOR_300_0_-5", "Collision", "COLOR_255_0_0.001", "Plain"]
+    for k, name in enumerate(names):
         box(name, (k - 4.5, -0.5, 0), (k - 3.5, 0.5, 1.2))
     bpy.data.objects["Plain"].data.materials.append(bpy.data.materials.new("ADDCOLOR_1_2_3_4"))
     return {}

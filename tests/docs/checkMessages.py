@@ -11,8 +11,8 @@ import sys
 SOURCE_PATTERNS = ("tkmConverter/*.cpp", "tkmConverter/*.h", "tkmPreview/*.cpp",
                    "blender/io_export_tkm/*.py")
 PLACEHOLDERS = ("N", "V", "Q", "X", "Y", "Z", "NAME", "PATH", "WHAT", "TEXT", "REASON")
-SAMPLE = "7"
-# What may stand between the pieces of a message: samples, blanks, punctuation.
+# What may stand between the pieces of a message: the sample 7 (for a
+# placeholder), blanks, punctuation.
 GLUE = re.compile(r"[\s7:='\",.()]*")
 # A character literal (as '"'), or adjacent string literals.
 LITERAL = re.compile(r"'(?:[^'\\\n]|\\.)'|((?:\"(?:[^\"\\\n]|\\.)*\"\s*)+)")
@@ -71,7 +71,7 @@ def printable(message, patterns, words):
         fills = [fill for fill in match.groups() if fill and len(fill.split()) > 1]
         return "\0" if all(known_words(fill, words) for fill in fills) else match.group()
 
-    sampled = "".join(SAMPLE if w in PLACEHOLDERS else w for w in re.split(r"(\W+)", message))
+    sampled = "".join("7" if w in PLACEHOLDERS else w for w in re.split(r"(\W+)", message))
     for text in (sampled, message):
         for pattern in patterns:
             text = pattern.sub(found, text)
@@ -83,9 +83,8 @@ def printable(message, patterns, words):
 def main(root):
     every_literal = source_literals(root)
     words = {word.lower() for literal in every_literal for word in LETTERS.findall(literal)}
-    literals = sorted((l for l in every_literal if re.search(r"[A-Za-z]{3}", l)), key=len,
-                      reverse=True)  # fmt: skip
-    patterns = [literal_regex(literal) for literal in literals]
+    patterns = [literal_regex(literal) for literal in sorted(every_literal, key=len, reverse=True)
+                if re.search(r"[A-Za-z]{3}", literal)]  # fmt: skip
     messages = documented_messages(os.path.join(root, "docs", "troubleshooting.md"))
     unknown = [m for m in messages if not printable(m, patterns, words)]
     for message in unknown:

@@ -1,10 +1,9 @@
 #!/usr/bin/env python3
 """runDocCommands.py ROOT: runs every ```sh block of README.md and docs/*.md
-(commands that work on a fresh clone on Linux; other systems' and long ones
-are ```bash, ```bat or ```powershell) in turn from the top of a fresh copy of
-the sources, with the copy's release build on the PATH; each must exit with
-0. The test command (cmake --workflow), which runs this check, is left out,
-and the release preset is configured without the tests."""
+(what works on a fresh clone on Linux; the rest is ```bash, ```bat or
+```powershell) from the top of a fresh copy of the sources, its release build
+on the PATH; each must exit with 0. The test command (cmake --workflow), which
+runs this check, is left out, and the copy is built without the tests."""
 import glob
 import os
 import re
