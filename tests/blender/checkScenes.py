@@ -153,16 +153,11 @@ def run_blender(script, arguments, scratch, env=os.environ):
 def export(addon, converter, out_dir):
     shutil.rmtree(out_dir, ignore_errors=True)
     os.makedirs(out_dir)
-    addon = zip_package(addon, os.path.abspath(os.path.join(out_dir, "addon.zip")))
     # One scene finds the converter by its default name.
-    converter = os.path.abspath(converter)
-    env = dict(os.environ, PATH=os.path.dirname(converter) + os.pathsep + os.environ["PATH"])
-    status = run_blender(os.path.join(HERE, "exportScenes.py"),
-                         [addon, converter, os.path.abspath(out_dir)], out_dir, env)
-    if status != 0 or not os.path.isfile(os.path.join(out_dir, "results.json")):
-        print("Blender exited with %d and left no results" % status)
-        return 1
-    return 0
+    path = os.path.dirname(os.path.abspath(converter)) + os.pathsep + os.environ["PATH"]
+    packed = zip_package(addon, os.path.join(out_dir, "addon.zip"))
+    script = os.path.join(HERE, "exportScenes.py")
+    return run_blender(script, [packed, converter, out_dir], out_dir, dict(os.environ, PATH=path))
 
 
 def messages(result, level):
@@ -170,30 +165,25 @@ def messages(result, level):
 
 
 def check_success(out_dir, scene, result):
-    problems = []
-    if result["status"] != "FINISHED":
-        problems.append("status %s" % result["status"])
+    """The brick holds what it should, the report says what it holds, and the
+    warnings are those expected."""
+    problems = [] if result["status"] == "FINISHED" else ["status %s" % result["status"]]
     brick = brickCheck.parse_brick(os.path.join(out_dir, scene + ".tkm"))
     expected = BRICKS[scene]
     if "boxCount" in expected and len(brick.boxes) != expected["boxCount"]:
         problems.append("%d boxes, expected %d" % (len(brick.boxes), expected["boxCount"]))
-    return problems + check_report(scene, result, brick) + brickCheck.check_brick(brick, expected)
-
-
-def check_report(scene, result, brick):
-    """The report says what the brick holds; the warnings are those expected."""
     infos, quads = messages(result, "INFO"), len(brick.quads)
     coloured = sum(1 for q in brick.quads if q["colors"])
     summary = (r"Exported %d quads? \(%d coloured, %d paintable\) from %s objects?, %d collision "
                r"box(es)?( \(the extent: no COLLISION object\))?, size %s, to %s\Z") % (
-        quads, coloured, quads - coloured, BRICKS[scene].get("objects", r"\d+"),
+        quads, coloured, quads - coloured, expected.get("objects", r"\d+"),
         len(brick.boxes), " ".join(map(str, brick.size)), re.escape(scene + ".tkm"))  # fmt: skip
-    problems = [] if len(infos) == 1 and re.match(summary, infos[0]) else [
-        "report %s, expected %s" % (infos, summary)]
+    if len(infos) != 1 or not re.match(summary, infos[0]):
+        problems.append("report %s, expected %s" % (infos, summary))
     warnings, fragments = messages(result, "WARNING"), WARNINGS.get(scene, [])
     problems += ["no warning %r" % f for f in fragments if not any(f in w for w in warnings)]
     problems += ["unwanted warning %r" % w for w in warnings if not any(f in w for f in fragments)]
-    return problems
+    return problems + brickCheck.check_brick(brick, expected)
 
 
 def check_failure(scene, result):
