@@ -85,10 +85,9 @@ asUser() {
 }
 
 # Under Wine the read-only attribute binds root too: no other user needed.
-# $limits, if set, are prlimit's options, applied once the user is dropped
-# (asUser itself needs descriptors), with SIGXFSZ ignored and only the
-# standard streams open, so that --nofile=4 leaves room for one file: the
-# folder opens, but no temporary can be created beside the brick.
+# $limits: prlimit's options, set once the user is dropped (asUser needs
+# descriptors), SIGXFSZ ignored and only the standard streams open: with
+# --nofile=4 the folder opens, but no temporary can be made beside the brick.
 convertAsUser() {
     if [ ${#emulator[@]} -gt 0 ]; then
         convert "$@"

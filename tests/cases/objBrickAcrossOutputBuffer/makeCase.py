@@ -34,8 +34,7 @@ for colour, z, parity in ((DARK, DARK_TOP, 1), (LIGHT, LIGHT_TOP, 0)):
                                                (x, y + 1, z)])
               for y in range(LOW, HIGH) for x in range(LOW, HIGH) if (x + y) % 2 == parity]
 
-# The model: the normals, the bounds' two corners, every face's own four
-# corners, the bounds group, then each group with its faces.
+# The model: normals, the bounds' two corners, each face's four, then the groups.
 model = ["# A chessboard tile in a frame, the light squares standing higher than the dark.",
          *("vn %d %d %d" % normal for normal in NORMALS),
          "v %d %d 0" % (LOW, LOW), "v %d %d %g" % (HIGH, HIGH, LIGHT_TOP)]
@@ -46,8 +45,7 @@ for index, (name, normal, _) in enumerate(faces):
         model.append("g " + name)
     model.append("f " + " ".join("%d//%d" % (3 + 4 * index + k, normal + 1) for k in range(4)))
 
-# Standard output: the echo, one trace line per input line, the reader's
-# summary, each quad's centre, the statistics, the output line.
+# Standard output: echo, a line per input line, summary, centres, statistics.
 stdout = ["argv[0] = dxf2tkm", "argv[1] = chessboard.obj"]
 stdout += ["line %d" % n for n in range(1, len(model) + 1)]
 stdout += ["got %d verts %d normals %d quads" % (2 + 4 * len(faces), len(NORMALS), len(faces)),
