@@ -56,9 +56,8 @@ BRICKS = {
         "winding": -1,
     },
     "atLimits": {"quads": 512, "boxCount": 10},
-    # One colour per source: cube, bevelled curve, text, surface, metaball family;
-    # cubes of 2 collection instances, of geometry nodes on a plane's 4 points, of
-    # 3 hair particles; the emitter. Not the disabled nor the excluded cube.
+    # A colour per source: cube, bevelled curve, text, surface, metaball family, cubes
+    # of 2 collection instances, of nodes on 4 points, of 3 hair particles; emitter.
     "mixedTypes": {"colors": [[k / 255, 0, 0, 1] for k in range(1, 9)], "objects": 15,
                    "colorQuads": [[[k / 255, 0, 0, 1], n]
                                   for k, n in ((1, 6), (6, 12), (7, 24), (8, 18))]},
@@ -72,8 +71,7 @@ BRICKS = {
     "materialColoursOn": {"quads": 18, "colors": [[0, 0, 1, 1], [0, 1, 0, 1], [1, 128 / 255, 0, 1]],
                           "colorQuads": [[[1, 128 / 255, 0, 1], 4]]},
     "nearMisses": {"quads": 54, "colors": [[1, 0, 0, 1]]},
-    # Add > Cube at (5, 5, 0) and a box 4.3 wide: written where modelled,
-    # beside the extent that the game centres, unless placed on the origin.
+    # Add > Cube at (5, 5, 0) and a box 4.3 wide, placed on the origin or not.
     "offOrigin": {"size": [4, 2, 5], "boxes": [[6.15, 5, -2.5, 4.3, 2, 5]],
                   "quadBox": [4, 4, -5, 8.3, 6, 0]},
     "placedOnOrigin": {"size": [4, 2, 5], "boxes": [[0, 0, 0, 4.3, 2, 5]],
@@ -138,8 +136,7 @@ def zip_package(folder, zip_path):
 
 
 def run_blender(script, arguments, scratch, env=os.environ):
-    """Runs script in a headless Blender that installs add-ons into scratch,
-    not the user's own folder; returns its exit status."""
+    """Runs script in a headless Blender, add-ons installed into scratch."""
     blender = skip_without_blender()
     run = subprocess.run([blender, "--background", "--factory-startup", "--python-exit-code", "1",
                           "--python", script, "--"] + arguments,

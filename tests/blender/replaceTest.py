@@ -1,7 +1,6 @@
-"""replaceTest.py ADDON [blender]: how the add-on replaces the chosen brick
-file (io_export_tkm/replace.py): its decisions, Windows' included, and real
-files replaced on this system; in plain Python, or in the real Blender,
-headless, with the add-on installed from its zip (77: no Blender)."""
+"""replaceTest.py ADDON [blender]: the add-on's replace.py, its decisions (Windows'
+too) and real files replaced on this system, in plain Python or in the real
+Blender, headless, with the add-on installed from its zip (77: no Blender)."""
 
 import errno
 import functools
@@ -79,7 +78,7 @@ class ReplaceTest(unittest.TestCase):
         replace.replace_file(source, os.devnull)
         self.assertTrue(stat.S_ISCHR(os.stat(os.devnull).st_mode))
         self.assertEqual(pathlib.Path(target).read_bytes(), b"new\r\n")
-        self.assertEqual(sorted(os.listdir(folder)), ["arch.tkm", "folder.tkm", "link.tkm", "source"])
+        self.assertEqual(sorted(os.listdir(folder)), "arch.tkm folder.tkm link.tkm source".split())
 
 
 if __name__ == "__main__":

@@ -71,8 +71,7 @@ def corners(quad):
 
 
 def same_quad(a, b):
-    """Same corners in the same turn; texture coordinates and colours as
-    stored."""
+    """Same corners in the same turn; texture coordinates and colours as stored."""
     ca, cb = corners(a), corners(b)
     rows = lambda q: sum(q["uv"] + (q["colors"] or []), [])  # noqa: E731
     return (len(ca) == len(cb) and close(rows(a), rows(b), TOLERANCE)

@@ -11,8 +11,7 @@ import sys
 SOURCE_PATTERNS = ("tkmConverter/*.cpp", "tkmConverter/*.h", "tkmPreview/*.cpp",
                    "blender/io_export_tkm/*.py")
 PLACEHOLDERS = ("N", "V", "Q", "X", "Y", "Z", "NAME", "PATH", "WHAT", "TEXT", "REASON")
-# What may stand between the pieces of a message: the sample 7 (for a
-# placeholder), blanks, punctuation.
+# Between a message's pieces: the sample 7 (for a placeholder), blanks, punctuation.
 GLUE = re.compile(r"[\s7:='\",.()]*")
 # A character literal (as '"'), or adjacent string literals.
 LITERAL = re.compile(r"'(?:[^'\\\n]|\\.)'|((?:\"(?:[^\"\\\n]|\\.)*\"\s*)+)")
@@ -57,15 +56,13 @@ def documented_messages(path):
 
 
 def known_words(fill, words):
-    """Several words put in for one %s are words of the sources' texts
-    (plurals too): "18 quads", not "18 bananas"."""
+    """Words put in for a %s are the sources' words: "18 quads", not "18 bananas"."""
     return all({word, re.sub("s$", "", word), re.sub("es$", "", word)} & words
                for word in LETTERS.findall(fill.lower()))  # fmt: skip
 
 
 def printable(message, patterns, words):
-    """Covered by the sources' literals, its placeholders read as samples or,
-    where a message holds the word itself ("on the PATH"), as written."""
+    """Covered by literals, placeholders read as samples or as written ("the PATH")."""
 
     def found(match):
         fills = [fill for fill in match.groups() if fill and len(fill.split()) > 1]

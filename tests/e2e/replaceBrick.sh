@@ -253,8 +253,7 @@ previewKeepsItsOwnInput)
     expectFiles "$work" "./w.tkm "
     ;;
 devicesAreWrittenInPlace)
-    # A picture path that names a device is written, never replaced: nothing
-    # is made beside it, and it is not removed.
+    # A device is written, never replaced: nothing is made beside it or removed.
     cp "$wedgeBrick" "$work/w.tkm"
     devices=(/dev/null)
     [ ${#emulator[@]} -gt 0 ] && devices=(NUL '\\.\NUL')

@@ -22,9 +22,8 @@ def reals(*values):
                     for value, u in zip(values, units))  # fmt: skip
 
 
-# The faces as the model lists them: (group, normal, corners). The frame,
-# uncoloured: the bottom and the four sides, as high as the light squares;
-# then the dark squares, then the light ones, each counter-clockwise from above.
+# The faces as listed: (group, normal, corners). The uncoloured frame (bottom,
+# sides as high as the light squares), then dark, then light squares.
 ring = [(LOW, LOW), (HIGH, LOW), (HIGH, HIGH), (LOW, HIGH)]
 faces = [("frame", 1, [(x, y, 0) for x, y in [ring[0]] + ring[:0:-1]])]
 faces += [("frame", 2 + k, [(*a, 0), (*b, 0), (*b, LIGHT_TOP), (*a, LIGHT_TOP)])
