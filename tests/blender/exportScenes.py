@@ -18,22 +18,22 @@ ADDON_MODULE = "io_export_tkm"
 OLD_BRICK = b"an older brick\r\n"
 
 
-def box(name, low, high, mesh_name=None):
+def box(name, low, high, mesh_name=None, collection=None):
     (x0, y0, z0), (x1, y1, z1) = low, high
     verts = [
         (x0, y0, z0), (x1, y0, z0), (x1, y1, z0), (x0, y1, z0),
         (x0, y0, z1), (x1, y0, z1), (x1, y1, z1), (x0, y1, z1),
     ]  # fmt: skip
     faces = [(0, 3, 2, 1), (4, 5, 6, 7), (0, 1, 5, 4), (1, 2, 6, 5), (2, 3, 7, 6), (3, 0, 4, 7)]
-    return mesh_object(name, verts, faces, mesh_name)
+    return mesh_object(name, verts, faces, mesh_name, collection=collection)
 
 
-def mesh_object(name, verts, faces, mesh_name=None, edges=()):
+def mesh_object(name, verts, faces, mesh_name=None, edges=(), collection=None):
     mesh = bpy.data.meshes.new(mesh_name or name)
     mesh.from_pydata(verts, edges, faces)
     mesh.update()
     obj = bpy.data.objects.new(name, mesh)
-    bpy.context.scene.collection.objects.link(obj)
+    (collection or bpy.context.scene.collection).objects.link(obj)
     return obj
 
 
@@ -159,13 +159,13 @@ def mixed_types():
     added(bpy.ops.curve.primitive_bezier_curve_add, "Wire", location=(0, 6, 0))
     # A collection that is no part of the scene, instanced twice.
     source = bpy.data.collections.new("Source")
-    cube_in(source, "COLOR_6_0_0", 0.2)
+    box("COLOR_6_0_0", (-0.2,) * 3, (0.2,) * 3, collection=source)
     for k in range(2):
         added(bpy.ops.object.collection_instance_add, "Instancer.%d" % k,
               collection=source.name, location=(-6, 3 * k, 0))
     added(bpy.ops.mesh.primitive_plane_add, "COLOR_7_0_0", location=(6, 0, 0))
     geometry_nodes_cubes()
-    leaf = cube_in(bpy.data.collections.new("Leaves"), "COLOR_8_0_0", 0.1)
+    leaf = box("COLOR_8_0_0", (-0.1,) * 3, (0.1,) * 3, collection=bpy.data.collections.new("Leaf"))
     emitter = added(bpy.ops.mesh.primitive_plane_add, "Emitter", location=(-6, -6, 0))
     emitter.modifiers.new("Hair", "PARTICLE_SYSTEM")
     hair = emitter.particle_systems[0].settings
@@ -174,16 +174,9 @@ def mixed_types():
     added(bpy.ops.mesh.primitive_cube_add, "COLOR_9_0_0").hide_viewport = True
     excluded = bpy.data.collections.new("Excluded")
     bpy.context.scene.collection.children.link(excluded)
-    cube_in(excluded, "COLOR_10_0_0", 1)
+    box("COLOR_10_0_0", (-1, -1, -1), (1, 1, 1), collection=excluded)
     bpy.context.view_layer.layer_collection.children["Excluded"].exclude = True
     return {}
-
-
-def cube_in(collection, name, half):
-    obj = box(name, (-half,) * 3, (half,) * 3)
-    bpy.context.scene.collection.objects.unlink(obj)
-    collection.objects.link(obj)
-    return obj
 
 
 def hidden_helpers():
