@@ -18,22 +18,22 @@ ADDON_MODULE = "io_export_tkm"
 OLD_BRICK = b"an older brick\r\n"
 
 
-def box(name, low, high, mesh_name=None):
+def box(name, low, high, mesh_name=None, collection=None):
     (x0, y0, z0), (x1, y1, z1) = low, high
     verts = [
         (x0, y0, z0), (x1, y0, z0), (x1, y1, z0), (x0, y1, z0),
         (x0, y0, z1), (x1, y0, z1), (x1, y1, z1), (x0, y1, z1),
     ]  # fmt: skip
     faces = [(0, 3, 2, 1), (4, 5, 6, 7), (0, 1, 5, 4), (1, 2, 6, 5), (2, 3, 7, 6), (3, 0, 4, 7)]
-    return mesh_object(name, verts, faces, mesh_name)
+    return mesh_object(name, verts, faces, mesh_name, collection=collection)
 
 
-def mesh_object(name, verts, faces, mesh_name=None):
+def mesh_object(name, verts, faces, mesh_name=None, edges=(), collection=None):
     mesh = bpy.data.meshes.new(mesh_name or name)
-    mesh.from_pydata(verts, [], faces)
+    mesh.from_pydata(verts, edges, faces)
     mesh.update()
     obj = bpy.data.objects.new(name, mesh)
-    bpy.context.scene.collection.objects.link(obj)
+    (collection or bpy.context.scene.collection).objects.link(obj)
     return obj
 
 
@@ -114,16 +114,12 @@ def pentagon_ring():
 
 def converter_fails():
     box("Cube", (0, 0, 0), (1, 1, 1))
-    return {"use_selection": False, "converter": failing_converter()}
-
-
-def failing_converter():
-    """A stand-in that fails as the converter does on a model it refuses."""
+    # A stand-in that fails as the converter does on a model it refuses.
     path = os.path.join(bpy.app.tempdir, "failingConverter")
     with open(path, "w") as script:
         script.write("#!/bin/sh\necho 'ERROR: no polygons to convert'\nexit 1\n")
     os.chmod(path, 0o755)
-    return path
+    return {"use_selection": False, "converter": path}
 
 
 def missing_converter():
@@ -132,28 +128,20 @@ def missing_converter():
 
 
 def added(operator, name, **settings):
-    """An object added as from the Add menu (it alone is then selected)."""
-    operator(**settings)
-    obj = bpy.context.object
-    obj.name = name
-    return obj
+    operator(**settings)  # as from the Add menu: it alone is then selected
+    bpy.context.object.name = name
+    return bpy.context.object
 
 
-def geometry_nodes_cubes(obj):
-    """Geometry nodes that put a cube on each of obj's points."""
-    tree = bpy.data.node_groups.new("Cubes", "GeometryNodeTree")
-    if hasattr(tree, "interface"):  # Blender 4.0 and later
-        tree.interface.new_socket("Geometry", in_out="INPUT", socket_type="NodeSocketGeometry")
-        tree.interface.new_socket("Geometry", in_out="OUTPUT", socket_type="NodeSocketGeometry")
-    else:
-        tree.inputs.new("NodeSocketGeometry", "Geometry")
-        tree.outputs.new("NodeSocketGeometry", "Geometry")
+def geometry_nodes_cubes():
+    """Geometry nodes that put a cube on each point of the active object."""
+    bpy.ops.node.new_geometry_nodes_modifier()
+    tree = bpy.context.object.modifiers[-1].node_group
     nodes, links = tree.nodes, tree.links
     on_points = nodes.new("GeometryNodeInstanceOnPoints")
-    links.new(nodes.new("NodeGroupInput").outputs[0], on_points.inputs["Points"])
+    links.new(nodes["Group Input"].outputs[0], on_points.inputs["Points"])
     links.new(nodes.new("GeometryNodeMeshCube").outputs[0], on_points.inputs["Instance"])
-    links.new(on_points.outputs[0], nodes.new("NodeGroupOutput").inputs[0])
-    obj.modifiers.new("Cubes", "NODES").node_group = tree
+    links.new(on_points.outputs[0], nodes["Group Output"].inputs[0])
 
 
 def mixed_types():
@@ -163,21 +151,21 @@ def mixed_types():
     curve.data.bevel_depth, curve.data.resolution_u, curve.data.bevel_resolution = 0.1, 2, 0
     text = added(bpy.ops.object.text_add, "COLOR_3_0_0", location=(-3, 0, 0))
     text.data.body, text.data.extrude = "I", 0.1
-    surface = added(bpy.ops.surface.primitive_nurbs_surface_surface_add, "COLOR_4_0_0")
+    surface = added(bpy.ops.surface.primitive_nurbs_surface_surface_add, "COLOR_4_0_0",
+                    location=(0, 3, 0))
     surface.data.resolution_u = surface.data.resolution_v = 1
-    surface.location = (0, 3, 0)
     added(bpy.ops.object.metaball_add, "COLOR_5_0_0", location=(0, -3, 0)).data.resolution = 1
     added(bpy.ops.object.metaball_add, "COLOR_5_0_0.001", location=(0, -3, 1))
     added(bpy.ops.curve.primitive_bezier_curve_add, "Wire", location=(0, 6, 0))
     # A collection that is no part of the scene, instanced twice.
     source = bpy.data.collections.new("Source")
-    source.objects.link(unlinked_box("COLOR_6_0_0", 0.2))
+    box("COLOR_6_0_0", (-0.2,) * 3, (0.2,) * 3, collection=source)
     for k in range(2):
         added(bpy.ops.object.collection_instance_add, "Instancer.%d" % k,
               collection=source.name, location=(-6, 3 * k, 0))
-    geometry_nodes_cubes(added(bpy.ops.mesh.primitive_plane_add, "COLOR_7_0_0", location=(6, 0, 0)))
-    leaf = unlinked_box("COLOR_8_0_0", 0.1)
-    bpy.data.collections.new("Leaves").objects.link(leaf)
+    added(bpy.ops.mesh.primitive_plane_add, "COLOR_7_0_0", location=(6, 0, 0))
+    geometry_nodes_cubes()
+    leaf = box("COLOR_8_0_0", (-0.1,) * 3, (0.1,) * 3, collection=bpy.data.collections.new("Leaf"))
     emitter = added(bpy.ops.mesh.primitive_plane_add, "Emitter", location=(-6, -6, 0))
     emitter.modifiers.new("Hair", "PARTICLE_SYSTEM")
     hair = emitter.particle_systems[0].settings
@@ -186,45 +174,30 @@ def mixed_types():
     added(bpy.ops.mesh.primitive_cube_add, "COLOR_9_0_0").hide_viewport = True
     excluded = bpy.data.collections.new("Excluded")
     bpy.context.scene.collection.children.link(excluded)
-    excluded.objects.link(unlinked_box("COLOR_10_0_0", 1))
+    box("COLOR_10_0_0", (-1, -1, -1), (1, 1, 1), collection=excluded)
     bpy.context.view_layer.layer_collection.children["Excluded"].exclude = True
     return {}
-
-
-def unlinked_box(name, half):
-    obj = box(name, (-half, -half, -half), (half, half, half))
-    bpy.context.scene.collection.objects.unlink(obj)
-    return obj
 
 
 def hidden_helpers():
     box("Model", (-1, -1, 0), (1, 1, 0.8))
     box("BOUNDS", (-2, -2, 0), (2, 2, 2)).hide_set(True)
-    cube = bpy.data.objects.new("COLLISION", None)
-    cube.empty_display_type, cube.empty_display_size, cube.location = "CUBE", 1, (0, 0, 1)
-    bpy.context.scene.collection.objects.link(cube)
+    added(bpy.ops.object.empty_add, "COLLISION", type="CUBE", location=(0, 0, 1))
     ring = [(-2, -2, 0), (2, -2, 0), (2, 2, 0.4), (-2, 2, 0.4)]
-    wire = bpy.data.meshes.new("wire")
-    wire.from_pydata(ring, [(0, 1), (1, 2), (2, 3), (3, 0)], [])
-    bpy.context.scene.collection.objects.link(bpy.data.objects.new("COLLISION.001", wire))
+    mesh_object("COLLISION.001", ring, [], edges=[(0, 1), (1, 2), (2, 3), (3, 0)])
     box("COLLISION.002", (-9, -9, 0), (9, 9, 9)).hide_viewport = True
-    axes = bpy.data.objects.new("COLLISION.003", None)
-    bpy.context.scene.collection.objects.link(axes)
+    added(bpy.ops.object.empty_add, "COLLISION.003")  # shown as Plain Axes
     return {}
 
 
-def material(name, base_color=None):
-    made = bpy.data.materials.new(name)
-    if base_color:
-        made.use_nodes = True
-        made.node_tree.nodes["Principled BSDF"].inputs["Base Color"].default_value = base_color
-    return made
-
-
 def material_colours(use_material_colors):
+    orange = bpy.data.materials.new("Orange")
+    orange.use_nodes = True
+    colour = orange.node_tree.nodes["Principled BSDF"].inputs["Base Color"]
+    colour.default_value = (1.0, 0.2158605, 0.0, 1.0)  # shown as FF8000
     part = box("Part", (-1, -1, 0), (1, 1, 0.4))
-    part.data.materials.append(material("COLOR_0_0_255"))
-    part.data.materials.append(material("Orange", (1.0, 0.2158605, 0.0, 1.0)))
+    part.data.materials.append(bpy.data.materials.new("COLOR_0_0_255"))
+    part.data.materials.append(orange)
     for face in part.data.polygons[2:]:
         face.material_index = 1
     green = box("COLOR_0_255_0", (-1, -1, 0.4), (1, 1, 0.8))
@@ -233,14 +206,12 @@ def material_colours(use_material_colors):
     return {"use_material_colors": use_material_colors}
 
 
-NEAR_MISSES = ["color_0_0_255", "Color_0_0_255", "COLOUR_0_0_255", "COLOR_255_128",
-               "COLOR_0.5_0.5_0.5", "COLOR_300_0_-5", "Collision", "COLOR_255_0_0.001", "Plain"]
-
-
 def near_misses():
-    for k, name in enumerate(NEAR_MISSES):
+    names = ["color_0_0_255", "Color_0_0_255", "COLOUR_0_0_255", "COLOR_255_128",
+             "COLOR_0.5_0.5_0.5", "COLOR_300_0_-5", "Collision", "COLOR_255_0_0.001", "Plain"]
+    for k, name in enumerate(names):
         box(name, (k - 4.5, -0.5, 0), (k - 3.5, 0.5, 1.2))
-    bpy.data.objects["Plain"].data.materials.append(material("ADDCOLOR_1_2_3_4"))
+    bpy.data.objects["Plain"].data.materials.append(bpy.data.materials.new("ADDCOLOR_1_2_3_4"))
     return {}
 
 
@@ -276,14 +247,6 @@ SCENES = {
 OLD_BRICK_SCENES = {"overLimits", "converterFails", "missingConverter", "outOfRange"}
 
 
-def clear_scene():
-    kinds = (bpy.data.objects, bpy.data.meshes, bpy.data.curves, bpy.data.metaballs,
-             bpy.data.materials, bpy.data.collections, bpy.data.node_groups, bpy.data.particles)
-    for kind in kinds:
-        for block in list(kind):
-            kind.remove(block)
-
-
 def install_addon(addon_path):
     bpy.ops.preferences.addon_install(filepath=addon_path)
     if addon_utils.enable(ADDON_MODULE, default_set=True) is None:
@@ -311,7 +274,7 @@ def digest(path):
 
 
 def export_scene(name, build, out_dir, preferences, converter, reports):
-    clear_scene()
+    bpy.ops.wm.read_homefile(use_empty=True)
     settings = build()
     setting = settings.pop("converter", converter)
     if setting is None:

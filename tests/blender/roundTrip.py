@@ -1,22 +1,19 @@
 # SPDX-License-Identifier: MIT
-"""roundTrip.py ZIP VERSION OUTDIR BRICK...: installs the add-on zip in a
-headless Blender as a user would, imports each brick and exports it again
-with an empty PATH (Blender runs this file again, inside), then checks that
-each new brick has the original's size line, boxes and quads; also the zip's
-manifest and version, and that malformed bricks are refused by line number,
-leaving the scene as it was. Exits with 77 ("SKIPPED") without Blender."""
+"""roundTrip.py ZIP VERSION OUTDIR BRICK...: in a headless Blender with the zip
+installed as a user would and no PATH, checks the add-on's manifest and version,
+that each brick imported and exported again keeps its size line, boxes and
+quads, and that a malformed brick is refused by line number, the scene kept."""
 
 import ast
-import json
 import math
 import os
+import pathlib
 import shutil
-import subprocess
 import sys
-import zipfile
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-import brickCheck  # noqa: E402
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path[:0] = [HERE, os.path.join(HERE, "..", "e2e")]
+from brickCheck import close, parse_brick  # noqa: E402
 
 MODULE = "io_export_tkm"
 TOLERANCE = 1e-5
@@ -29,95 +26,34 @@ MANIFEST_KEYS = ["schema_version", "id", "version", "name", "tagline", "maintain
                  "blender_version_min", "license"]  # fmt: skip
 
 
-def run_inside(zip_path, out_dir, *bricks):
-    import addon_utils
-    import bpy
-
-    def scene():
-        return sorted(o.name for o in bpy.data.objects) + sorted(bpy.data.collections.keys())
-
-    bpy.ops.preferences.addon_install(filepath=zip_path)
-    addon_utils.enable(MODULE, default_set=True)
-    os.environ["PATH"] = ""  # the add-on must run the programs it carries
-    menu = bpy.types.TOPBAR_MT_file_import._dyn_ui_initialize()
-    results = {"inImportMenu": sys.modules[MODULE].import_brick.menu_func_import in menu}
-    for number, brick in enumerate(bricks):
-        for data in (bpy.data.objects, bpy.data.meshes, bpy.data.collections):
-            for item in list(data):
-                data.remove(item)
-        try:
-            bpy.ops.import_scene.tkm_brick(filepath=brick)
-            target = os.path.join(out_dir, "brick%d.tkm" % number)
-            bpy.ops.export_scene.tkm_brick(filepath=target, use_selection=False)
-            results[brick] = target
-        except Exception as error:
-            results[brick] = "failed: %s" % error
-    bpy.ops.mesh.primitive_cube_add()
-    for malformed in os.listdir(os.path.join(out_dir, "malformed")):
-        before, message = scene(), "imported"
-        try:
-            bpy.ops.import_scene.tkm_brick(filepath=os.path.join(out_dir, "malformed", malformed))
-        except RuntimeError as error:
-            message = str(error)
-        results[malformed] = [message, scene() == before]
-    with open(os.path.join(out_dir, "results.json"), "w") as out:
-        json.dump(results, out)
-
-
 def read_toml(text):
-    """tomllib where the Python has it, else the manifest's subset: tables,
-    strings and lists of strings."""
+    """tomllib, or where Python lacks it the manifest's subset: tables, strings, lists."""
     try:
         import tomllib
 
         return tomllib.loads(text)
     except ImportError:
         content = table = {}
-    for line in (line.strip() for line in text.splitlines()):
+    for line in filter(None, (line.strip() for line in text.splitlines())):
         if line.startswith("["):
             table = content.setdefault(line.strip("[]"), {})
-        elif line and not line.startswith("#"):
+        elif not line.startswith("#"):
             key, _, value = line.partition("=")
             table[key.strip()] = ast.literal_eval(value.strip())
     return content
 
 
-def check_zip(zip_path, version):
-    with zipfile.ZipFile(zip_path) as packed:
-        manifest = read_toml(packed.read(MODULE + "/blender_manifest.toml").decode("utf-8"))
-        init = ast.parse(packed.read(MODULE + "/__init__.py").decode("utf-8"))
-    problems = ["the manifest lacks %s" % k for k in MANIFEST_KEYS if k not in manifest]
+def check_package(package, version):
+    with open(os.path.join(os.path.dirname(package.__file__), "blender_manifest.toml")) as text:
+        manifest = read_toml(text.read())
     wanted = {"version": version, "type": "add-on", "license": ["SPDX:GPL-3.0-or-later"]}
-    problems += ["manifest %s: %r" % (k, manifest.get(k)) for k, v in wanted.items()
-                 if manifest.get(k) != v]  # fmt: skip
+    problems = ["manifest %s: %r" % (k, manifest.get(k)) for k in MANIFEST_KEYS
+                if k not in manifest or manifest[k] != wanted.get(k, manifest[k])]  # fmt: skip
     if not manifest.get("permissions", {}).get("files"):
         problems.append("the manifest gives no reason for the files permission")
-    bl_info = next(ast.literal_eval(n.value) for n in init.body
-                   if isinstance(n, ast.Assign) and n.targets[0].id == "bl_info")  # fmt: skip
-    if bl_info["version"] != tuple(int(p) for p in version.split(".")):
-        problems.append("bl_info version %s" % (bl_info["version"],))
+    if package.bl_info["version"] != tuple(int(p) for p in version.split(".")):
+        problems.append("bl_info version %s" % (package.bl_info["version"],))
     return problems
-
-
-def write_malformed(out_dir, brick):
-    """Two bricks to refuse, with what each refusal must say."""
-    os.makedirs(os.path.join(out_dir, "malformed"))
-    with open(brick, "rb") as original:
-        lines = original.read().split(b"\r\n")
-    at = lines.index(b"NORMALS:") + 2
-    lines[at] = b"0.000000 1.000000"
-    texts = {"shortNormal.tkm": b"\r\n".join(lines), "oldText.tkm": b"an older brick\r\n"}
-    for name, text in texts.items():
-        with open(os.path.join(out_dir, "malformed", name), "wb") as out:
-            out.write(text)
-    return {
-        "shortNormal.tkm": "line %d: expected a corner normal: three numbers" % (at + 1),
-        "oldText.tkm": "line 1: expected the brick size",
-    }
-
-
-def close(a, b, tolerance=TOLERANCE):
-    return len(a) == len(b) and all(abs(x - y) <= tolerance for x, y in zip(a, b))
 
 
 def corners(quad):
@@ -126,85 +62,86 @@ def corners(quad):
     converter closed compares equal whichever corner it doubled."""
     found = []
     for position, normal in zip(quad["positions"], quad["normals"]):
-        length = math.sqrt(sum(c * c for c in normal)) or 1.0
-        if not found or not close(found[-1][0], position):
-            found.append((position, [c / length for c in normal]))
-    if len(found) > 1 and close(found[0][0], found[-1][0]):
+        if not found or not close(found[-1][0], position, TOLERANCE):
+            found.append((position, [c / (math.hypot(*normal) or 1) for c in normal]))
+    if len(found) > 1 and close(found[0][0], found[-1][0], TOLERANCE):
         found.pop()
     start = found.index(min(found))
     return found[start:] + found[:start]
 
 
 def same_quad(a, b):
-    """Same corners in the same turn; texture coordinates and colours as
-    stored."""
+    """Same corners in the same turn; texture coordinates and colours as stored."""
     ca, cb = corners(a), corners(b)
-    rows = lambda q: q["uv"] + (q["colors"] or [])  # noqa: E731
-    return (len(ca) == len(cb) and (a["colors"] is None) == (b["colors"] is None)
-            and all(close(pa, pb) and close(na, nb, NORMAL_TOLERANCE)
-                    for (pa, na), (pb, nb) in zip(ca, cb))
-            and all(map(close, rows(a), rows(b))))  # fmt: skip
-
-
-def set_boxes(brick):
-    """Sorted, without the boxes the converter left unset (a collision group
-    without faces: Blender has no such object to export)."""
-    rows = [list(c) + list(s) for c, s in brick.boxes]
-    return sorted(r for r in rows if not all(v < 0 for v in r[3:]))
+    rows = lambda q: sum(q["uv"] + (q["colors"] or []), [])  # noqa: E731
+    return (len(ca) == len(cb) and close(rows(a), rows(b), TOLERANCE)
+            and all(close(pa, pb, TOLERANCE) and close(na, nb, NORMAL_TOLERANCE)
+                    for (pa, na), (pb, nb) in zip(ca, cb)))  # fmt: skip
 
 
 def compare(original_path, new_path):
-    original, new = brickCheck.parse_brick(original_path), brickCheck.parse_brick(new_path)
+    original, new = parse_brick(original_path), parse_brick(new_path)
+    # Boxes left unset (a collision group without faces) have no object to export.
+    boxes = [sum(sorted(c + s for c, s in b.boxes if max(s) >= 0), []) for b in (original, new)]
     problems = [] if new.size == original.size else ["size %s" % new.size]
-    boxes, new_boxes = set_boxes(original), set_boxes(new)
-    if len(boxes) != len(new_boxes) or not all(map(close, boxes, new_boxes)):
-        problems.append("boxes %s" % new_boxes)
+    problems += [] if close(*boxes, TOLERANCE) else ["boxes %s" % boxes[1]]
     unmatched = list(new.quads)
     for quad in original.quads:
         match = next((q for q in unmatched if same_quad(quad, q)), None)
-        if match is None:
-            problems.append("no quad like %s" % json.dumps(quad))
-        else:
-            unmatched.remove(match)
-    return problems + ["a quad too many: %s" % json.dumps(q) for q in unmatched]
+        problems += ["no quad like %s" % quad] if match is None else []
+        unmatched = [q for q in unmatched if q is not match]
+    return problems + ["a quad too many: %s" % q for q in unmatched]
 
 
-def run_outside(zip_path, version, out_dir, *bricks):
-    blender = shutil.which("blender")
-    if blender is None:
-        print("SKIPPED: needs blender (Debian package blender)")
-        return 77
-    problems = check_zip(zip_path, version)
-    shutil.rmtree(out_dir, ignore_errors=True)
-    refusals = write_malformed(out_dir, bricks[0])
-    env = dict(os.environ, BLENDER_USER_SCRIPTS=os.path.join(out_dir, "userScripts"))
-    run = subprocess.run([blender, "--background", "--factory-startup", "--python-exit-code", "1",
-                          "--python", os.path.abspath(__file__), "--", "inside", zip_path, out_dir]
-                         + list(bricks), env=env, stdout=subprocess.PIPE,
-                         stderr=subprocess.STDOUT, text=True, timeout=300)  # fmt: skip
-    if not os.path.isfile(os.path.join(out_dir, "results.json")):
-        print(run.stdout[-4000:])
-        return 1
-    with open(os.path.join(out_dir, "results.json")) as table:
-        results = json.load(table)
-    problems += [] if results["inImportMenu"] else ["no entry in File > Import"]
-    for brick in bricks:
-        if results[brick].startswith("failed"):
-            problems.append("%s: %s" % (brick, results[brick]))
-        else:
-            problems += ["%s: %s" % (brick, p) for p in compare(brick, results[brick])]
-    for name, wanted in refusals.items():
-        message, unchanged = results[name]
-        problems += [] if wanted in message else ["%s: %r, expected %r" % (name, message, wanted)]
-        problems += [] if unchanged else ["%s: the refused import changed the scene" % name]
-    print("\n".join(problems + ["%d bricks, %d problems" % (len(bricks), len(problems))]))
-    return 1 if problems else 0
+def check_refusal(out_dir, brick):
+    """A brick with a short corner normal is refused by its line number, the
+    scene left as it was."""
+    import bpy
+
+    lines = pathlib.Path(brick).read_bytes().split(b"\r\n")
+    at = lines.index(b"NORMALS:") + 2
+    lines[at] = b"0.000000 1.000000"
+    malformed = pathlib.Path(out_dir, "malformed.tkm")
+    malformed.write_bytes(b"\r\n".join(lines))
+    bpy.ops.mesh.primitive_cube_add()
+    before, message = bpy.data.objects.keys() + bpy.data.collections.keys(), "imported"
+    try:
+        bpy.ops.import_scene.tkm_brick(filepath=str(malformed))
+    except RuntimeError as error:
+        message = str(error)
+    wanted = "line %d: expected a corner normal: three numbers" % (at + 1)
+    problems = [] if wanted in message else ["refusal %r, expected %r" % (message, wanted)]
+    if bpy.data.objects.keys() + bpy.data.collections.keys() != before:
+        problems.append("the refused import changed the scene")
+    return problems
+
+
+def run_inside(zip_path, version, out_dir, *bricks):
+    import bpy
+    import exportScenes
+
+    exportScenes.install_addon(zip_path)
+    os.environ["PATH"] = ""  # the add-on must run the programs it carries
+    package, menu = sys.modules[MODULE], bpy.types.TOPBAR_MT_file_import._dyn_ui_initialize()
+    problems = check_package(package, version)
+    problems += [] if package.import_brick.menu_func_import in menu else ["no File > Import entry"]
+    for number, brick in enumerate(bricks):
+        bpy.ops.wm.read_homefile(use_empty=True)
+        target = os.path.join(out_dir, "brick%d.tkm" % number)
+        bpy.ops.import_scene.tkm_brick(filepath=brick)
+        bpy.ops.export_scene.tkm_brick(filepath=target, use_selection=False)
+        problems += ["%s: %s" % (brick, p) for p in compare(brick, target)]
+    problems += check_refusal(out_dir, bricks[0])
+    if problems:
+        raise RuntimeError("\n".join(problems))
 
 
 if __name__ == "__main__":
-    arguments = sys.argv[sys.argv.index("--") + 1 :] if "--" in sys.argv else sys.argv[1:]
-    if arguments[0] == "inside":
-        run_inside(*arguments[1:])
+    if "--" in sys.argv:  # in Blender
+        run_inside(*sys.argv[sys.argv.index("--") + 1 :])
     else:
-        sys.exit(run_outside(*[os.path.abspath(a) if i != 1 else a
-                               for i, a in enumerate(arguments)]))  # fmt: skip
+        import checkScenes
+
+        shutil.rmtree(sys.argv[3], ignore_errors=True)
+        os.makedirs(sys.argv[3])
+        sys.exit(checkScenes.run_blender(__file__, sys.argv[1:], sys.argv[3]))

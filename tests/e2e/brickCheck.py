@@ -103,8 +103,8 @@ def winding(quad):
     return (dot > TOLERANCE) - (dot < -TOLERANCE)
 
 
-def close(a, b):
-    return len(a) == len(b) and all(abs(x - y) < TOLERANCE for x, y in zip(a, b))
+def close(a, b, tolerance=TOLERANCE):
+    return len(a) == len(b) and all(abs(x - y) < tolerance for x, y in zip(a, b))
 
 
 def check_brick(brick, expected):
