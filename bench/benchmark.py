@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Times whole conversions of generated maximum-size models against a plain
 copy of the same bytes, measured in the same run.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Differential check of two builds of dxf2tkm: every input must give the same
 standard output, exit status and brick bytes (and no other file) with both.
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross-compiling for 64-bit Windows with MinGW-w64 (Debian package
 # g++-mingw-w64-x86-64). The posix thread variant of g++ is needed by
 # GoogleTest (std::mutex). Programs are linked statically, so that the .exe

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs a Windows program under Wine: runUnderWine.sh DEFAULT_PREFIX PROGRAM [ARGUMENTS...]
 #
 # Wine keeps its state in a prefix folder: $WINEPREFIX when set, otherwise

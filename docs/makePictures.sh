@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Makes the pictures of the documentation again, from the wedge example:
 #   docs/wedge-render.png  the model as Blender renders it (headless, Cycles on
 #                          the processor, 480 x 360)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Renders an OBJ model of the examples as Blender shows it, for the README:
 #   blender --background --factory-startup --python docs/renderModel.py -- MODEL.obj PICTURE.png
 # Each group of the model becomes one object; a COLOR_r_g_b[_a] group gets that

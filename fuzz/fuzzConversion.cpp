@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: a whole conversion from input bytes to brick-file bytes. The
 // first byte chooses the format (RDS, OBJ or DXF); the rest is the model.
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: one model reader alone, named by FUZZED_READER at build time
 // (readObjFile, readRdsFile or readDxfFile).
 #include "dxfReader.h"

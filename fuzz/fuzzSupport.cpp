@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fuzzSupport.h"
 
 FILE* openBytes(const uint8_t* data, size_t size) {

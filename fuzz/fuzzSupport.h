@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared by the fuzz targets: input bytes as a read stream, a sink for the
 // trace, and the store in the state the driver gives it at start.
 #pragma once

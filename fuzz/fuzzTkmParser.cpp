@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: the preview program's brick-file parser and, for what it
 // accepts, the picture writer.
 #include <cstddef>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the fuzz targets and runs each for SECONDS seconds, two at a time.
 # Inputs reach 300 KB, and every target has a seed over 64 KiB, so that lines
 # cross the readers' read chunks.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs a test command only when the programs it needs are installed.
 #
 #   requireTools.sh PROGRAM=PACKAGE... -- COMMAND [ARGUMENT...]

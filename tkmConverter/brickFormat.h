@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The fixed lines of the special-brick format, shared by the converter's
 // writer and the preview's parser so that both spell them the same way.
 #pragma once

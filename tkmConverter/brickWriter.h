@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Brick file writer: the special-brick text file, lines ending in CR LF.
 //
 // Reads brickSize, the collision boxes 0 .. collisionCount-1 (heights already

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What some compilers offer beyond the language, behind macros that every
 // compiler accepts: the results never depend on them.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The conversion run: command line, choice of reader, order of the stages,
 // statistics and exit status. The driver resets the store's boxes, hands the
 // open input to one reader, runs the finishing steps and the writer.

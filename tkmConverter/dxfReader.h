@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DXF reader: fills the store from the 3DFACE entities of a DXF text file.
 //
 // Walks the group-code/value line pairs of the whole file; every 3DFACE entity

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Replacing a file only whole, for the brick file and the preview picture.
 //
 // The content goes to a new temporary file in the target's folder, which is

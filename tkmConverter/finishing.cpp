@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "finishing.h"
 
 #include "realFormat.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The finishing steps between reading and writing, working in place on the store.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The line reading that every model reader shares. One physical input line is
 // one line, whatever its length: its first 254 characters are delivered, the
 // rest is skipped (with a warning), so line numbers stay with the file's lines.

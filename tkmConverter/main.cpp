@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // dxf2tkm: converts one model file into a special-brick file beside it.
 #include <cstdio>
 

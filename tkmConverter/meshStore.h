@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The value types and the one store of tables that every stage of a conversion
 // fills or reads. A run owns exactly one MeshStore; the driver resets its boxes,
 // one reader fills it, the finishing steps complete it in place and the writer

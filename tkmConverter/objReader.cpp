@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "objReader.h"
 
 #include <cassert>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // OBJ reader: fills the store from a Wavefront OBJ text stream.
 //
 // Writes vertices and vertexCount, normals and normalCount, the quads (corner

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What differs between Windows and the other systems: which characters
 // separate folders in a path, how a file is opened by its name and how the
 // program receives its arguments. Paths are UTF-8 strings on every system.

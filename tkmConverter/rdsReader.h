@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // RDS reader: fills the store from a keyword-tagged mesh dump ("Pmsh", "VerD",
 // "Posn", "PgSz", "Pgon", in any letter case).
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "realFormat.h"
 
 #include <cassert>

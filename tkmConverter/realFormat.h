@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one writer of real numbers: six decimals of the exact binary value, an
 // exact tie rounded away from zero, negative zero written without a sign, a
 // negative value that rounds to zero keeping its "-", "inf" and "-inf" for the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The promise between the line reader and the number scan. The scan reads a
 // number's digits eight bytes at a time and so may read up to seven bytes
 // past the terminating zero of its text; the line reader leaves at least that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Small text helpers shared by the readers: white space as the C library's
 // formatted scan sees it in the "C" locale, decimal integers read as its "%d"
 // reads them (but clamped to 32 bits instead of overflowing), real numbers

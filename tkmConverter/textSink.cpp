@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "textSink.h"
 
 #include <cassert>

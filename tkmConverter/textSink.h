@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The output buffer that the stages write their text through, the brick file
 // and the traces on standard output alike.
 #pragma once

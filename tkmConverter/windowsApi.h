@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Windows API for the files that need it, without the parts of
 // windows.h that clash with standard names (min, max).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading a special-brick file back: a strict parser of the format dxf2tkm
 // writes (CR LF or LF line ends), into fixed tables. A file that does not
 // follow the format is rejected with the line number and what was expected.

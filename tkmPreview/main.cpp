@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // tkmpreview: draws a special-brick file as an SVG picture of four views.
 #include <cstdarg>
 #include <cstdio>

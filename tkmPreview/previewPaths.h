@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Paths of the preview program: the picture beside the brick file.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The preview picture of a brick: four panels side by side (top, front, side
 // and isometric views) at one scale that fits everything drawn, quads filled
 // with their colour or a grey shaded by their normal and height and drawn back

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What went into the brick, read back from the converter's brick file and
 # output, and the warnings about where the game will put it: off-centre
 # placement, a size the size line cuts, quads the converter dropped.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What the dxf2tkm converter accepts and how it reads names, in one place:
 # its limits, the names that make a brick's bounds and collision boxes, and the
 # rule for a colour name. The add-on reads every object and material name

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The OBJ text the converter reads: world positions, shared normals, faces
 # grouped by their colour name, and the BOUNDS and COLLISION boxes. Collects
 # everything first, so that the brick's extent is known (for the placement,

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Replacing the chosen brick file whole, as the converter replaces its own.
 #
 # The new content goes to a temporary beside the target, which is renamed over

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Reads what the viewport shows into an ObjModel: every visible object with
 # geometry (mesh, curve, surface, text, metaball) as evaluated, instances of
 # collections, geometry nodes and particles at their world transforms, each

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The conversion allocates nothing beyond the C library's stream buffers: a
 // tiny model and a model at every limit of its format make the same number
 // of allocations.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Counts every allocation of the process while counting is on; the test binary
 // that links countingMalloc.cpp has its malloc family replaced by counters
 // that forward to the C library's own allocator.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Tests of the Blender add-on with the real Blender, headless.
 
 checkScenes.py export ADDON CONVERTER OUTDIR

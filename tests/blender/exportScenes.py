@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Runs inside Blender (blender --background --factory-startup --python
 exportScenes.py -- ADDON CONVERTER OUTDIR): installs the add-on as a user
 would, builds each test scene, exports it through the add-on's operator to

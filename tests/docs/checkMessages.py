@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """checkMessages.py ROOT: every message in the message tables of
 docs/troubleshooting.md must be one the programs can print, made of string
 literals of the converter's, the preview's and the add-on's sources, with N,

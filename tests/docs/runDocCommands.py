@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """runDocCommands.py ROOT: runs every ```sh block of README.md and docs/*.md
 (what works on a fresh clone on Linux; the rest is ```bash, ```bat or
 ```powershell) from the top of a fresh copy of the sources, its release build

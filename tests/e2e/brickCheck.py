@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Reads a brick file into what it means, for tests that check a brick's
 content (quad count, colours, size, boxes, directions) rather than its bytes.
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Shared by the end-to-end scripts (sourced): a case's working folder and its
 # arguments.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # How the brick file and the preview picture replace an old file: whole or not
 # at all, whatever fails, with nothing else left in the folder.
 #

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs dxf2tkm once for one end-to-end case and compares what it did, byte for
 # byte, with what the case expects.
 #

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs dxf2tkm under valgrind's memory check on the input of every end-to-end
 # case (tests/cases/*: its files and arguments) and fails on any report: an
 # invalid read or write, a jump on an uninitialised value, a leak. What the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The padding check: runs the model readers over inputs whose numbers end
 // where a line buffer ends, in the build whose line buffers are exact-size
 // heap blocks (DXF2TKM_EXACT_LINE_BUFFERS), so that AddressSanitizer reports

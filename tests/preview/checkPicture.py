@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Checks tkmpreview's picture of a known brick: a well-formed SVG with one
 filled polygon per drawable quad in each of the four views, one dashed outline
 per collision box or a marked cross and a note for an inverted one, everything

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The picture's path and title on Windows, where "\" separates folders too.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The readers on files written by other tools (tests/data/corpus).
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Files by UTF-8 name and their replacement, the same on every system.
 #include <gtest/gtest.h>
 

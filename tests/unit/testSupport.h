@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Helpers shared by the unit tests: streams over text, captured logs and a
 // store in the state the driver hands to a reader.
 #pragma once

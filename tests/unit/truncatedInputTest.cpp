@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every prefix of a valid model must be read, finished and written cleanly.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Reads the resources back from a built Windows program and checks them.
 
 checkResources.py WINDRES PROGRAM.exe NAME VERSION STRIPPED

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes this case (python3 makeCase.py, from anywhere): a chessboard tile in
 a frame, 69 quads, its trace and brick worked out by their rules. At about 500
 bytes a quad the brick passes 16 KiB twice; the first time at a normal line

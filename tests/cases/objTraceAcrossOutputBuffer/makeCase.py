@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes this case (python3 makeCase.py, from anywhere): the wedge example
 under 1,750 comment lines, so that the trace of one "line N" per input line
 passes 16 KiB at line 1750, which does not fit in the one byte left. The brick
