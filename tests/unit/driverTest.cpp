@@ -90,7 +90,8 @@ TEST(DriverRunTest, UsageHelpAndVersion) {
 
     run = runWith({"dxf2tkm", "--version"});
     EXPECT_EQ(run.status, EXIT_CONVERTED);
-    EXPECT_EQ(run.log, "argv[0] = dxf2tkm\nargv[1] = --version\ndxf2tkm " PROJECT_VERSION_TEXT "\n");
+    EXPECT_EQ(run.log,
+              "argv[0] = dxf2tkm\nargv[1] = --version\ndxf2tkm " PROJECT_VERSION_TEXT "\n");
 
     run = runWith({"dxf2tkm", "--help", "x"});
     EXPECT_EQ(run.status, EXIT_CONVERTED);
