@@ -1,12 +1,8 @@
 // SPDX-License-Identifier: MIT
-// Built with exact-size heap line buffers under AddressSanitizer: the model
-// readers over inputs whose numbers end where a line buffer ends, so that any
-// read of the number scan past the line reader's padding is reported.
-//   readEveryInput [--generated] [FOLDER...]
-// --generated: numbers of every shape ending at each of a read chunk's last
-// bytes, and last lines of each length around the 254 characters kept. FOLDER:
-// every file below it, read by its extension or by its fuzz corpus folder (in
-// fuzzConversion the first byte chooses); a missing FOLDER skips (exit 77).
+// readEveryInput [--generated] [FOLDER...]: the model readers, in the build with
+// exact-size heap line buffers under AddressSanitizer, over numbers that end where
+// a line buffer ends (--generated) and over every model or fuzz input below each
+// FOLDER (a missing one skips: exit 77).
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -89,6 +85,8 @@ void readGeneratedInputs() {
     }
 }
 
+// Read as its fuzz corpus folder's target (in fuzzConversion the first byte
+// chooses the format) or by its extension.
 void readFile(const std::filesystem::path& path) {
     std::ifstream stream(path, std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
