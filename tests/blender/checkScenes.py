@@ -163,8 +163,6 @@ def messages(result, level):
 
 
 def check_success(out_dir, scene, result):
-    """The brick holds what it should, the report says what it holds, and the
-    warnings are those expected."""
     problems = [] if result["status"] == "FINISHED" else ["status %s" % result["status"]]
     brick = brickCheck.parse_brick(os.path.join(out_dir, scene + ".tkm"))
     expected = BRICKS[scene]
@@ -207,9 +205,7 @@ def check(out_dir, scene):
         problems += check_failure(scene, result)
     else:
         problems += check_success(out_dir, scene, result)
-    leftovers = [f for f in os.listdir(out_dir) if f.endswith(".part")]
-    if leftovers:
-        problems.append("left behind: %s" % leftovers)
+    problems += ["left behind: %s" % f for f in os.listdir(out_dir) if f.endswith(".part")]
     for problem in problems:
         print(problem)
     return 1 if problems else 0

@@ -134,17 +134,6 @@ def added(operator, name, **settings):
     return bpy.context.object
 
 
-def geometry_nodes_cubes():
-    """Geometry nodes that put a cube on each point of the active object."""
-    bpy.ops.node.new_geometry_nodes_modifier()
-    tree = bpy.context.object.modifiers[-1].node_group
-    nodes, links = tree.nodes, tree.links
-    on_points = nodes.new("GeometryNodeInstanceOnPoints")
-    links.new(nodes["Group Input"].outputs[0], on_points.inputs["Points"])
-    links.new(nodes.new("GeometryNodeMeshCube").outputs[0], on_points.inputs["Instance"])
-    links.new(on_points.outputs[0], nodes["Group Output"].inputs[0])
-
-
 def mixed_types():
     # Added one after the other: only the last is selected, all are exported.
     added(bpy.ops.mesh.primitive_cube_add, "COLOR_1_0_0", location=(0, 0, 1))
@@ -165,7 +154,13 @@ def mixed_types():
         added(bpy.ops.object.collection_instance_add, "Instancer.%d" % k,
               collection=source.name, location=(-6, 3 * k, 0))
     added(bpy.ops.mesh.primitive_plane_add, "COLOR_7_0_0", location=(6, 0, 0))
-    geometry_nodes_cubes()
+    bpy.ops.node.new_geometry_nodes_modifier()  # a cube on each of the plane's points
+    tree = bpy.context.object.modifiers[-1].node_group
+    nodes, links = tree.nodes, tree.links
+    on_points = nodes.new("GeometryNodeInstanceOnPoints")
+    links.new(nodes["Group Input"].outputs[0], on_points.inputs["Points"])
+    links.new(nodes.new("GeometryNodeMeshCube").outputs[0], on_points.inputs["Instance"])
+    links.new(on_points.outputs[0], nodes["Group Output"].inputs[0])
     leaf = box("COLOR_8_0_0", (-0.1,) * 3, (0.1,) * 3, collection=bpy.data.collections.new("Leaf"))
     emitter = added(bpy.ops.mesh.primitive_plane_add, "Emitter", location=(-6, -6, 0))
     emitter.modifiers.new("Hair", "PARTICLE_SYSTEM")

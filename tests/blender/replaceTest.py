@@ -1,7 +1,6 @@
 # SPDX-License-Identifier: MIT
-"""replaceTest.py ADDON [blender]: the add-on's replace.py, its decisions (Windows'
-too) and real files replaced on this system, in plain Python or in the real
-Blender, headless, with the add-on installed from its zip (77: no Blender)."""
+"""replaceTest.py ADDON [blender]: the add-on's replace.py, its decisions (Windows' too)
+and real files replaced, in plain Python or in headless Blender from its zip."""
 
 import errno
 import functools

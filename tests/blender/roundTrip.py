@@ -1,8 +1,7 @@
 # SPDX-License-Identifier: MIT
-"""roundTrip.py ZIP VERSION OUTDIR BRICK...: in a headless Blender with the zip
-installed as a user would and no PATH, checks the add-on's manifest and version,
-that each brick imported and exported again keeps its size line, boxes and
-quads, and that a malformed brick is refused by line number, the scene kept."""
+"""roundTrip.py ZIP VERSION OUTDIR BRICK...: the zip installed in a headless
+Blender, no PATH; its manifest and version, each brick imported and exported
+again to the same size line, boxes and quads, a malformed brick refused."""
 
 import ast
 import math
@@ -15,19 +14,16 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path[:0] = [HERE, os.path.join(HERE, "..", "e2e")]
 from brickCheck import close, parse_brick  # noqa: E402
 
-MODULE = "io_export_tkm"
 TOLERANCE = 1e-5
-# Blender keeps a custom normal as two 16-bit angles in its corner's frame:
-# one that does not lie along the face's own normal (a face listed against
-# its normal, as DXF and RDS bricks are) comes back within pi / 65534.
+# Blender keeps a custom normal as two 16-bit angles in its corner's frame: one
+# off the face's own normal (as in DXF and RDS bricks) comes back within pi / 65534.
 NORMAL_TOLERANCE = 5e-5
 # What Blender 4.2's documentation requires of a manifest.
-MANIFEST_KEYS = ["schema_version", "id", "version", "name", "tagline", "maintainer", "type",
-                 "blender_version_min", "license"]  # fmt: skip
+MANIFEST_KEYS = "schema_version id version name tagline maintainer type blender_version_min license"
 
 
 def read_toml(text):
-    """tomllib, or where Python lacks it the manifest's subset: tables, strings, lists."""
+    """tomllib, or where Python lacks it (Blender 3.4's) the manifest's subset."""
     try:
         import tomllib
 
@@ -44,22 +40,19 @@ def read_toml(text):
 
 
 def check_package(package, version):
-    with open(os.path.join(os.path.dirname(package.__file__), "blender_manifest.toml")) as text:
-        manifest = read_toml(text.read())
-    wanted = {"version": version, "type": "add-on", "license": ["SPDX:GPL-3.0-or-later"]}
-    problems = ["manifest %s: %r" % (k, manifest.get(k)) for k in MANIFEST_KEYS
-                if k not in manifest or manifest[k] != wanted.get(k, manifest[k])]  # fmt: skip
-    if not manifest.get("permissions", {}).get("files"):
-        problems.append("the manifest gives no reason for the files permission")
-    if package.bl_info["version"] != tuple(int(p) for p in version.split(".")):
-        problems.append("bl_info version %s" % (package.bl_info["version"],))
-    return problems
+    manifest = pathlib.Path(package.__file__).with_name("blender_manifest.toml").read_text()
+    manifest = read_toml(manifest)
+    wanted = dict(manifest, version=version, type="add-on", license=["SPDX:GPL-3.0-or-later"])
+    problems = ["manifest %s: %r" % (k, manifest.get(k)) for k in MANIFEST_KEYS.split()
+                if k not in manifest or manifest[k] != wanted[k]]  # fmt: skip
+    problems += [] if manifest.get("permissions", {}).get("files") else ["no reason for files"]
+    bl_version = package.bl_info["version"]
+    return problems + ([] if bl_version == tuple(map(int, version.split("."))) else [bl_version])
 
 
 def corners(quad):
-    """The (position, unit normal) corners in the file's order, a corner at
-    the place of the one before dropped, begun at the least: a triangle the
-    converter closed compares equal whichever corner it doubled."""
+    """(position, unit normal) in the file's order from the least, a corner at the
+    place of the one before dropped: a closed triangle, whichever corner doubled."""
     found = []
     for position, normal in zip(quad["positions"], quad["normals"]):
         if not found or not close(found[-1][0], position, TOLERANCE):
@@ -71,7 +64,6 @@ def corners(quad):
 
 
 def same_quad(a, b):
-    """Same corners in the same turn; texture coordinates and colours as stored."""
     ca, cb = corners(a), corners(b)
     rows = lambda q: sum(q["uv"] + (q["colors"] or []), [])  # noqa: E731
     return (len(ca) == len(cb) and close(rows(a), rows(b), TOLERANCE)
@@ -94,8 +86,7 @@ def compare(original_path, new_path):
 
 
 def check_refusal(out_dir, brick):
-    """A brick with a short corner normal is refused by its line number, the
-    scene left as it was."""
+    """A brick with a short corner normal: refused by line number, the scene kept."""
     import bpy
 
     lines = pathlib.Path(brick).read_bytes().split(b"\r\n")
@@ -104,16 +95,15 @@ def check_refusal(out_dir, brick):
     malformed = pathlib.Path(out_dir, "malformed.tkm")
     malformed.write_bytes(b"\r\n".join(lines))
     bpy.ops.mesh.primitive_cube_add()
-    before, message = bpy.data.objects.keys() + bpy.data.collections.keys(), "imported"
+    scene = lambda: bpy.data.objects.keys() + bpy.data.collections.keys()  # noqa: E731
+    before, message = scene(), "imported"
     try:
         bpy.ops.import_scene.tkm_brick(filepath=str(malformed))
     except RuntimeError as error:
         message = str(error)
     wanted = "line %d: expected a corner normal: three numbers" % (at + 1)
     problems = [] if wanted in message else ["refusal %r, expected %r" % (message, wanted)]
-    if bpy.data.objects.keys() + bpy.data.collections.keys() != before:
-        problems.append("the refused import changed the scene")
-    return problems
+    return problems + ([] if scene() == before else ["the refused import changed the scene"])
 
 
 def run_inside(zip_path, version, out_dir, *bricks):
@@ -122,7 +112,8 @@ def run_inside(zip_path, version, out_dir, *bricks):
 
     exportScenes.install_addon(zip_path)
     os.environ["PATH"] = ""  # the add-on must run the programs it carries
-    package, menu = sys.modules[MODULE], bpy.types.TOPBAR_MT_file_import._dyn_ui_initialize()
+    package = sys.modules[exportScenes.ADDON_MODULE]
+    menu = bpy.types.TOPBAR_MT_file_import._dyn_ui_initialize()
     problems = check_package(package, version)
     problems += [] if package.import_brick.menu_func_import in menu else ["no File > Import entry"]
     for number, brick in enumerate(bricks):

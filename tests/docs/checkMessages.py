@@ -1,17 +1,15 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: MIT
-"""checkMessages.py ROOT: every message in the message tables of
-docs/troubleshooting.md must be one the programs can print, made of string
-literals of the converter's, the preview's and the add-on's sources, with N,
-NAME, PATH and the like where the program puts a number or a name."""
+"""checkMessages.py ROOT: every message in docs/troubleshooting.md's tables is made
+of the programs' string literals, N, NAME, PATH and the like where they put a
+number or a name."""
 import glob
 import os
 import re
 import sys
 
-SOURCE_PATTERNS = ("tkmConverter/*.cpp", "tkmConverter/*.h", "tkmPreview/*.cpp",
-                   "blender/io_export_tkm/*.py")
-PLACEHOLDERS = ("N", "V", "Q", "X", "Y", "Z", "NAME", "PATH", "WHAT", "TEXT", "REASON")
+SOURCES = "tkmConverter/*.cpp tkmConverter/*.h tkmPreview/*.cpp blender/io_export_tkm/*.py"
+PLACEHOLDERS = "N V Q X Y Z NAME PATH WHAT TEXT REASON".split()
 # Between a message's pieces: the sample 7 (for a placeholder), blanks, punctuation.
 GLUE = re.compile(r"[\s7:='\",.()]*")
 # A character literal (as '"'), or adjacent string literals.
@@ -26,10 +24,10 @@ LETTERS = re.compile(r"[A-Za-z_]+")
 def source_literals(root):
     """Every double-quoted literal, adjacent literals joined, escapes undone."""
     literals = []
-    for pattern in SOURCE_PATTERNS:
+    for pattern in SOURCES.split():
         for path in sorted(glob.glob(os.path.join(root, pattern))):
-            with open(path, encoding="utf-8") as source:
-                runs = [m.group(1) for m in LITERAL.finditer(source.read()) if m.group(1)]
+            text = open(path, encoding="utf-8").read()
+            runs = [m.group(1) for m in LITERAL.finditer(text) if m.group(1)]
             literals += ["".join(STRING.findall(run)).replace("\\n", "").replace('\\"', '"')
                          .replace("\\\\", "\\").strip() for run in runs]  # fmt: skip
     return literals
@@ -46,14 +44,6 @@ def literal_regex(literal):
         before = r"\s+" if piece[:1].isspace() and words else ""
         pattern += before + words + (r"\s+" if piece[-1:].isspace() else "")
     return re.compile(pattern)
-
-
-def documented_messages(path):
-    """The backquoted texts in the first column of the tables after Messages."""
-    with open(path, encoding="utf-8") as page:
-        lines = page.read().split("## Messages", 1)[1].splitlines()
-    cells = [line.split("|")[1].strip() for line in lines if line.count("|") >= 2]
-    return [message for cell in cells for message in re.findall(r"`([^`]+)`", cell)]
 
 
 def known_words(fill, words):
@@ -83,7 +73,10 @@ def main(root):
     words = {word.lower() for literal in every_literal for word in LETTERS.findall(literal)}
     patterns = [literal_regex(literal) for literal in sorted(every_literal, key=len, reverse=True)
                 if re.search(r"[A-Za-z]{3}", literal)]  # fmt: skip
-    messages = documented_messages(os.path.join(root, "docs", "troubleshooting.md"))
+    # The backquoted texts in the first column of the tables after Messages.
+    page = open(os.path.join(root, "docs", "troubleshooting.md"), encoding="utf-8").read()
+    rows = [line.split("|") for line in page.split("## Messages", 1)[1].splitlines()]
+    messages = [m for row in rows if len(row) > 2 for m in re.findall(r"`([^`]+)`", row[1])]
     unknown = [m for m in messages if not printable(m, patterns, words)]
     for message in unknown:
         print("not a message of the programs: %s" % message)

@@ -1,14 +1,8 @@
 # SPDX-License-Identifier: MIT
-"""Reads the resources back from a built Windows program and checks them.
-
-checkResources.py WINDRES PROGRAM.exe NAME VERSION STRIPPED
-
-windres writes the program's resources back as a resource script. The
-manifest must ask for long paths, UTF-8 as the ANSI code page, Windows 10 and
-11 and the user's own rights; the version information must give NAME and
-VERSION in its numbers and strings. STRIPPED (yes or no): whether the program
-must have no symbol table.
-"""
+"""checkResources.py WINDRES PROGRAM.exe NAME VERSION STRIPPED: the program's
+resources, written back by windres as a script, hold a manifest asking for long
+paths, UTF-8, Windows 10 and 11 and the user's own rights, and version
+information giving NAME and VERSION; STRIPPED=yes: no symbol table."""
 
 import re
 import struct
@@ -24,37 +18,29 @@ WANTED_IN_MANIFEST = [
 
 
 def check(windres, program, name, version, stripped):
-    script = subprocess.run(
-        [windres, "-i", program, "-O", "rc"], stdout=subprocess.PIPE, text=True, check=True
-    ).stdout
-    problems = []
+    script = subprocess.run([windres, "-i", program, "-O", "rc"], stdout=subprocess.PIPE,
+                            text=True, check=True).stdout  # fmt: skip
     manifest = re.search(r"\n1 24 .*?\nBEGIN\n(.*?)\nEND", script, re.S)
     lines = re.findall(r'^\s*"(.*)"$', manifest.group(1) if manifest else "", re.M)
     text = "".join(lines).replace('""', '"')
-    problems += ["manifest lacks %s" % w for w in WANTED_IN_MANIFEST if w not in text]
-    numbers = re.search(r"FILEVERSION ([\d, ]+)\n", script)
-    wanted_numbers = ", ".join(version.split(".") + ["0"])
-    if not numbers or numbers.group(1) != wanted_numbers:
-        found = numbers.group(1) if numbers else None
-        problems.append("file version %s, expected %s" % (found, wanted_numbers))
-    strings = dict(re.findall(r'VALUE "(\w+)", "([^"]*)"', script))
-    wanted = {"ProductName": "dxf2tkm", "FileVersion": version, "ProductVersion": version}
-    wanted["OriginalFilename"] = name + ".exe"
-    for key, value in wanted.items():
-        if strings.get(key) != value:
-            problems.append("%s is %r, expected %r" % (key, strings.get(key), value))
-    if not strings.get("FileDescription") or "Copyright" not in strings.get("LegalCopyright", ""):
-        problems.append("no description or copyright line: %s" % strings)
-    with open(program, "rb") as exe:
-        header = exe.read(4096)
+    problems = ["manifest lacks %s" % w for w in WANTED_IN_MANIFEST if w not in text]
+    found = dict(re.findall(r'VALUE "(\w+)", "([^"]*)"', script))
+    found["FILEVERSION"] = "".join(re.findall(r"FILEVERSION ([\d, ]+)\n", script))
+    wanted = {"ProductName": "dxf2tkm", "FileVersion": version, "ProductVersion": version,
+              "OriginalFilename": name + ".exe",
+              "FILEVERSION": ", ".join(version.split(".") + ["0"])}  # fmt: skip
+    problems += ["%s is %r, expected %r" % (key, found.get(key), value)
+                 for key, value in wanted.items() if found.get(key) != value]  # fmt: skip
+    if not found.get("FileDescription") or "Copyright" not in found.get("LegalCopyright", ""):
+        problems.append("no description or copyright line: %s" % found)
+    header = open(program, "rb").read(4096)
     symbols = struct.unpack_from("<I", header, struct.unpack_from("<I", header, 0x3C)[0] + 16)[0]
-    if stripped == "yes" and symbols != 0:
-        problems.append("not stripped: %d symbols" % symbols)
-    return problems
+    stripped_wrongly = stripped == "yes" and symbols
+    return problems + (["not stripped: %d symbols" % symbols] if stripped_wrongly else [])
 
 
 if __name__ == "__main__":
-    found = check(*sys.argv[1:6])
-    for problem in found:
+    problems = check(*sys.argv[1:6])
+    for problem in problems:
         print("FAILED: %s: %s" % (sys.argv[2], problem))
-    sys.exit(1 if found else 0)
+    sys.exit(1 if problems else 0)

@@ -1,9 +1,8 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: MIT
-"""Writes this case (python3 makeCase.py, from anywhere): a chessboard tile in
-a frame, 69 quads, its trace and brick worked out by their rules. At about 500
-bytes a quad the brick passes 16 KiB twice; the first time at a normal line
-that does not fit in the 12 bytes left."""
+"""Writes this case: a chessboard tile in a frame, 69 quads, trace and brick worked
+out by their rules. At about 500 bytes a quad the brick passes 16 KiB twice, first
+at a normal line that does not fit in the 12 bytes left."""
 import pathlib
 import struct
 from fractions import Fraction
@@ -13,11 +12,11 @@ HIGH = LOW + SQUARES
 LIGHT, DARK = (240, 230, 210), (60, 40, 30)
 LIGHT_TOP, DARK_TOP = 1.5, 0.5  # the dark squares sunk a unit into the board
 Z_SCALE = 2.5
+UNIT_SQUARE = [(0, 0), (1, 0), (1, 1), (0, 1)]
 NORMALS = [(0, 0, 1), (0, 0, -1), (0, -1, 0), (1, 0, 0), (0, 1, 0), (-1, 0, 0)]
 
 
-def reals(*values):
-    """Six decimals of each exact value, a tie away from zero."""
+def reals(*values):  # six decimals of each exact value, a tie away from zero
     units = [int(abs(Fraction(value)) * 1000000 + Fraction(1, 2)) for value in values]
     return " ".join("%s%d.%06d" % ("-" if value < 0 else "", u // 1000000, u % 1000000)
                     for value, u in zip(values, units))  # fmt: skip
@@ -26,12 +25,11 @@ def reals(*values):
 # The faces as listed: (group, normal, corners). The uncoloured frame (bottom,
 # sides as high as the light squares), then dark, then light squares.
 ring = [(LOW, LOW), (HIGH, LOW), (HIGH, HIGH), (LOW, HIGH)]
-faces = [("frame", 1, [(x, y, 0) for x, y in [ring[0]] + ring[:0:-1]])]
+faces = [("frame", 1, [(*corner, 0) for corner in [ring[0]] + ring[:0:-1]])]
 faces += [("frame", 2 + k, [(*a, 0), (*b, 0), (*b, LIGHT_TOP), (*a, LIGHT_TOP)])
           for k, (a, b) in enumerate(zip(ring, ring[1:] + ring[:1]))]  # fmt: skip
 for colour, z, parity in ((DARK, DARK_TOP, 1), (LIGHT, LIGHT_TOP, 0)):
-    faces += [("COLOR_%d_%d_%d" % colour, 0, [(x, y, z), (x + 1, y, z), (x + 1, y + 1, z),
-                                               (x, y + 1, z)])
+    faces += [("COLOR_%d_%d_%d" % colour, 0, [(x + dx, y + dy, z) for dx, dy in UNIT_SQUARE])
               for y in range(LOW, HIGH) for x in range(LOW, HIGH) if (x + y) % 2 == parity]
 
 # The model: normals, the bounds' two corners, each face's four, then the groups.
