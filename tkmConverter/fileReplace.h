@@ -15,8 +15,9 @@
 // On Windows the temporary is renamed with MoveFileExW; the new file takes
 // the old one's hidden, system, archive and not-content-indexed attributes;
 // a read-only old file is refused like a directory; a rename that another
-// program's open handle blocks is tried again for about a second. A symbolic link there is
-// replaced by the file, not followed. Paths are UTF-8 on every system.
+// program's open handle blocks is tried again for about a second. A symbolic
+// link there is replaced by the file, not followed. Paths are UTF-8 on every
+// system.
 //
 // The temporary's data are not flushed to the disk before the rename, nor on
 // Linux the rename itself: the replacement is whole against every failure of

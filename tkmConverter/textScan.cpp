@@ -63,8 +63,8 @@ struct DecimalNumber {
     int length;  // of the digits and the point, the first digit's zeros included
     int exponent;
     bool negative;
-    bool letterAfter;  // a letter followed the digits, maybe an exponent ("e5"); without
-                       // one the exponent comes from the fraction alone, 0 or below
+    bool letterAfter;  // a byte from 'E' up followed the digits, maybe an exponent ("e5");
+                       // without one the exponent comes from the fraction alone, 0 or below
 };
 
 // The eight bytes at p as one number, the first byte in the lowest eight bits,

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // A brick file as the parser read it, as plain text for other programs (the
-// Blender add-on's importer): one record per line, a keyword and its numbers
+// Blender add-on's importer): one record a line, a keyword and its numbers
 // separated by blanks, reals with six decimals ("inf", "-inf", "nan" for
-// values that are not finite), one record a line:
+// values that are not finite):
 //   size X Y Z
 //   box CENTREX CENTREY CENTREZ SIZEX SIZEY SIZEZ      (one per collision box)
 //   quad SECTION                                        (top ... omni)
