@@ -19,7 +19,7 @@ import bpy
 from bpy.props import StringProperty
 from bpy_extras.io_utils import ImportHelper
 
-from .bundled import bundled_program
+from .bundled import bundled_program, run_on_file
 from .conventions import BOUNDS as BOUNDS_NAME
 from .conventions import COLLISION as COLLISION_NAME
 from .conventions import MAX_CHANNEL as FULL_ALPHA
@@ -73,18 +73,9 @@ def parse_dump(text):
 
 def read_brick(path):
     """The brick file at path, parsed; BrickImportError when it cannot be
-    read or does not follow the format. The reader is given the bare file
-    name, so that the folder's path never passes through its command line."""
-    name = os.path.basename(path)
+    read or does not follow the format."""
     try:
-        done = subprocess.run(
-            [find_reader(), "--dump", name],
-            cwd=os.path.dirname(os.path.abspath(path)),
-            creationflags=getattr(subprocess, "CREATE_NO_WINDOW", 0),  # Windows
-            stdin=subprocess.DEVNULL,
-            capture_output=True,
-            timeout=READER_TIMEOUT_SECONDS,
-        )
+        done = run_on_file(find_reader(), ["--dump"], path, READER_TIMEOUT_SECONDS)
     except (OSError, subprocess.TimeoutExpired) as error:
         raise BrickImportError("Could not run the brick reader: %s" % error)
     if done.returncode != 0:
