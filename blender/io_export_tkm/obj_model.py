@@ -119,7 +119,7 @@ class ObjModel:
             problems.append("no object with faces to export")
         if self.face_count() > rules.MAX_FACES:
             problems.append(
-                "%d faces outside BOUNDS and COLLISION objects, at most %d"
+                "%d faces (BOUNDS and COLLISION objects not counted), at most %d"
                 % (self.face_count(), rules.MAX_FACES)
             )
         if len(self.collisions) > rules.MAX_COLLISION_BOXES:
