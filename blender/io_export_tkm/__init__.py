@@ -36,7 +36,7 @@ from bpy.props import BoolProperty, StringProperty
 from bpy_extras.io_utils import ExportHelper
 
 from . import brick_report, import_brick, scene_geometry
-from .bundled import bundled_program
+from .bundled import bundled_program, run_on_file
 from .obj_model import ExportError, ObjModel
 from .replace import replace_file
 
@@ -49,14 +49,16 @@ DEFAULT_CONVERTER = "dxf2tkm.exe" if sys.platform == "win32" else "dxf2tkm"
 # Running the converter
 
 
-def resolve_converter(path):
+def resolve_converter(setting):
     """The converter's full path, or ExportError naming what was tried. The
     preference's default means the converter the add-on carries, if any."""
-    if path.strip() in ("", DEFAULT_CONVERTER) and bundled_program("dxf2tkm"):
-        return bundled_program("dxf2tkm")
-    expanded = os.path.expanduser(bpy.path.abspath(path.strip())) if path.strip() else ""
-    if not expanded:
+    setting = setting.strip()
+    bundled = bundled_program("dxf2tkm")
+    if setting in ("", DEFAULT_CONVERTER) and bundled:
+        return bundled
+    if not setting:
         raise ExportError("No converter set: give the path of dxf2tkm in the add-on's preferences")
+    expanded = os.path.expanduser(bpy.path.abspath(setting))
     if os.path.dirname(expanded):
         found = expanded if os.path.isfile(expanded) else None
     else:
@@ -88,19 +90,9 @@ def shorten(lines):
 
 
 def convert(converter, obj_path):
-    """Runs the converter; returns (exit status, its output). It is given
-    the model's bare file name, so that the temporary folder's path (which
-    may hold any character) is never passed through its command line."""
+    """Runs the converter on the model; returns (exit status, its output)."""
     try:
-        done = subprocess.run(
-            [converter, os.path.basename(obj_path)],
-            cwd=os.path.dirname(obj_path),
-            creationflags=getattr(subprocess, "CREATE_NO_WINDOW", 0),  # Windows
-            stdin=subprocess.DEVNULL,
-            stdout=subprocess.PIPE,
-            stderr=subprocess.STDOUT,
-            timeout=CONVERTER_TIMEOUT_SECONDS,
-        )
+        done = run_on_file(converter, [], obj_path, CONVERTER_TIMEOUT_SECONDS)
     except OSError as error:
         raise ExportError("Could not run the converter '%s': %s" % (converter, error))
     except subprocess.TimeoutExpired:
@@ -108,7 +100,7 @@ def convert(converter, obj_path):
             "The converter '%s' did not finish in %d s; nothing exported"
             % (converter, CONVERTER_TIMEOUT_SECONDS)
         )
-    return done.returncode, done.stdout.decode("utf-8", "replace")
+    return done.returncode, (done.stdout + done.stderr).decode("utf-8", "replace")
 
 
 def build_model(context, options, place_on_origin):

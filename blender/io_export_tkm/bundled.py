@@ -1,9 +1,11 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The programs the add-on carries in its bin folder (dxf2tkm, tkmpreview), as
-# the platform's add-on zip packs them.
+# the platform's add-on zip packs them, and how the add-on runs a program on a
+# file.
 
 import os
 import stat
+import subprocess
 import sys
 
 BIN_FOLDER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "bin")
@@ -25,3 +27,19 @@ def bundled_program(name):
         except OSError:
             pass  # running it then fails with the reason
     return path
+
+
+def run_on_file(program, options, path, timeout):
+    """Runs program with options on the file path and returns the finished
+    process (its output as bytes). The program is given the file's bare name
+    and runs in the file's folder, so that the folder's path (which may hold
+    any character) never passes through its command line. Raises OSError or
+    subprocess.TimeoutExpired."""
+    return subprocess.run(
+        [program, *options, os.path.basename(path)],
+        cwd=os.path.dirname(os.path.abspath(path)),
+        creationflags=getattr(subprocess, "CREATE_NO_WINDOW", 0),  # Windows
+        stdin=subprocess.DEVNULL,
+        capture_output=True,
+        timeout=timeout,
+    )

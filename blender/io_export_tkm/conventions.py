@@ -26,7 +26,8 @@ COLLISION = "COLLISION"
 # The group name of faces without a colour: the player's paint colour.
 PAINT_GROUP = "paint"
 
-COLOR_PREFIXES = ("COLOR_", "ADDCOLOR_", "SUBCOLOR_")
+COLOR, ADDCOLOR, SUBCOLOR = "COLOR_", "ADDCOLOR_", "SUBCOLOR_"
+COLOR_PREFIXES = (COLOR, ADDCOLOR, SUBCOLOR)
 MAX_CHANNEL = 255
 # Blender names a copy "NAME.001": such a suffix is part of no number.
 COPY_SUFFIX = re.compile(r"\.\d{3}\Z")
@@ -38,7 +39,12 @@ HELPER_LOOKALIKE = re.compile(r"(bounds|collision)(?=$|[ ._\d])", re.I)
 
 def number_counts(prefix):
     """How many numbers a colour name of this prefix takes."""
-    return (3, 4) if prefix == "COLOR_" else (3,)
+    return (3, 4) if prefix == COLOR else (3,)
+
+
+def color_name(prefix, numbers):
+    """The colour name of prefix and its numbers."""
+    return prefix + "_".join(str(n) for n in numbers)
 
 
 def helper_kind(name):
@@ -63,14 +69,14 @@ def color_group(name):
         return None
     if rest[:1] == "_" and rest[1:2] in ("-", "+"):  # a signed number
         return None
-    return prefix + "_".join(str(n) for n in numbers)
+    return color_name(prefix, numbers)
 
 
 def material_color_group(rgba):
     """The colour name of a linear colour as Blender's colour picker shows
     it in hex (sRGB-encoded), alpha from the colour's alpha."""
     channels = [srgb_byte(c) for c in rgba[:3]] + [unit_byte(rgba[3])]
-    return "COLOR_" + "_".join(str(c) for c in channels)
+    return color_name(COLOR, channels)
 
 
 def unit_byte(value):
@@ -105,7 +111,7 @@ def name_problem(name):
 def color_problem(name, spelling):
     reasons = []
     if spelling:
-        prefix = (spelling.group(1) or "").upper() + "COLOR_"
+        prefix = (spelling.group(1) or "").upper() + COLOR
         rest = name[spelling.end() :]
         if not name.startswith(prefix):
             misspelt = "colour" in spelling.group().lower()
@@ -125,7 +131,7 @@ def color_problem(name, spelling):
     )
     return "gives no colour (%s); write %s: %s" % (
         ", ".join(reasons) or "not a colour",
-        prefix + "_".join(str(v) for v in values),
+        color_name(prefix, values),
         rule,
     )
 

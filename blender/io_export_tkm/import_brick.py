@@ -19,11 +19,8 @@ import bpy
 from bpy.props import StringProperty
 from bpy_extras.io_utils import ImportHelper
 
-from .bundled import bundled_program
-from .conventions import BOUNDS as BOUNDS_NAME
-from .conventions import COLLISION as COLLISION_NAME
-from .conventions import MAX_CHANNEL as FULL_ALPHA
-from .conventions import Z_SCALE
+from . import conventions as rules
+from .bundled import bundled_program, run_on_file
 
 READER = "tkmpreview"
 READER_TIMEOUT_SECONDS = 60
@@ -73,18 +70,9 @@ def parse_dump(text):
 
 def read_brick(path):
     """The brick file at path, parsed; BrickImportError when it cannot be
-    read or does not follow the format. The reader is given the bare file
-    name, so that the folder's path never passes through its command line."""
-    name = os.path.basename(path)
+    read or does not follow the format."""
     try:
-        done = subprocess.run(
-            [find_reader(), "--dump", name],
-            cwd=os.path.dirname(os.path.abspath(path)),
-            creationflags=getattr(subprocess, "CREATE_NO_WINDOW", 0),  # Windows
-            stdin=subprocess.DEVNULL,
-            capture_output=True,
-            timeout=READER_TIMEOUT_SECONDS,
-        )
+        done = run_on_file(find_reader(), ["--dump"], path, READER_TIMEOUT_SECONDS)
     except (OSError, subprocess.TimeoutExpired) as error:
         raise BrickImportError("Could not run the brick reader: %s" % error)
     if done.returncode != 0:
@@ -125,17 +113,20 @@ def brick_extent(brick):
 
 def model_point(point, brick_height):
     x, y, height = point
-    return (x, y, (height + brick_height / 2) / Z_SCALE)
+    return (x, y, (height + brick_height / 2) / rules.Z_SCALE)
 
 
 def color_name(row):
     """The object name whose group colour the converter writes as row."""
-    r, g, b, a = (int(round(c * FULL_ALPHA)) if math.isfinite(c) else 0 for c in row)
-    if a == -FULL_ALPHA and min(r, g, b) >= 0:
-        return "ADDCOLOR_%d_%d_%d" % (r, g, b)
-    if a == -FULL_ALPHA and max(r, g, b) <= 0:
-        return "SUBCOLOR_%d_%d_%d" % (-r, -g, -b)
-    return "COLOR_%d_%d_%d_%d" % (r, g, b, a)  # the reader takes signs too
+    full = rules.MAX_CHANNEL
+    r, g, b, a = (int(round(c * full)) if math.isfinite(c) else 0 for c in row)
+    if a == -full and min(r, g, b) >= 0:
+        return rules.color_name(rules.ADDCOLOR, (r, g, b))
+    if a == -full and max(r, g, b) <= 0:
+        return rules.color_name(rules.SUBCOLOR, (-r, -g, -b))
+    # Numbers outside 0 to 255, which the export never writes, are kept as
+    # they are; exporting the object again warns that its name gives no colour.
+    return rules.color_name(rules.COLOR, (r, g, b, a))
 
 
 def face_corners(quad, brick_height):
@@ -213,8 +204,8 @@ def linked_object(name, mesh, collection):
 def collision_box(center, size, brick_height):
     """(low corner, size) in model units of a box written as center, size."""
     low_height = center[2] + brick_height / 2 - size[2] / 2
-    low = (center[0] - size[0] / 2, center[1] - size[1] / 2, low_height / Z_SCALE)
-    return low, (size[0], size[1], size[2] / Z_SCALE)
+    low = (center[0] - size[0] / 2, center[1] - size[1] / 2, low_height / rules.Z_SCALE)
+    return low, (size[0], size[1], size[2] / rules.Z_SCALE)
 
 
 def add_brick(context, brick, title):
@@ -229,10 +220,10 @@ def add_brick(context, brick, title):
     collection = bpy.data.collections.new(title)
     context.scene.collection.children.link(collection)
     objects = [faces_object(name, faces, collection) for name, faces in sorted(groups.items())]
-    bounds_size = (extent[0], extent[1], brick_height / Z_SCALE)
-    objects.append(box_object(BOUNDS_NAME, low, bounds_size, collection))
+    bounds_size = (extent[0], extent[1], brick_height / rules.Z_SCALE)
+    objects.append(box_object(rules.BOUNDS, low, bounds_size, collection))
     for number, (center, size) in enumerate(brick["boxes"]):
-        name = COLLISION_NAME if number == 0 else "%s.%03d" % (COLLISION_NAME, number)
+        name = rules.COLLISION if number == 0 else "%s.%03d" % (rules.COLLISION, number)
         objects.append(box_object(name, *collision_box(center, size, brick_height), collection))
     for obj in context.view_layer.objects:
         obj.select_set(obj in objects)

@@ -78,7 +78,7 @@ class ObjModel:
 
     def add_faces(self, name, faces):
         """faces: [(group name, [(position, normal), ...])] in world
-        coordinates. Returns how many were added."""
+        coordinates."""
         points = []
         for group, corners in faces:
             indices = []
@@ -89,7 +89,6 @@ class ObjModel:
         if faces:
             self.face_pieces.append((name, box_of(points)))
             self.object_count += 1
-        return len(faces)
 
     def add_helper(self, kind, name, box):
         (self.bounds if kind == rules.BOUNDS else self.collisions).append(box)
@@ -99,12 +98,7 @@ class ObjModel:
         """The box the converter takes as the brick's extent: the BOUNDS
         boxes, else the box around every face."""
         boxes = self.bounds or [box for name, box in self.face_pieces]
-        if not boxes:
-            return None
-        low, high = boxes[0]
-        for other in boxes[1:]:
-            low, high = widen(widen((low, high), other[0]), other[1])
-        return low, high
+        return box_of([corner for box in boxes for corner in box]) if boxes else None
 
     def place_on_origin(self):
         low, high = self.extent()
@@ -119,7 +113,7 @@ class ObjModel:
             problems.append("no object with faces to export")
         if self.face_count() > rules.MAX_FACES:
             problems.append(
-                "%d faces outside BOUNDS and COLLISION objects, at most %d"
+                "%d faces (BOUNDS and COLLISION objects not counted), at most %d"
                 % (self.face_count(), rules.MAX_FACES)
             )
         if len(self.collisions) > rules.MAX_COLLISION_BOXES:

@@ -5,10 +5,11 @@
 # it: an old brick is either left as it was or replaced whole, and nothing is
 # left behind. A read-only old brick or a folder is refused before anything is
 # written; a device is written in place, never replaced; a symbolic link keeps
-# pointing to the file it names, which is replaced. The new brick keeps the old
-# one's permission bits, and on Windows its hidden, system and archive
-# attributes; there a rename that another program's open handle blocks (a
-# virus scanner, the game) is tried again for about a second.
+# pointing to the file it names, which is replaced (on Windows, as with the
+# converter, the link itself is replaced). The new brick keeps the old one's
+# permission bits, and on Windows its hidden, system, archive and
+# not-content-indexed attributes; there a rename that another program's open
+# handle blocks (a virus scanner, the game) is tried again for about a second.
 #
 # Every decision is made by decide(), on the old file's mode, attribute bits
 # and error codes alone, so that it can be tested on any system.
