@@ -167,37 +167,33 @@ TEST(TextScanTest, FloatsAgreeWithTheFormattedScanOnAwkwardInputs) {
     }
 }
 
-TEST(TextScanTest, FloatsAgreeWithTheFormattedScanOnRandomText) {
-    const char alphabet[] = "0123456789+-.eExXpPnaNiIfF ,\t";
-    std::mt19937 random(7);
-    std::uniform_int_distribution<size_t> pick(0, sizeof alphabet - 2);
-    std::uniform_int_distribution<int> length(0, 24);
-    for (int i = 0; i < 100000; ++i) {
-        std::string input;
-        for (int n = length(random); n > 0; --n) {
-            input += alphabet[pick(random)];
-        }
-        expectFloatsLikeTheLibrary(input, i % 2 ? "%f %f %f" : "%f,%f,%f");
-    }
-}
-
 void expectListLikeItsPattern(const std::string& input, bool blanks) {
     expectFloatsLikeTheLibrary(input, blanks ? "%f %f %f" : "%f,%f,%f");
 }
 
-// A list of floats joined by a separator reads as its pattern does.
-TEST(TextScanTest, FloatListsReadLikeTheirPatterns) {
-    const char alphabet[] = "0123456789+-.eEx ,\t\n";
-    std::mt19937 random(17);
-    std::uniform_int_distribution<size_t> pick(0, sizeof alphabet - 2);
-    std::uniform_int_distribution<int> length(0, 20);
-    for (int i = 0; i < 50000; ++i) {
+// Reads count random texts of up to maxLength bytes of alphabet, half of them
+// as blank-separated lists and half as comma-separated ones.
+void expectRandomListsLikeTheirPatterns(const char* alphabet, unsigned seed, int maxLength,
+                                        int count) {
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<size_t> pick(0, strlen(alphabet) - 1);
+    std::uniform_int_distribution<int> length(0, maxLength);
+    for (int i = 0; i < count; ++i) {
         std::string input;
         for (int n = length(random); n > 0; --n) {
             input += alphabet[pick(random)];
         }
         expectListLikeItsPattern(input, i % 2 == 0);
     }
+}
+
+TEST(TextScanTest, FloatsAgreeWithTheFormattedScanOnRandomText) {
+    expectRandomListsLikeTheirPatterns("0123456789+-.eExXpPnaNiIfF ,\t", 7, 24, 100000);
+}
+
+// A list of floats joined by a separator reads as its pattern does.
+TEST(TextScanTest, FloatListsReadLikeTheirPatterns) {
+    expectRandomListsLikeTheirPatterns("0123456789+-.eEx ,\t\n", 17, 20, 50000);
 }
 
 // Numbers shaped as exporters write them, around the lengths where a step of
