@@ -90,6 +90,17 @@ bool readValueLine(const char* line, DxfReaderState& state, MeshStore& store, Te
     return true;
 }
 
+// A line is a group code or the value that follows one, in turn.
+bool readDxfLine(const char* line, DxfReaderState& state, MeshStore& store, TextSink& log) {
+    if (state.groupCode == NO_GROUP_CODE) {
+        state.groupCode = parseGroupCode(line);
+        return true;
+    }
+    const bool completed = readValueLine(line, state, store, log);
+    state.groupCode = NO_GROUP_CODE;
+    return completed;
+}
+
 }  // namespace
 
 int32_t parseGroupCode(const char* line) {
@@ -103,22 +114,10 @@ float parseGroupValue(const char* line) {
 }
 
 bool readDxfFile(FILE* input, MeshStore& store, FILE* log) {
-    static LineReader reader;
-    initLineReader(reader, input);
     TextSink& sink = openSink(log);
     DxfReaderState state;
-    bool completed = true;
-    while (completed && readLineQuietly(reader)) {
-        if (reader.lineTooLong) {
-            printLongLineWarning(reader, flushedStream(sink));
-        }
-        if (state.groupCode == NO_GROUP_CODE) {
-            state.groupCode = parseGroupCode(reader.line);
-            continue;
-        }
-        completed = readValueLine(reader.line, state, store, sink);
-        state.groupCode = NO_GROUP_CODE;
-    }
+    const bool completed = readEveryLine(
+        input, sink, [&](const char* line, int) { return readDxfLine(line, state, store, sink); });
     flushSink(sink);
     return completed;
 }

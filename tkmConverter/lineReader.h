@@ -15,6 +15,7 @@
 #include <cstring>
 
 #include "textPadding.h"
+#include "textSink.h"
 
 constexpr int LINE_BUFFER_SIZE = 255;                  // a line's text and its zero
 constexpr int MAX_LINE_LENGTH = LINE_BUFFER_SIZE - 1;  // 254 characters kept
@@ -45,6 +46,10 @@ struct LineReader {
 // Starts reader on input. A LineReader is large and lives in static storage
 // (the padding check's build finds its buffers there, null until provided).
 void initLineReader(LineReader& reader, FILE* input);
+
+// The one LineReader the model readers share (one input is read at a time),
+// started on input.
+LineReader& startSharedLineReader(FILE* input);
 
 // Reads the next line; reader.line points to it until the next read. At least
 // LINE_PADDING readable bytes follow the line's terminating zero. Returns
@@ -90,5 +95,26 @@ inline bool readLineQuietly(LineReader& reader) {
     const size_t length = static_cast<size_t>(feed - start);
     reader.chunkStart += length + 1;
     deliverLine(reader, start, length, true);
+    return true;
+}
+
+// The read loop of every model reader: reads input line by line and calls
+// readLine(line, lineNumber) for each, line zero-terminated and padded, after
+// the long-line warning of that line (written to the log after what the sink
+// gathered). readLine returns false to stop the loop, after a fatal message.
+// Returns true at the end of the input, false when readLine stopped it; the
+// caller then does its end-of-input step (a summary, a last record) and
+// flushes the sink. A template, so that readLine is inlined into the loop.
+template <typename ReadLine>
+bool readEveryLine(FILE* input, TextSink& log, ReadLine&& readLine) {
+    LineReader& reader = startSharedLineReader(input);
+    while (readLineQuietly(reader)) {
+        if (reader.lineTooLong) {
+            printLongLineWarning(reader, flushedStream(log));
+        }
+        if (!readLine(static_cast<const char*>(reader.line), reader.lineNumber)) {
+            return false;
+        }
+    }
     return true;
 }
