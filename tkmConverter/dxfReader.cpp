@@ -90,8 +90,9 @@ bool readValueLine(const char* line, DxfReaderState& state, MeshStore& store, Te
     return true;
 }
 
-// A line is a group code or the value that follows one, in turn.
-bool readDxfLine(const char* line, DxfReaderState& state, MeshStore& store, TextSink& log) {
+// A line is a group code or the value that follows one, in turn; their
+// numbers are not traced.
+bool readDxfLine(const char* line, int, DxfReaderState& state, MeshStore& store, TextSink& log) {
     if (state.groupCode == NO_GROUP_CODE) {
         state.groupCode = parseGroupCode(line);
         return true;
@@ -99,6 +100,11 @@ bool readDxfLine(const char* line, DxfReaderState& state, MeshStore& store, Text
     const bool completed = readValueLine(line, state, store, log);
     state.groupCode = NO_GROUP_CODE;
     return completed;
+}
+
+// Every entity is complete as it is read: nothing is left at the input's end.
+bool finishDxfInput(DxfReaderState&, MeshStore&, TextSink&) {
+    return true;
 }
 
 }  // namespace
@@ -114,10 +120,6 @@ float parseGroupValue(const char* line) {
 }
 
 bool readDxfFile(FILE* input, MeshStore& store, FILE* log) {
-    TextSink& sink = openSink(log);
     DxfReaderState state;
-    const bool completed = readEveryLine(
-        input, sink, [&](const char* line, int) { return readDxfLine(line, state, store, sink); });
-    flushSink(sink);
-    return completed;
+    return readEveryLine<readDxfLine, finishDxfInput>(input, log, state, store);
 }

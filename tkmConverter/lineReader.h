@@ -55,9 +55,9 @@ LineReader& startSharedLineReader(FILE* input);
 // LINE_PADDING readable bytes follow the line's terminating zero. Returns
 // false at the end of the input or on a read error. A line longer than 254
 // characters is not reported here: reader.lineTooLong says so, and the
-// model reader writes the warning (printLongLineWarning) after what it has
-// gathered for the log. Inline, below: the common line, whose line feed lies
-// in the chunk, is then taken in the reader's own loop.
+// read loop (readEveryLine) writes the warning (printLongLineWarning) after
+// what the sink has gathered for the log. Inline, below: the common line,
+// whose line feed lies in the chunk, is then taken in the loop itself.
 inline bool readLineQuietly(LineReader& reader);
 
 // The warning of a line that lost characters past 254:
@@ -98,23 +98,27 @@ inline bool readLineQuietly(LineReader& reader) {
     return true;
 }
 
-// The read loop of every model reader: reads input line by line and calls
-// readLine(line, lineNumber) for each, line zero-terminated and padded, after
-// the long-line warning of that line (written to the log after what the sink
-// gathered). readLine returns false to stop the loop, after a fatal message.
-// Returns true at the end of the input, false when readLine stopped it; the
-// caller then does its end-of-input step (a summary, a last record) and
-// flushes the sink. A template, so that readLine is inlined into the loop.
-template <typename ReadLine>
-bool readEveryLine(FILE* input, TextSink& log, ReadLine&& readLine) {
+// The read loop of every model reader. Starts the run's sink on log and reads
+// input line by line, calling readLine(line, lineNumber, context..., sink) for
+// each: line zero-terminated and padded, its long-line warning already
+// written after what the sink gathered before it. readLine returns false to
+// stop the loop, after its fatal message. At the end of the input,
+// finishInput(context..., sink) does the reader's last step (a last record, a
+// summary) and returns whether the reading succeeded. Flushes the sink;
+// returns false when either stopped it. The two functions are template
+// arguments, so that they are called directly and inlined into the loop.
+template <auto readLine, auto finishInput, typename... Context>
+bool readEveryLine(FILE* input, FILE* log, Context&... context) {
+    TextSink& sink = openSink(log);
     LineReader& reader = startSharedLineReader(input);
-    while (readLineQuietly(reader)) {
+    bool completed = true;
+    while (completed && readLineQuietly(reader)) {
         if (reader.lineTooLong) {
-            printLongLineWarning(reader, flushedStream(log));
+            printLongLineWarning(reader, flushedStream(sink));
         }
-        if (!readLine(static_cast<const char*>(reader.line), reader.lineNumber)) {
-            return false;
-        }
+        completed = readLine(reader.line, reader.lineNumber, context..., sink);
     }
-    return true;
+    completed = completed && finishInput(context..., sink);
+    flushSink(sink);
+    return completed;
 }

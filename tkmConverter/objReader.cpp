@@ -235,20 +235,17 @@ bool readObjLine(const char* line, int lineNumber, ObjReaderState& state, MeshSt
     return true;
 }
 
+// The declared size and the summary, once the whole input is read.
+bool finishObjInput(ObjReaderState&, MeshStore& store, TextSink& log) {
+    settleDeclaredSize(store);
+    fprintf(flushedStream(log), "got %d verts %d normals %d quads\n", store.vertexCount,
+            store.normalCount, store.quadCount);
+    return true;
+}
+
 }  // namespace
 
 bool readObjFile(FILE* input, MeshStore& store, FILE* log) {
-    TextSink& sink = openSink(log);
     ObjReaderState state;
-    const bool completed = readEveryLine(input, sink, [&](const char* line, int lineNumber) {
-        return readObjLine(line, lineNumber, state, store, sink);
-    });
-    flushSink(sink);
-    if (!completed) {
-        return false;
-    }
-    settleDeclaredSize(store);
-    fprintf(log, "got %d verts %d normals %d quads\n", store.vertexCount, store.normalCount,
-            store.quadCount);
-    return true;
+    return readEveryLine<readObjLine, finishObjInput>(input, log, state, store);
 }

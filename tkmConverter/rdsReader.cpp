@@ -150,17 +150,14 @@ bool readRdsLine(const char* line, int lineNumber, RdsReaderState& state, MeshSt
     return true;
 }
 
+bool finishRdsInput(RdsReaderState&, MeshStore& store, TextSink& log) {
+    fprintf(flushedStream(log), "Got %d quads\n", store.quadCount);
+    return true;
+}
+
 }  // namespace
 
 bool readRdsFile(FILE* input, MeshStore& store, FILE* log) {
-    TextSink& sink = openSink(log);
     RdsReaderState state;
-    const bool completed = readEveryLine(input, sink, [&](const char* line, int lineNumber) {
-        return readRdsLine(line, lineNumber, state, store, sink);
-    });
-    if (completed) {
-        fprintf(flushedStream(sink), "Got %d quads\n", store.quadCount);
-    }
-    flushSink(sink);
-    return completed;
+    return readEveryLine<readRdsLine, finishRdsInput>(input, log, state, store);
 }
