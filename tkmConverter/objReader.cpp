@@ -5,16 +5,12 @@
 #include <cstdint>
 #include <cstring>
 
+#include "groupNames.h"
 #include "lineReader.h"
 #include "textScan.h"
 #include "textSink.h"
 
 namespace {
-
-constexpr QuadColor NO_QUAD_COLOR{NO_COLOR, NO_COLOR, NO_COLOR, NO_COLOR};
-// A declared bounds box counts once one of its extents has left the reset values.
-constexpr float DECLARED_MIN_LIMIT = 999.0f;
-constexpr float DECLARED_MAX_LIMIT = -999.0f;
 
 struct ObjReaderState {
     QuadColor workingColor = NO_QUAD_COLOR;
@@ -49,53 +45,18 @@ bool readTableLine(const char* numbers, Vec3* table, int32_t& count, const char*
     return true;
 }
 
-QuadColor scanPlainColor(const char* numbers) {
-    QuadColor color = NO_QUAD_COLOR;
-    int32_t* const targets[] = {&color.r, &color.g, &color.b, &color.a};
-    const int converted = scanInts(numbers, "%d_%d_%d_%d", targets);
-    if (converted == 4) {
-        return color;
-    }
-    if (converted == 3) {
-        color.a = FULL_ALPHA;
-        return color;
-    }
-    return NO_QUAD_COLOR;
-}
-
-int32_t negateWrapping(int32_t value) {
-    return static_cast<int32_t>(0u - static_cast<uint32_t>(value));
-}
-
-// ADDCOLOR_ and SUBCOLOR_ groups: red, green and blue with the blending alpha.
-QuadColor scanBlendColor(const char* numbers, bool subtract) {
-    QuadColor color = NO_QUAD_COLOR;
-    int32_t* const targets[] = {&color.r, &color.g, &color.b};
-    if (scanInts(numbers, "%d_%d_%d", targets) != 3) {
-        return NO_QUAD_COLOR;
-    }
-    if (subtract) {
-        color.r = negateWrapping(color.r);
-        color.g = negateWrapping(color.g);
-        color.b = negateWrapping(color.b);
-    }
-    color.a = BLEND_ALPHA;
-    return color;
-}
-
 bool readGroupLine(const char* line, ObjReaderState& state, MeshStore& store, TextSink& log) {
     state.workingColor = NO_QUAD_COLOR;
     state.boundsMode = false;
     state.collisionMode = false;
-    if (startsWith(line, "g COLOR_")) {
-        state.workingColor = scanPlainColor(line + strlen("g COLOR_"));
-    } else if (startsWith(line, "g SUBCOLOR_")) {
-        state.workingColor = scanBlendColor(line + strlen("g SUBCOLOR_"), true);
-    } else if (startsWith(line, "g ADDCOLOR_")) {
-        state.workingColor = scanBlendColor(line + strlen("g ADDCOLOR_"), false);
-    } else if (startsWith(line, "g BOUNDS")) {
+    if (!startsWith(line, "g ")) {
+        return true;  // an object line carries no convention
+    }
+    const GroupName group = readGroupName(line + strlen("g "));
+    state.workingColor = group.color;
+    if (group.kind == GroupKind::Bounds) {
         state.boundsMode = true;
-    } else if (startsWith(line, "g COLLISION")) {
+    } else if (group.kind == GroupKind::Collision) {
         if (store.collisionCount >= MAX_COLLISION_BOXES) {
             fprintf(flushedStream(log), "ERROR: > %d collision meshes", MAX_COLLISION_BOXES);
             return false;
@@ -194,21 +155,6 @@ bool readFaceLine(const char* line, int lineNumber, const ObjReaderState& state,
         ++store.quadCount;
     }
     return true;
-}
-
-bool bracketsDeclaredBounds(const MeshStore& store) {
-    const Vec3& low = store.boundsMin;
-    const Vec3& high = store.boundsMax;
-    return low.x < DECLARED_MIN_LIMIT || low.y < DECLARED_MIN_LIMIT || low.z < DECLARED_MIN_LIMIT ||
-           high.x > DECLARED_MAX_LIMIT || high.y > DECLARED_MAX_LIMIT ||
-           high.z > DECLARED_MAX_LIMIT;
-}
-
-void settleDeclaredSize(MeshStore& store) {
-    if (!bracketsDeclaredBounds(store)) {
-        return;
-    }
-    setBrickSizeFromBounds(store);
 }
 
 // The trace line "line %d" of every line read, gathered in the sink.
