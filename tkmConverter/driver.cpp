@@ -27,7 +27,8 @@ constexpr const char* HELP_TEXT =
     "  .obj  Wavefront OBJ: v, vn, f and g lines; groups named COLOR_r_g_b[_a],\n"
     "        SUBCOLOR_r_g_b, ADDCOLOR_r_g_b, BOUNDS and COLLISION\n"
     "  .rds  mesh dump with Pmsh, VerD, Posn, PgSz and Pgon lines\n"
-    "  .dxf  DXF drawing; its 3DFACE entities become the brick's quads\n"
+    "  .dxf  ASCII DXF drawing: 3DFACE entities, polyface and polygon meshes;\n"
+    "        layers named as the groups above\n"
     "The trace goes to standard output. Exit status: 0 when the brick file was\n"
     "written, 1 when it was not, 2 without an input file.\n";
 

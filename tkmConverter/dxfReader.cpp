@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "groupNames.h"
 #include "lineReader.h"
 #include "textScan.h"
 #include "textSink.h"
@@ -17,11 +18,72 @@ constexpr int32_t COLOR_NUMBER_CODE = 62;
 constexpr int32_t FIRST_X_CODE = 10;
 constexpr int32_t FIRST_Y_CODE = 20;
 constexpr int32_t FIRST_Z_CODE = 30;
+// Codes 70 to 74: the flags of a POLYLINE or VERTEX; a polygon mesh's M and N
+// (71, 72); the vertex numbers of a polyface face's corners 0 to 3 (71 to 74).
+constexpr int32_t FLAGS_CODE = 70;
+constexpr int MESH_CODE_COUNT = 5;
+constexpr int FLAGS = 0;  // indices into DxfEntity::meshCodes
+constexpr int MESH_M = 1;
+constexpr int MESH_N = 2;
+constexpr int FIRST_CORNER_NUMBER = 1;
+
 constexpr const char* FACE_ENTITY = "3DFACE";
+constexpr const char* POLYLINE_ENTITY = "POLYLINE";
+constexpr const char* VERTEX_ENTITY = "VERTEX";
+constexpr const char* BINARY_SENTINEL = "AutoCAD Binary DXF";
+
+// POLYLINE flags.
+constexpr uint32_t CLOSED_IN_M = 1;
+constexpr uint32_t SMOOTHED_MESH = 4;
+constexpr uint32_t POLYGON_MESH = 16;
+constexpr uint32_t CLOSED_IN_N = 32;
+constexpr uint32_t POLYFACE_MESH = 64;
+// VERTEX flags: a polyface mesh's vertex has both, its face record 128 alone.
+constexpr uint32_t POLYFACE_VERTEX = 64;
+constexpr uint32_t POLYFACE_RECORD = 128;
+
+constexpr int32_t MIN_MESH_SIDE = 2;  // a polygon mesh's M and N at least
+constexpr uint32_t ALL_COORDINATES_GIVEN = 0xfff;
+constexpr uint32_t CORNER_COORDINATES = 0x7;  // a corner's x, y and z bits
+
+// Entity types the converter cannot read; each one found is counted, and
+// named in a warning at the input's end.
+constexpr const char* UNREAD_TYPES[] = {
+    "3DSOLID",         "BODY",         "REGION",          "MESH",
+    "SURFACE",         "PLANESURFACE", "EXTRUDEDSURFACE", "LOFTEDSURFACE",
+    "REVOLVEDSURFACE", "SWEPTSURFACE", "INSERT"};
+constexpr int UNREAD_TYPE_COUNT = sizeof UNREAD_TYPES / sizeof UNREAD_TYPES[0];
+constexpr int INSERT_TYPE = UNREAD_TYPE_COUNT - 1;
+
+enum class EntityKind { Face, Polyline, Vertex, Other };
+enum class MeshKind { None, Polyface, Polygon };
+
+// The entity being read, from its group-0 pair to the next one.
+struct DxfEntity {
+    EntityKind kind;
+    bool hasLayer;
+    char layer[LINE_BUFFER_SIZE];        // its last code-8 value
+    int32_t meshCodes[MESH_CODE_COUNT];  // codes 70 to 74; 0 when not given
+    Vec3 point;                          // a VERTEX's codes 10, 20, 30
+    uint32_t givenCoordinates;           // a 3DFACE's: bit 3 * corner + axis
+};
+
+// A POLYLINE mesh, from the POLYLINE's end up to the next entity that is not
+// a VERTEX. Its vertices are store.vertices[0 .. store.vertexCount - 1].
+struct OpenMesh {
+    MeshKind kind;
+    uint32_t flags;
+    int32_t m;
+    int32_t n;
+    char layer[LINE_BUFFER_SIZE];  // the POLYLINE's
+};
 
 struct DxfReaderState {
     int32_t groupCode = NO_GROUP_CODE;
-    bool inFace = false;
+    DxfEntity entity{EntityKind::Other, false, "", {}, Vec3(), 0};
+    OpenMesh mesh{MeshKind::None, 0, 0, 0, ""};
+    char collisionLayers[MAX_COLLISION_BOXES][LINE_BUFFER_SIZE]{};  // box k's layer
+    int32_t unreadCounts[UNREAD_TYPE_COUNT]{};
 };
 
 // Decodes a corner coordinate code (10-13, 20-23, 30-33) into its axis (0 for
@@ -56,20 +118,261 @@ void traceFace(int32_t quadCount, TextSink& log) {
     sinkIntLine(log, PREFIX, sizeof PREFIX - 1, quadCount);
 }
 
-bool readEntityType(const char* line, DxfReaderState& state, MeshStore& store, TextSink& log) {
-    traceEntity(line, log);
-    if (strcmp(line, FACE_ENTITY) != 0) {
-        state.inFace = false;
-        return true;
+void copyName(char (&target)[LINE_BUFFER_SIZE], const char* name) {
+    size_t length = strlen(name);
+    if (length > static_cast<size_t>(MAX_LINE_LENGTH)) {
+        length = static_cast<size_t>(MAX_LINE_LENGTH);
     }
+    memcpy(target, name, length);
+    target[length] = '\0';
+}
+
+// Announces quad quadCount and takes its slot; false at the quad limit.
+bool startQuad(MeshStore& store, TextSink& log) {
     traceFace(store.quadCount, log);
     if (store.quadCount >= MAX_QUADS) {
         fprintf(flushedStream(log), "ERROR: > %d quads\n", MAX_QUADS);
         return false;
     }
-    state.inFace = true;
     ++store.quadCount;
     return true;
+}
+
+// The box of a COLLISION layer: the one its name opened, or a new one; -1
+// (after the message) when ten names have their boxes already.
+int collisionBoxOf(const char* layer, DxfReaderState& state, MeshStore& store, TextSink& log) {
+    for (int box = 0; box < store.collisionCount && box < MAX_COLLISION_BOXES; ++box) {
+        if (strcmp(state.collisionLayers[box], layer) == 0) {
+            return box;
+        }
+    }
+    if (store.collisionCount >= MAX_COLLISION_BOXES) {
+        fprintf(flushedStream(log), "ERROR: > %d collision meshes", MAX_COLLISION_BOXES);
+        return -1;
+    }
+    copyName(state.collisionLayers[store.collisionCount], layer);
+    return store.collisionCount++;
+}
+
+// Widens a box by the corners of quad whose three coordinates were all given.
+void widenByGivenCorners(Vec3& boxMin, Vec3& boxMax, const BrickQuad& quad, uint32_t given) {
+    for (int corner = 0; corner < CORNERS_PER_QUAD; ++corner) {
+        const uint32_t cornerBits = CORNER_COORDINATES << (3 * corner);
+        if ((given & cornerBits) == cornerBits) {
+            widenBox(boxMin, boxMax, quad.position[corner]);
+        }
+    }
+}
+
+// What the layer of the newest quad makes of it: a colour for its corners,
+// or a box that takes its given corners in place of the quad. False after
+// the message of an 11th collision layer.
+bool applyLayer(const char* layer, uint32_t given, DxfReaderState& state, MeshStore& store,
+                TextSink& log) {
+    BrickQuad& quad = store.quads[store.quadCount - 1];
+    const GroupName group = readGroupName(layer);
+    if (group.kind == GroupKind::Color) {
+        for (QuadColor& color : quad.color) {
+            color = group.color;
+        }
+        return true;
+    }
+    if (group.kind == GroupKind::Bounds) {
+        widenByGivenCorners(store.boundsMin, store.boundsMax, quad, given);
+    } else if (group.kind == GroupKind::Collision) {
+        const int box = collisionBoxOf(layer, state, store, log);
+        if (box < 0) {
+            return false;
+        }
+        widenByGivenCorners(store.collisionMin[box], store.collisionMax[box], quad, given);
+    } else {
+        return true;
+    }
+    quad = BrickQuad();  // taken back: the next quad gets its slot and its number
+    --store.quadCount;
+    return true;
+}
+
+bool addMeshVertex(const Vec3& point, MeshStore& store, TextSink& log) {
+    if (store.vertexCount >= MAX_VERTICES) {
+        fprintf(flushedStream(log), "ERROR: > %d verts!\n", MAX_VERTICES);
+        return false;
+    }
+    store.vertices[store.vertexCount++] = point;
+    return true;
+}
+
+// A polyface face record: its corners are vertex numbers, from 1; a minus
+// sign marks a hidden edge. A number that names no vertex read so far leaves
+// its corner unset.
+bool readFaceRecord(DxfReaderState& state, MeshStore& store, TextSink& log) {
+    if (!startQuad(store, log)) {
+        return false;
+    }
+    BrickQuad& quad = store.quads[store.quadCount - 1];
+    uint32_t given = 0;
+    for (int corner = 0; corner < CORNERS_PER_QUAD; ++corner) {
+        const int32_t number = state.entity.meshCodes[FIRST_CORNER_NUMBER + corner];
+        if (number == INT32_MIN || number == 0 || abs(number) > store.vertexCount) {
+            continue;
+        }
+        quad.position[corner] = store.vertices[abs(number) - 1];
+        given |= CORNER_COORDINATES << (3 * corner);
+    }
+    const char* layer = state.entity.hasLayer ? state.entity.layer : state.mesh.layer;
+    return applyLayer(layer, given, state, store, log);
+}
+
+bool finishVertex(DxfReaderState& state, MeshStore& store, TextSink& log) {
+    const uint32_t flags = static_cast<uint32_t>(state.entity.meshCodes[FLAGS]);
+    if (state.mesh.kind == MeshKind::Polygon) {
+        return addMeshVertex(state.entity.point, store, log);
+    }
+    if (state.mesh.kind != MeshKind::Polyface || (flags & POLYFACE_RECORD) == 0) {
+        return true;  // a vertex of a polyline, or of no POLYLINE at all
+    }
+    if ((flags & POLYFACE_VERTEX) != 0) {
+        return addMeshVertex(state.entity.point, store, log);
+    }
+    return readFaceRecord(state, store, log);
+}
+
+void openMesh(MeshKind kind, const DxfEntity& polyline, OpenMesh& mesh, MeshStore& store) {
+    mesh.kind = kind;
+    mesh.flags = static_cast<uint32_t>(polyline.meshCodes[FLAGS]);
+    mesh.m = polyline.meshCodes[MESH_M];
+    mesh.n = polyline.meshCodes[MESH_N];
+    copyName(mesh.layer, polyline.layer);
+    store.vertexCount = 0;
+}
+
+void finishPolyline(DxfReaderState& state, MeshStore& store) {
+    const DxfEntity& polyline = state.entity;
+    const uint32_t flags = static_cast<uint32_t>(polyline.meshCodes[FLAGS]);
+    if ((flags & POLYFACE_MESH) != 0) {
+        openMesh(MeshKind::Polyface, polyline, state.mesh, store);
+    } else if ((flags & POLYGON_MESH) != 0 && polyline.meshCodes[MESH_M] >= MIN_MESH_SIDE &&
+               polyline.meshCodes[MESH_N] >= MIN_MESH_SIDE) {
+        openMesh(MeshKind::Polygon, polyline, state.mesh, store);
+    }
+}
+
+// Finishes the entity that ends at a group-0 pair or at the input's end.
+bool finishEntity(DxfReaderState& state, MeshStore& store, TextSink& log) {
+    switch (state.entity.kind) {
+        case EntityKind::Face:
+            return applyLayer(state.entity.layer, state.entity.givenCoordinates, state, store, log);
+        case EntityKind::Polyline:
+            finishPolyline(state, store);
+            return true;
+        case EntityKind::Vertex:
+            return finishVertex(state, store, log);
+        case EntityKind::Other:
+            break;
+    }
+    return true;
+}
+
+// Quad (i, j) of a polygon mesh of rows of n vertices: v(i, j), v(i, j + 1),
+// v(i + 1, j + 1), v(i + 1, j), the indices taken modulo m and n.
+bool addGridQuad(int32_t i, int32_t j, DxfReaderState& state, MeshStore& store, TextSink& log) {
+    if (!startQuad(store, log)) {
+        return false;
+    }
+    const OpenMesh& mesh = state.mesh;
+    const int32_t nextI = (i + 1) % mesh.m;
+    const int32_t nextJ = (j + 1) % mesh.n;
+    const int32_t rows[] = {i, i, nextI, nextI};
+    const int32_t columns[] = {j, nextJ, nextJ, j};
+    BrickQuad& quad = store.quads[store.quadCount - 1];
+    for (int corner = 0; corner < CORNERS_PER_QUAD; ++corner) {
+        quad.position[corner] = store.vertices[rows[corner] * mesh.n + columns[corner]];
+    }
+    return applyLayer(mesh.layer, ALL_COORDINATES_GIVEN, state, store, log);
+}
+
+// A polygon mesh's quads, once all its vertices are read; none, with a
+// warning, when they are not m x n or the mesh is smoothed.
+bool finishPolygonMesh(DxfReaderState& state, MeshStore& store, TextSink& log) {
+    const OpenMesh& mesh = state.mesh;
+    const int64_t gridSize = static_cast<int64_t>(mesh.m) * mesh.n;
+    if ((mesh.flags & SMOOTHED_MESH) != 0 || gridSize != store.vertexCount) {
+        fprintf(flushedStream(log), "WARNING: polygon mesh of %d vertices skipped\n",
+                store.vertexCount);
+        return true;
+    }
+    const int32_t rows = (mesh.flags & CLOSED_IN_M) != 0 ? mesh.m : mesh.m - 1;
+    const int32_t columns = (mesh.flags & CLOSED_IN_N) != 0 ? mesh.n : mesh.n - 1;
+    for (int32_t i = 0; i < rows; ++i) {
+        for (int32_t j = 0; j < columns; ++j) {
+            if (!addGridQuad(i, j, state, store, log)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool finishMesh(DxfReaderState& state, MeshStore& store, TextSink& log) {
+    const MeshKind kind = state.mesh.kind;
+    state.mesh.kind = MeshKind::None;
+    return kind != MeshKind::Polygon || finishPolygonMesh(state, store, log);
+}
+
+void countUnreadType(const char* type, DxfReaderState& state) {
+    for (int k = 0; k < UNREAD_TYPE_COUNT; ++k) {
+        if (strcmp(type, UNREAD_TYPES[k]) == 0) {
+            if (state.unreadCounts[k] < INT32_MAX) {
+                ++state.unreadCounts[k];
+            }
+            return;
+        }
+    }
+}
+
+void startEntity(EntityKind kind, DxfEntity& entity) {
+    entity.kind = kind;
+    entity.hasLayer = false;
+    entity.layer[0] = '\0';
+    memset(entity.meshCodes, 0, sizeof entity.meshCodes);
+    entity.point = Vec3();
+    entity.givenCoordinates = 0;
+}
+
+// A group-0 pair: the entity before it is finished, then a mesh whose
+// VERTEX entities end here, then the new entity is traced and started.
+bool readEntityType(const char* line, DxfReaderState& state, MeshStore& store, TextSink& log) {
+    if (!finishEntity(state, store, log)) {
+        return false;
+    }
+    if (state.mesh.kind != MeshKind::None && strcmp(line, VERTEX_ENTITY) != 0 &&
+        !finishMesh(state, store, log)) {
+        return false;
+    }
+    traceEntity(line, log);
+    if (strcmp(line, FACE_ENTITY) == 0) {
+        startEntity(EntityKind::Face, state.entity);
+        return startQuad(store, log);
+    }
+    if (strcmp(line, VERTEX_ENTITY) == 0) {
+        startEntity(EntityKind::Vertex, state.entity);
+    } else if (strcmp(line, POLYLINE_ENTITY) == 0) {
+        startEntity(EntityKind::Polyline, state.entity);
+    } else {
+        startEntity(EntityKind::Other, state.entity);
+        countUnreadType(line, state);
+    }
+    return true;
+}
+
+void readCoordinate(const char* line, int axis, int corner, DxfEntity& entity, MeshStore& store) {
+    if (entity.kind == EntityKind::Face) {
+        BrickQuad& newest = store.quads[store.quadCount - 1];
+        storeCoordinate(newest.position[corner], axis, parseGroupValue(line));
+        entity.givenCoordinates |= 1u << (3 * corner + axis);
+    } else if (entity.kind == EntityKind::Vertex && corner == 0) {
+        storeCoordinate(entity.point, axis, parseGroupValue(line));
+    }
 }
 
 bool readValueLine(const char* line, DxfReaderState& state, MeshStore& store, TextSink& log) {
@@ -80,11 +383,19 @@ bool readValueLine(const char* line, DxfReaderState& state, MeshStore& store, Te
     int axis = 0;
     int corner = 0;
     if (decodeCornerCode(code, axis, corner)) {
-        if (state.inFace) {
-            BrickQuad& newest = store.quads[store.quadCount - 1];
-            storeCoordinate(newest.position[corner], axis, parseGroupValue(line));
-        }
-    } else if (code != LAYER_NAME_CODE && code != COLOR_NUMBER_CODE) {
+        readCoordinate(line, axis, corner, state.entity, store);
+        return true;
+    }
+    if (code == LAYER_NAME_CODE) {
+        copyName(state.entity.layer, line);
+        state.entity.hasLayer = true;
+        return true;
+    }
+    if (code >= FLAGS_CODE && code < FLAGS_CODE + MESH_CODE_COUNT &&
+        state.entity.kind != EntityKind::Face && state.entity.kind != EntityKind::Other) {
+        state.entity.meshCodes[code - FLAGS_CODE] = parseGroupCode(line);
+    }
+    if (code != COLOR_NUMBER_CODE) {
         fprintf(flushedStream(log), "unhandled groupcode %d\n", code);
     }
     return true;
@@ -92,7 +403,13 @@ bool readValueLine(const char* line, DxfReaderState& state, MeshStore& store, Te
 
 // A line is a group code or the value that follows one, in turn; their
 // numbers are not traced.
-bool readDxfLine(const char* line, int, DxfReaderState& state, MeshStore& store, TextSink& log) {
+bool readDxfLine(const char* line, int lineNumber, DxfReaderState& state, MeshStore& store,
+                 TextSink& log) {
+    if (lineNumber == 1 && strcmp(line, BINARY_SENTINEL) == 0) {
+        fprintf(flushedStream(log),
+                "ERROR: binary DXF is not supported; save the drawing as ASCII DXF\n");
+        return false;
+    }
     if (state.groupCode == NO_GROUP_CODE) {
         state.groupCode = parseGroupCode(line);
         return true;
@@ -102,8 +419,36 @@ bool readDxfLine(const char* line, int, DxfReaderState& state, MeshStore& store,
     return completed;
 }
 
-// Every entity is complete as it is read: nothing is left at the input's end.
-bool finishDxfInput(DxfReaderState&, MeshStore&, TextSink&) {
+void warnOfUnreadEntities(const DxfReaderState& state, TextSink& log) {
+    for (int k = 0; k < INSERT_TYPE; ++k) {
+        if (state.unreadCounts[k] > 0) {
+            fprintf(flushedStream(log),
+                    "WARNING: %d %s entities are not read; explode them into 3DFACE entities\n",
+                    state.unreadCounts[k], UNREAD_TYPES[k]);
+        }
+    }
+    if (state.unreadCounts[INSERT_TYPE] > 0) {
+        fprintf(flushedStream(log),
+                "WARNING: %d INSERT entities (block references) are not expanded; explode them "
+                "into 3DFACE entities\n",
+                state.unreadCounts[INSERT_TYPE]);
+    }
+}
+
+// The last entity and an open mesh end with the input. A drawing whose faces
+// all lay on BOUNDS and COLLISION layers has nothing to convert: its bounds
+// give no size then.
+bool finishDxfInput(DxfReaderState& state, MeshStore& store, TextSink& log) {
+    if (!finishEntity(state, store, log)) {
+        return false;
+    }
+    if (state.mesh.kind != MeshKind::None && !finishMesh(state, store, log)) {
+        return false;
+    }
+    if (store.quadCount > 0) {
+        settleDeclaredSize(store);
+    }
+    warnOfUnreadEntities(state, log);
     return true;
 }
 

@@ -1,19 +1,26 @@
 // SPDX-License-Identifier: MIT
-// DXF reader: fills the store from the 3DFACE entities of a DXF text file.
+// DXF reader: fills the store from the faces of a DXF text file.
 //
-// Walks the group-code/value line pairs of the whole file; every 3DFACE entity
-// starts a quad, and the corner coordinates (codes 10-13, 20-23, 30-33) that
-// follow inside it are stored into that newest quad. Writes the corner
-// positions of quads and quadCount, nothing else. Traces entity types, the
-// quads it starts and the group codes it does not handle on log.
+// Walks the group-code/value line pairs of the whole file. An entity runs
+// from its group-0 pair to the next: a 3DFACE is a quad, its corners codes
+// 10-13, 20-23, 30-33; a POLYLINE with flag 64 is a polyface mesh and one with
+// flag 16 a polygon mesh, whose VERTEX entities give vertices and quads. A
+// face's layer carries the group-name conventions: a colour, or the bounds
+// box or a collision box (one per COLLISION layer name) in place of a quad.
+// Writes the quads' corner positions and colours and quadCount, the vertex
+// table and vertexCount (one mesh's vertices at a time), the bounds box,
+// brickSize, the collision boxes and collisionCount. Traces entity types, the
+// quads it starts and the group codes it does not handle on log; warns of
+// the entities it cannot read and of polygon meshes it skips.
 #pragma once
 
 #include <cstdio>
 
 #include "meshStore.h"
 
-// Reads input to its end. Returns false when a 513th face stops it; the
-// message is already on log.
+// Reads input to its end. Returns false when a binary DXF file, a 513th quad,
+// a mesh's 4097th vertex or an 11th collision layer stops it; the message is
+// already on log.
 bool readDxfFile(FILE* input, MeshStore& store, FILE* log);
 
 // The group code that a code line gives: the decimal integer at its start

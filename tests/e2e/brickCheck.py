@@ -4,7 +4,8 @@ content (quad count, colours, size, boxes, directions) rather than its bytes.
 
 Also runs as a program: brickCheck.py DXF2TKM MODEL EXPECTATIONS.json
 converts a copy of MODEL in a scratch folder and checks the brick against the
-entry of EXPECTATIONS.json named after MODEL's file name.
+entry of EXPECTATIONS.json named after MODEL's file name, and that the run
+printed the lines of its "messages", in their order.
 """
 
 import json
@@ -164,6 +165,9 @@ def main(converter, model, expectations_path):
             return 1
         brick = parse_brick(os.path.splitext(copy)[0] + ".tkm")
     problems = check_brick(brick, expected)
+    printed = iter(run.stdout.splitlines())
+    problems += ["not printed in order: %r" % message
+                 for message in expected.get("messages", []) if message not in printed]
     for problem in problems:
         print(problem)
     return 1 if problems else 0

@@ -15,7 +15,10 @@ COLLISION box around the base. It is written four ways:
 - blenderAddon.obj: the OBJ file that the add-on blender/io_export_tkm
   hands to the converter;
 - blenderDxfExport.dxf: File > Export > Autodesk (.dxf), the add-on
-  io_export_dxf bundled with Blender, with its default settings.
+  io_export_dxf bundled with Blender, with its default settings;
+- blenderDxfPolyface.dxf: the same exporter with Export Mesh As POLYFACE
+  and Entity Layer "Object name" (the exporter of Blender 3.4 puts every
+  mesh entity on layer 0 all the same, so the names reach no layer).
 """
 
 import os
@@ -69,6 +72,8 @@ def main():
     write_addon_obj(os.path.join(HERE, "blenderAddon.obj"))
     addon_utils.enable("io_export_dxf", default_set=True)
     bpy.ops.export.dxf(filepath=os.path.join(HERE, "blenderDxfExport.dxf"))
+    bpy.ops.export.dxf(filepath=os.path.join(HERE, "blenderDxfPolyface.dxf"),
+                       mesh_as="POLYFACE", entitylayer_from="obj.name")
     print("Blender %s" % bpy.app.version_string)
 
 

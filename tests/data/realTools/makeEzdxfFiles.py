@@ -1,7 +1,7 @@
 """Writes the ezdxf files of this folder with the ezdxf library (Debian's
 python3-ezdxf; run with the system Python: /usr/bin/python3
-tests/data/realTools/makeEzdxfFiles.py). Both are ezdxf's default DXF
-version, R2013.
+tests/data/realTools/makeEzdxfFiles.py [NAME...]; without names it writes
+them all). All are ezdxf's default DXF version, R2013.
 
 - ezdxfFaces.dxf: a small house of 3DFACE entities, x and y from -1 to 1:
   a floor and four walls 1 high (quads) and a pyramid roof up to z = 2 (four
@@ -9,9 +9,21 @@ version, R2013.
 - ezdxfMixed.dxf: one 3DFACE quad in the model space, a block "WINDOW" of
   two 3DFACE quads inserted twice, and entities of other kinds: LINE,
   CIRCLE, ARC, TEXT, MTEXT, LWPOLYLINE, POINT and a polyface mesh.
+- ezdxfLayers.dxf: a brick organised by layers, as a CAD user draws it: a
+  red base 4 x 2 x 1 of 3DFACEs on layer COLOR_255_0_0, a half-transparent
+  blue block 1 x 1 x 1 on it as a polyface mesh on layer COLOR_0_0_255_128,
+  the brick's extent 4 x 2 x 2 as a polyface box on layer BOUNDS, and two
+  collision boxes on layers COLLISION_BASE (3DFACEs) and COLLISION_TOP (a
+  polyface box whose faces carry their own layer, as the VERTEX entities
+  may).
+- ezdxfMeshes.dxf: polygon meshes (a 3 x 4 grid of vertices, open, on layer
+  COLOR_0_160_0; a 2 x 4 tube closed in N) and what the converter does not
+  read: a MESH entity, an empty 3DSOLID and REGION, and a block of one
+  3DFACE inserted twice.
 """
 
 import os
+import sys
 
 import ezdxf
 
@@ -53,6 +65,78 @@ def mixed_drawing():
     return doc
 
 
-faces_drawing().saveas(os.path.join(HERE, "ezdxfFaces.dxf"))
-mixed_drawing().saveas(os.path.join(HERE, "ezdxfMixed.dxf"))
+def box_faces(low, high):
+    """The six faces of the box from low to high, each seen from outside."""
+    (x0, y0, z0), (x1, y1, z1) = low, high
+    return [
+        [(x0, y0, z0), (x0, y1, z0), (x1, y1, z0), (x1, y0, z0)],
+        [(x0, y0, z1), (x1, y0, z1), (x1, y1, z1), (x0, y1, z1)],
+        [(x0, y0, z0), (x1, y0, z0), (x1, y0, z1), (x0, y0, z1)],
+        [(x1, y0, z0), (x1, y1, z0), (x1, y1, z1), (x1, y0, z1)],
+        [(x1, y1, z0), (x0, y1, z0), (x0, y1, z1), (x1, y1, z1)],
+        [(x0, y1, z0), (x0, y0, z0), (x0, y0, z1), (x0, y1, z1)],
+    ]
+
+
+def polyface_box(msp, low, high, layer):
+    mesh = msp.add_polyface(dxfattribs={"layer": layer})
+    for face in box_faces(low, high):
+        mesh.append_face(face)
+    return mesh
+
+
+def layers_drawing():
+    doc = ezdxf.new()
+    for name in ("COLOR_255_0_0", "COLOR_0_0_255_128", "BOUNDS", "COLLISION_BASE",
+                 "COLLISION_TOP"):
+        doc.layers.add(name)
+    msp = doc.modelspace()
+    for face in box_faces((-2, -1, 0), (2, 1, 1)):
+        msp.add_3dface(face, dxfattribs={"layer": "COLOR_255_0_0"})
+    polyface_box(msp, (-0.5, -0.5, 1), (0.5, 0.5, 2), "COLOR_0_0_255_128")
+    polyface_box(msp, (-2, -1, 0), (2, 1, 2), "BOUNDS")
+    for face in box_faces((-2, -1, 0), (2, 1, 1))[:2]:
+        msp.add_3dface(face, dxfattribs={"layer": "COLLISION_BASE"})
+    top = polyface_box(msp, (-0.5, -0.5, 1), (0.5, 0.5, 2), "0")
+    for vertex in top.vertices:
+        if vertex.is_face_record:
+            vertex.dxf.layer = "COLLISION_TOP"
+    return doc
+
+
+def meshes_drawing():
+    doc = ezdxf.new()
+    msp = doc.modelspace()
+    grid = msp.add_polymesh(size=(3, 4), dxfattribs={"layer": "COLOR_0_160_0"})
+    for i in range(3):
+        for j in range(4):
+            grid.set_mesh_vertex((i, j), (i, j, 0.4 * ((i + j) % 2)))
+    tube = msp.add_polymesh(size=(2, 4))
+    ring = [(3, 0), (4, 0), (4, 1), (3, 1)]
+    for i in range(2):
+        for j, (x, y) in enumerate(ring):
+            tube.set_mesh_vertex((i, j), (x, y, i))
+    tube.close(m_close=False, n_close=True)
+    mesh = msp.add_mesh()
+    with mesh.edit_data() as data:
+        data.vertices = [(0, 0, 5), (1, 0, 5), (1, 1, 5)]
+        data.faces = [(0, 1, 2)]
+    msp.add_3dsolid()
+    msp.add_region()
+    stud = doc.blocks.new(name="STUD")
+    stud.add_3dface([(0, 0, 1), (0.5, 0, 1), (0.5, 0.5, 1), (0, 0.5, 1)])
+    msp.add_blockref("STUD", (0, 0, 0))
+    msp.add_blockref("STUD", (1, 0, 0))
+    return doc
+
+
+DRAWINGS = {
+    "ezdxfFaces.dxf": faces_drawing,
+    "ezdxfMixed.dxf": mixed_drawing,
+    "ezdxfLayers.dxf": layers_drawing,
+    "ezdxfMeshes.dxf": meshes_drawing,
+}
+
+for name in sys.argv[1:] or DRAWINGS:
+    DRAWINGS[name]().saveas(os.path.join(HERE, name))
 print("ezdxf %s" % ezdxf.__version__)
