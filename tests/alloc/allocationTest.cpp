@@ -59,6 +59,26 @@ std::string dxfModel(int faces) {
     return text + "  0\nENDSEC\n  0\nEOF\n";
 }
 
+// Ten collision layers, a bounds face and a polyface mesh of 4096 vertices
+// whose faces fill the quad table, on a colour layer; a solid and an insert.
+std::string dxfMeshModel() {
+    std::string text = "  0\n3DSOLID\n  0\nINSERT\n";
+    for (int box = 0; box < MAX_COLLISION_BOXES; ++box) {
+        text += "  0\n3DFACE\n  8\nCOLLISION_" + std::to_string(box) + "\n 10\n1\n 20\n1\n 30\n1\n";
+    }
+    text += "  0\n3DFACE\n  8\nBOUNDS\n 10\n-1\n 20\n-1\n 30\n0\n 11\n1\n 21\n1\n 31\n2\n";
+    text += "  0\nPOLYLINE\n  8\nCOLOR_1_2_3\n 70\n64\n";
+    for (int i = 0; i < MAX_VERTICES; ++i) {
+        text += "  0\nVERTEX\n 70\n192\n 10\n" + std::to_string(i % 7) + "\n 20\n" +
+                std::to_string(i % 5) + "\n";
+    }
+    for (int i = 0; i < MAX_QUADS; ++i) {
+        text += "  0\nVERTEX\n 70\n128\n 71\n" + std::to_string(i + 1) + "\n 72\n" +
+                std::to_string(i + 2) + "\n 73\n" + std::to_string(i + 3) + "\n";
+    }
+    return text + "  0\nSEQEND\n  0\nEOF\n";
+}
+
 // Allocations of one whole run of the converter on model.
 long allocationsOfConversion(const std::string& model, const char* extension) {
     char folder[] = "/tmp/allocationTestXXXXXX";
@@ -106,6 +126,7 @@ TEST(AllocationTest, RdsConversionAllocatesTheSameAtItsLimits) {
 
 TEST(AllocationTest, DxfConversionAllocatesTheSameAtItsLimits) {
     expectEqualAllocations(dxfModel(1), dxfModel(MAX_QUADS), ".dxf");
+    expectEqualAllocations(dxfModel(1), dxfMeshModel(), ".dxf");
 }
 
 }  // namespace

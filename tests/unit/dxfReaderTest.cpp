@@ -19,6 +19,24 @@ std::string face(const std::string& pairs) {
     return "0\n3DFACE\n" + pairs;
 }
 
+// A 3DFACE on layer whose corners are (1, 2, 3) to (4, 5, 6); before are
+// pairs ahead of its code 8.
+std::string faceOnLayer(const std::string& layer, const std::string& before = "") {
+    return face(before + "8\n" + layer +
+                "\n10\n1\n20\n2\n30\n3\n11\n4\n21\n5\n31\n6\n12\n4\n22\n2\n32\n3\n");
+}
+
+// A polyface mesh of count vertices (70 = 192) and then the given pairs.
+std::string polyface(int count, const std::string& after) {
+    std::string text = "0\nPOLYLINE\n70\n64\n";
+    for (int i = 0; i < count; ++i) {
+        text += "0\nVERTEX\n70\n192\n10\n" + std::to_string(i) + "\n";
+    }
+    return text + after;
+}
+
+const char* const FACE_RECORD = "0\nVERTEX\n70\n128\n71\n1\n72\n2\n73\n3\n";
+
 TEST(DxfValueTest, GroupCodesAgreeWithAtoiWithinRange) {
     const char* lines[] = {"0",    "  0", " 10", "+5",  "-999", "abc", "12abc",        "",
                            "\t62", "1 2", "-0",  "- 1", "0x10", "007", "  -2147483648"};
@@ -125,6 +143,111 @@ TEST(DxfReaderTest, LongValueDoesNotShiftThePairing) {
     EXPECT_EQ(store.quads[0].position[0].x, 2.0f);
 }
 
+TEST(DxfReaderTest, BinaryDrawingIsRefusedByItsFirstLineOnly) {
+    MeshStore& store = freshStore();
+    const std::string binary("AutoCAD Binary DXF\r\n\x1a\0\0\0SECTION\0\2\0HEADER", 38);
+    const ReaderRun run = readDxf(binary, store);
+    EXPECT_FALSE(run.completed);
+    EXPECT_EQ(run.log, "ERROR: binary DXF is not supported; save the drawing as ASCII DXF\n");
+    for (const char* text : {"999\nAutoCAD Binary DXF\n", "AutoCAD Binary DXF \nEOF\n"}) {
+        store = freshStore();
+        EXPECT_TRUE(readDxf(text, store).completed) << text;
+    }
+}
+
+TEST(DxfLayerTest, LayerNamesActAsGroupNames) {
+    const QuadColor none = {-1, -1, -1, -1};
+    const struct {
+        const char* layer;
+        int quads;
+        int boxes;
+        bool bounds;
+        QuadColor color;
+    } cases[] = {{"COLOR_1_2_3", 1, 0, false, {1, 2, 3, 255}},
+                 {"COLOR_1_2_3_4", 1, 0, false, {1, 2, 3, 4}},
+                 {"SUBCOLOR_1_2_3", 1, 0, false, {-1, -2, -3, -255}},
+                 {"ADDCOLOR_1_2_3", 1, 0, false, {1, 2, 3, -255}},
+                 {"COLOR_red", 1, 0, false, none},
+                 {" COLOR_1_2_3", 1, 0, false, none},
+                 {"color_1_2_3", 1, 0, false, none},
+                 {"", 1, 0, false, none},
+                 {"bounds", 1, 0, false, none},
+                 {"Collision", 1, 0, false, none},
+                 {"BOUNDS_box", 0, 0, true, none},
+                 {"COLLISION.001", 0, 1, false, none}};
+    for (const auto& example : cases) {
+        MeshStore& store = freshStore();
+        // The last code 8 counts; a quad taken back leaves its slot as it found it.
+        readDxf(faceOnLayer(example.layer, "8\nCOLLISION\n") + faceOnLayer("0"), store);
+        ASSERT_EQ(store.quadCount, example.quads + 1) << example.layer;
+        EXPECT_EQ(store.collisionCount, example.boxes) << example.layer;
+        EXPECT_EQ(store.boundsMax == Vec3(4, 5, 6), example.bounds) << example.layer;
+        EXPECT_EQ(store.brickSize == Vec3(3, 3, 7.5f), example.bounds) << example.layer;
+        const QuadColor& color = store.quads[0].color[3];
+        EXPECT_TRUE(color.r == example.color.r && color.g == example.color.g &&
+                    color.b == example.color.b && color.a == example.color.a)
+            << example.layer;
+        EXPECT_EQ(store.quads[example.quads].color[0].r, -1) << example.layer;
+    }
+}
+
+TEST(DxfLayerTest, TenCollisionLayersAndNoMore) {
+    // Names are compared as read: the first 254 characters of a longer one.
+    std::string text =
+        faceOnLayer("COLLISION" + std::string(300, 'x')) + "0\nLINE\n8\nCOLLISION_L\n";
+    for (int k = 1; k < MAX_COLLISION_BOXES; ++k) {
+        text += faceOnLayer("COLLISION_" + std::to_string(k));
+    }
+    text += faceOnLayer("COLLISION" + std::string(260, 'x')) + faceOnLayer("COLLISION_1");
+    MeshStore& store = freshStore();
+    ReaderRun run = readDxf(text, store);
+    EXPECT_TRUE(run.completed) << run.log;
+    EXPECT_EQ(store.collisionCount, MAX_COLLISION_BOXES);
+    EXPECT_EQ(store.quadCount, 0);
+    EXPECT_EQ(store.brickSize, Vec3());  // nothing to convert: no size either
+
+    store = freshStore();
+    run = readDxf(text + faceOnLayer("COLLISION_10"), store);
+    EXPECT_FALSE(run.completed);
+    EXPECT_TRUE(endsWith(run.log, "Getting poly 0\nERROR: > 10 collision meshes")) << run.log;
+}
+
+TEST(DxfMeshTest, PolygonMeshQuadsByTheirFlags) {
+    const struct {
+        int flags, m, n, vertices, quads;
+        const char* warning;
+    } cases[] = {{16, 2, 3, 6, 2, ""},
+                 {17, 2, 3, 6, 4, ""},
+                 {48, 2, 3, 6, 3, ""},
+                 {49, 2, 3, 6, 6, ""},
+                 {16, 3, 2, 6, 2, ""},
+                 {16, 1, 6, 6, 0, ""},
+                 {16, 2, -3, 6, 0, ""},
+                 {80, 2, 3, 6, 0, ""},
+                 {16, 2, 2, 3, 0, "of 3 vertices"},
+                 {20, 2, 2, 4, 0, "of 4 vertices"},
+                 {16, 65536, 65536, 0, 0, "of 0 vertices"}};
+    for (const auto& example : cases) {
+        std::string text = "0\nPOLYLINE\n70\n" + std::to_string(example.flags) + "\n71\n" +
+                           std::to_string(example.m) + "\n72\n" + std::to_string(example.n) + "\n";
+        for (int k = 0; k < example.vertices; ++k) {
+            text += "0\nVERTEX\n10\n" + std::to_string(k) + "\n";
+        }
+        MeshStore& store = freshStore();
+        const ReaderRun run = readDxf(text, store);  // the mesh ends with the input
+        EXPECT_EQ(store.quadCount, example.quads) << example.flags << " " << example.m;
+        const bool warned = run.log.find("WARNING: polygon mesh ") != std::string::npos;
+        EXPECT_EQ(warned, *example.warning != '\0') << example.flags << " " << example.m;
+        EXPECT_NE(run.log.find(example.warning), std::string::npos);
+        if (example.flags == 48) {  // the quad closing the rows: v(0, 2), v(0, 0), v(1, 0), v(1, 2)
+            const BrickQuad& closing = store.quads[2];
+            EXPECT_EQ(closing.position[0].x + closing.position[1].x * 10 +
+                          closing.position[2].x * 100 + closing.position[3].x * 1000,
+                      5302.0f);
+        }
+    }
+}
+
 TEST(DxfReaderLimitTest, FiveHundredTwelveFacesAndNoMore) {
     std::string text;
     for (int i = 0; i < MAX_QUADS; ++i) {
@@ -137,10 +260,47 @@ TEST(DxfReaderLimitTest, FiveHundredTwelveFacesAndNoMore) {
     EXPECT_TRUE(endsWith(run.log, "Getting poly 511\n"));
 
     store = freshStore();
-    run = readDxf(text + face("10\n1\n"), store);
+    run = readDxf(faceOnLayer("BOUNDS") + text, store);  // taken back before the limit
+    EXPECT_TRUE(run.completed);
+    EXPECT_EQ(store.brickSize, Vec3(3, 3, 7.5f));
+
+    // A BOUNDS face starts as a quad; warnings come only at the input's end.
+    for (const std::string& more : {faceOnLayer("BOUNDS"), face("10\n1\n")}) {
+        store = freshStore();
+        run = readDxf("0\n3DSOLID\n" + text + more, store);
+        EXPECT_FALSE(run.completed);
+        EXPECT_TRUE(
+            endsWith(run.log, "Entity type 3DFACE\nGetting poly 512\nERROR: > 512 quads\n"));
+        EXPECT_EQ(store.quadCount, MAX_QUADS);
+    }
+
+    // Inside a polyface mesh: its second face record is the 513th quad.
+    text.resize(text.size() - face("10\n1\n").size());
+    store = freshStore();
+    run =
+        readDxf(text + polyface(3, std::string(FACE_RECORD) + FACE_RECORD + "0\nSEQEND\n"), store);
     EXPECT_FALSE(run.completed);
-    EXPECT_TRUE(endsWith(run.log, "Entity type 3DFACE\nGetting poly 512\nERROR: > 512 quads\n"));
-    EXPECT_EQ(store.quadCount, MAX_QUADS);
+    EXPECT_TRUE(
+        endsWith(run.log, "unhandled groupcode 73\nGetting poly 512\nERROR: > 512 quads\n"));
+}
+
+TEST(DxfReaderLimitTest, MeshesHold4096VerticesEach) {
+    const std::string lastVertexFace = "0\nVERTEX\n70\n128\n71\n4096\n72\n1\n73\n2\n";
+    MeshStore& store = freshStore();
+    ReaderRun run =
+        readDxf(polyface(MAX_VERTICES, lastVertexFace) + polyface(MAX_VERTICES, ""), store);
+    EXPECT_TRUE(run.completed);
+    EXPECT_EQ(store.quads[0].position[0], Vec3(4095, 0, 0));
+    EXPECT_EQ(store.quadCount, 1);
+
+    for (const std::string& tooMany :
+         {polyface(MAX_VERTICES + 1, ""),
+          "0\nPOLYLINE\n70\n16\n71\n2\n72\n2049\n" + polyface(MAX_VERTICES + 1, "").substr(18)}) {
+        store = freshStore();
+        run = readDxf(tooMany, store);
+        EXPECT_FALSE(run.completed);
+        EXPECT_TRUE(endsWith(run.log, "unhandled groupcode 70\nERROR: > 4096 verts!\n")) << run.log;
+    }
 }
 
 }  // namespace

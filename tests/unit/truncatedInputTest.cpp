@@ -43,8 +43,9 @@ TEST(TruncatedInputTest, EveryPrefixOfTheRdsExample) {
     convertEveryPrefix(std::string(EXAMPLES_DIR) + "/steps.rds", ModelFormat::Rds);
 }
 
-TEST(TruncatedInputTest, EveryPrefixOfTheDxfExampleAndACadFile) {
+TEST(TruncatedInputTest, EveryPrefixOfTheDxfExamplesAndACadFile) {
     convertEveryPrefix(std::string(EXAMPLES_DIR) + "/roof.dxf", ModelFormat::Dxf);
+    convertEveryPrefix(std::string(EXAMPLES_DIR) + "/stud.dxf", ModelFormat::Dxf);
     convertEveryPrefix(dataPath("corpus/ezdxf__Minimal_DXF_AC1006.dxf"), ModelFormat::Dxf);
 }
 
