@@ -105,7 +105,7 @@ float parseGroupValue(const char* line) {
 bool readDxfFile(FILE* input, MeshStore& store, FILE* log) {
     static LineReader reader;
     initLineReader(reader, input);
-    TextSink& sink = openSink(log);
+    TextSink sink(log);
     DxfReaderState state;
     bool completed = true;
     while (completed && readLineQuietly(reader)) {

@@ -238,7 +238,7 @@ bool readObjLine(const char* line, ObjReaderState& state, MeshStore& store, Text
 bool readObjFile(FILE* input, MeshStore& store, FILE* log) {
     static LineReader reader;
     initLineReader(reader, input);
-    TextSink& sink = openSink(log);
+    TextSink sink(log);
     ObjReaderState state;
     bool completed = true;
     while (completed && readLineQuietly(reader)) {

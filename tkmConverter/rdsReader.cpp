@@ -156,7 +156,7 @@ bool readRdsLine(const char* line, RdsReaderState& state, MeshStore& store, Text
 bool readRdsFile(FILE* input, MeshStore& store, FILE* log) {
     static LineReader reader;
     initLineReader(reader, input);
-    TextSink& sink = openSink(log);
+    TextSink sink(log);
     RdsReaderState state;
     bool completed = true;
     while (completed && readLineQuietly(reader)) {
