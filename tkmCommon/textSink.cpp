@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "textSink.h"
 
+#include <cassert>
+
 TextSink::~TextSink() {
     flushSink(*this);
 }
@@ -28,13 +30,10 @@ void sinkLongText(TextSink& sink, const char* text, size_t length) {
 }
 
 void sinkReals(TextSink& sink, const double* values, int count) {
-    for (int i = 0; i < count; ++i) {
-        if (REAL_TEXT_CAPACITY + 1 > SINK_CAPACITY - sink.length) {
-            flushSink(sink);
-        }
-        if (i > 0) {
-            sink.text[sink.length++] = ' ';
-        }
-        sink.length += formatReal(values[i], sink.text + sink.length);
+    assert(count >= 0 && count <= MAX_SINK_REALS);
+    const size_t room = static_cast<size_t>(count) * (REAL_TEXT_CAPACITY + 1);
+    if (room > SINK_CAPACITY - sink.length) {
+        flushSink(sink);
     }
+    sink.length += formatReals(values, count, sink.text + sink.length);
 }

@@ -81,5 +81,9 @@ inline void sinkIntLine(TextSink& sink, const char* prefix, size_t length, int32
     sink.length = start + length + digitCount + 1;
 }
 
-// Appends count reals separated by one blank, as formatReals writes them.
+// Appends count reals (at most MAX_SINK_REALS) separated by one blank, as
+// formatReals writes them: the one call formats them all.
+constexpr int MAX_SINK_REALS = 16;
+static_assert(MAX_SINK_REALS * (REAL_TEXT_CAPACITY + 1) <= SINK_CAPACITY,
+              "the longest texts of MAX_SINK_REALS reals fit an empty sink");
 void sinkReals(TextSink& sink, const double* values, int count);

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "brickFormat.h"
+#include "compilerSupport.h"
 #include "fileReplace.h"
 #include "realFormat.h"
 #include "textSink.h"
@@ -30,7 +31,7 @@ void writeIntLine(TextSink& sink, int32_t value) {
 // The constant coverage and face sections between the boxes and the quads:
 // the coverage block, then every face section but the last, each empty, and
 // the omni section's title.
-void writeFixedSections(TextSink& sink) {
+NOT_INLINED void writeFixedSections(TextSink& sink) {
     writeLine(sink, COVERAGE_TITLE);
     for (int line = 0; line < COVERAGE_LINES; ++line) {
         writeLine(sink, COVERAGE_LINE);
@@ -68,7 +69,10 @@ struct RememberedLine {
     char text[MAX_REALS_PER_LINE * (REAL_TEXT_CAPACITY + 1) + LINE_END_LENGTH];
 };
 
-void writeRememberedLine(TextSink& sink, RememberedLine& line, const double* values, int count) {
+// Inline where it is called: the comparison of a known count of values then
+// takes no call.
+inline void writeRememberedLine(TextSink& sink, RememberedLine& line, const double* values,
+                                int count) {
     assert(count > 0 && count <= MAX_REALS_PER_LINE);
     const size_t valueBytes = static_cast<size_t>(count) * sizeof(double);
     if (line.count != count || memcmp(line.values, values, valueBytes) != 0) {
