@@ -11,6 +11,9 @@
 // The line after the size line, naming the kind of brick.
 constexpr const char* BRICK_KIND_LINE = "SPECIALBRICK";
 
+// The corners of a quad: every quad block lists four of each thing.
+constexpr int CORNERS_PER_QUAD = 4;
+
 // The titles inside a quad block, in file order; the colours are optional.
 constexpr const char* QUAD_TEXTURE_LINE = "TEX:SIDE";
 constexpr const char* QUAD_TEXTURE_PREFIX = "TEX:";  // what a reader accepts

@@ -7,12 +7,11 @@
 
 #include <cstdint>
 
-#include "brickFormat.h"  // BLEND_ALPHA, the alpha of the colours that blend
+#include "brickFormat.h"  // CORNERS_PER_QUAD, BLEND_ALPHA
 
 constexpr int MAX_VERTICES = 4096;       // vertex table and normal table, each
 constexpr int MAX_QUADS = 512;           // quad table
 constexpr int MAX_COLLISION_BOXES = 10;  // collision box tables
-constexpr int CORNERS_PER_QUAD = 4;
 
 constexpr float UNSET_COORD = -9999.0f;      // coordinate of a corner no reader set
 constexpr float UNSET_THRESHOLD = -9998.0f;  // a corner x at or below this is unset
