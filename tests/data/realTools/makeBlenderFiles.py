@@ -16,6 +16,15 @@ COLLISION box around the base. It is written four ways:
   hands to the converter;
 - blenderDxfExport.dxf: File > Export > Autodesk (.dxf), the add-on
   io_export_dxf bundled with Blender, with its default settings.
+
+A second scene has polygons of more than four corners and its colours in
+material names: a cylinder of 8 sides (its caps are octagons) with the
+material COLOR_255_0_0, a cube named COLOR_0_0_255 with the same material,
+and a BOUNDS box 4 x 2 x 2. It is written once:
+
+- blenderPolygons.obj: File > Export > Wavefront (.obj) with Normals off,
+  Object Groups on, Forward Axis Y and Up Axis Z (faces "f v/t ...", the
+  material on "usemtl" lines; the .mtl is not kept).
 """
 
 import os
@@ -42,6 +51,25 @@ def build_scene():
     bpy.ops.object.select_all(action="SELECT")
 
 
+def build_polygon_scene():
+    bpy.ops.wm.read_factory_settings(use_empty=True)
+    red = bpy.data.materials.new("COLOR_255_0_0")
+    bpy.ops.mesh.primitive_cylinder_add(vertices=8, radius=1.0, depth=2.0, location=(0, 0, 1))
+    bpy.context.active_object.name = "Cylinder"
+    bpy.context.active_object.data.materials.append(red)
+    cube("COLOR_0_0_255", (2, 0, 0.5), (1, 1, 1))
+    bpy.context.active_object.data.materials.append(red)
+    cube("BOUNDS", (1, 0, 1), (4, 2, 2))
+    bpy.ops.object.select_all(action="SELECT")
+
+
+def export_without_mtl(path, **settings):
+    bpy.ops.wm.obj_export(filepath=path, **settings)
+    mtl = os.path.splitext(path)[0] + ".mtl"
+    if os.path.exists(mtl):
+        os.remove(mtl)
+
+
 def write_addon_obj(path):
     sys.path.insert(0, os.path.join(ROOT, "blender"))
     from io_export_tkm import export_brick, scene_geometry
@@ -54,11 +82,7 @@ def write_addon_obj(path):
 
 def main():
     build_scene()
-    default = os.path.join(HERE, "blenderDefault.obj")
-    bpy.ops.wm.obj_export(filepath=default)
-    mtl = os.path.splitext(default)[0] + ".mtl"
-    if os.path.exists(mtl):
-        os.remove(mtl)
+    export_without_mtl(os.path.join(HERE, "blenderDefault.obj"))
     bpy.ops.wm.obj_export(
         filepath=os.path.join(HERE, "blenderGroupsZUp.obj"),
         export_object_groups=True,
@@ -69,6 +93,14 @@ def main():
     write_addon_obj(os.path.join(HERE, "blenderAddon.obj"))
     addon_utils.enable("io_export_dxf", default_set=True)
     bpy.ops.export.dxf(filepath=os.path.join(HERE, "blenderDxfExport.dxf"))
+    build_polygon_scene()
+    export_without_mtl(
+        os.path.join(HERE, "blenderPolygons.obj"),
+        export_normals=False,
+        export_object_groups=True,
+        forward_axis="Y",
+        up_axis="Z",
+    )
     print("Blender %s" % bpy.app.version_string)
 
 
