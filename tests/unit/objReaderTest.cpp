@@ -245,9 +245,10 @@ TEST(ObjReaderBoxTest, BoundsGroupSetsTheBrickSize) {
 
 TEST(ObjReaderBoxTest, EveryCornerOfAPolygonWidensTheBox) {
     MeshStore& store = freshStore();
-    readObj("v 0 0 0\nv 1 1 1\nv -2 0 0\nv 0 0 5\ng BOUNDS\nf 1 2 1 2 1 2 3 4\n"
-            "g COLLISION\nf 1 2 1 2 1 4\n",
-            store);
+    readObj(
+        "v 0 0 0\nv 1 1 1\nv -2 0 0\nv 0 0 5\ng BOUNDS\nf 1 2 1 2 1 2 3 4\n"
+        "g COLLISION\nf 1 2 1 2 1 4\n",
+        store);
     EXPECT_EQ(store.quadCount, 0);
     EXPECT_EQ(store.boundsMin, Vec3(-2, 0, 0));
     EXPECT_EQ(store.boundsMax, Vec3(1, 1, 5));
@@ -309,7 +310,8 @@ TEST(ObjReaderLimitTest, FiveHundredTwelveQuadsAndNoMore) {
     run = readObj(triangles + "f 1 2 3 x 2 3\n", store);
     EXPECT_FALSE(run.completed);
     EXPECT_EQ(store.quadCount, MAX_QUADS);
-    EXPECT_TRUE(endsWith(run.log, "line 516\nERROR: failed to read face on line 516\nERROR: > 512 quads"));
+    EXPECT_TRUE(
+        endsWith(run.log, "line 516\nERROR: failed to read face on line 516\nERROR: > 512 quads"));
 
     // A fan of 120 corners crosses the limit after 12 of its 59 quads.
     std::string corners120 = "f";
@@ -387,7 +389,8 @@ TEST(ObjReaderLineTest, CornerCutByTheLineLimitIsNotRead) {
     const std::string cutInWord = start + std::string(250 - start.size(), ' ') + "4//1999\n";
     const std::string cutAfterBlank = start + std::string(249 - start.size(), ' ') + "4//1 999\n";
     MeshStore& store = freshStore();
-    const ReaderRun run = readObj(std::string(TRIANGLE_VERTICES) + cutInWord + cutAfterBlank, store);
+    const ReaderRun run =
+        readObj(std::string(TRIANGLE_VERTICES) + cutInWord + cutAfterBlank, store);
     ASSERT_EQ(store.quadCount, 2);
     expectUnset(store.quads[0].position[3]);
     EXPECT_EQ(store.quads[1].position[3], Vec3(1, 1, 1));
