@@ -6,6 +6,9 @@
 
 namespace {
 
+// The one LineReader the model readers share: large, so in static storage.
+LineReader sharedLineReader;
+
 #if defined(DXF2TKM_EXACT_LINE_BUFFERS)
 char* exactBlock(size_t size) {
     char* block = static_cast<char*>(malloc(size));
@@ -80,6 +83,15 @@ void initLineReader(LineReader& reader, FILE* input) {
     reader.lineTooLong = false;
     reader.chunkStart = 0;
     reader.chunkEnd = 0;
+}
+
+LineReader& startSharedLineReader(FILE* input) {
+    initLineReader(sharedLineReader, input);
+    return sharedLineReader;
+}
+
+bool sharedLineWasCut() {
+    return sharedLineReader.lineTooLong;
 }
 
 bool readLineAcrossChunks(LineReader& reader) {

@@ -26,8 +26,6 @@ constexpr int MAX_FACE_PLACES = (MAX_LINE_LENGTH - FACE_WORDS_START + 1) / 2;
 constexpr int FAN_STEP = 2;
 
 struct ObjReaderState {
-    int lineNumber = 0;
-    bool lineCut = false;  // the line lost characters past 254
     QuadColor workingColor = NO_QUAD_COLOR;
     QuadColor materialColor = NO_QUAD_COLOR;
     bool boundsMode = false;
@@ -219,7 +217,7 @@ FaceCorner readFaceCorner(const char* word, const MeshStore& store, int lineNumb
 
 // Reads every word of a face line into face, printing each corner's error in
 // place order. A word that the 254-character cut ended is not read.
-void readFaceWords(const char* line, const ObjReaderState& state, const MeshStore& store,
+void readFaceWords(const char* line, int lineNumber, bool lineCut, const MeshStore& store,
                    FaceWords& face, TextSink& log) {
     const char* p = line + FACE_WORDS_START;
     while (face.count < MAX_FACE_PLACES) {
@@ -233,11 +231,11 @@ void readFaceWords(const char* line, const ObjReaderState& state, const MeshStor
         while (*p != '\0' && !isFaceSeparator(*p)) {
             ++p;
         }
-        if (state.lineCut && p - line == MAX_LINE_LENGTH) {
+        if (lineCut && p - line == MAX_LINE_LENGTH) {
             return;
         }
         FaceCorner& corner = face.corners[face.count++];
-        corner = readFaceCorner(word, store, state.lineNumber, log);
+        corner = readFaceCorner(word, store, lineNumber, log);
         face.lacksNormal = face.lacksNormal || (corner.stored && !corner.hasNormal);
     }
 }
@@ -300,14 +298,15 @@ void widenGroupBox(const FaceWords& face, const ObjReaderState& state, MeshStore
     }
 }
 
-bool readFaceLine(const char* line, const ObjReaderState& state, MeshStore& store, TextSink& log) {
+bool readFaceLine(const char* line, int lineNumber, const ObjReaderState& state, MeshStore& store,
+                  TextSink& log) {
     const bool storesQuads = !state.boundsMode && !state.collisionMode;
     if (storesQuads && store.quadCount >= MAX_QUADS) {
         fprintf(flushedStream(log), "ERROR: > %d quads", MAX_QUADS);
         return false;
     }
     FaceWords face;
-    readFaceWords(line, state, store, face, log);
+    readFaceWords(line, lineNumber, sharedLineWasCut(), store, face, log);
     if (!storesQuads) {
         widenGroupBox(face, state, store);
         return true;
@@ -336,7 +335,9 @@ void traceLine(int lineNumber, TextSink& log) {
     sinkIntLine(log, PREFIX, sizeof PREFIX - 1, lineNumber);
 }
 
-bool readObjLine(const char* line, ObjReaderState& state, MeshStore& store, TextSink& log) {
+bool readObjLine(const char* line, int lineNumber, ObjReaderState& state, MeshStore& store,
+                 TextSink& log) {
+    traceLine(lineNumber, log);
     if (startsWith(line, "v ")) {
         return readTableLine(line + 2, store.vertices, store.vertexCount, "verts", log);
     }
@@ -347,7 +348,7 @@ bool readObjLine(const char* line, ObjReaderState& state, MeshStore& store, Text
         return readGroupLine(line, state, store, log);
     }
     if (startsWith(line, "f ")) {
-        return readFaceLine(line, state, store, log);
+        return readFaceLine(line, lineNumber, state, store, log);
     }
     if (startsWith(line, "usemtl ")) {
         state.materialColor = colorOfName(line + strlen("usemtl "));
@@ -355,29 +356,17 @@ bool readObjLine(const char* line, ObjReaderState& state, MeshStore& store, Text
     return true;
 }
 
+// The declared size and the summary, once the whole input is read.
+bool finishObjInput(ObjReaderState&, MeshStore& store, TextSink& log) {
+    settleDeclaredSize(store);
+    fprintf(flushedStream(log), "got %d verts %d normals %d quads\n", store.vertexCount,
+            store.normalCount, store.quadCount);
+    return true;
+}
+
 }  // namespace
 
 bool readObjFile(FILE* input, MeshStore& store, FILE* log) {
-    static LineReader reader;
-    initLineReader(reader, input);
-    TextSink& sink = openSink(log);
     ObjReaderState state;
-    bool completed = true;
-    while (completed && readLineQuietly(reader)) {
-        if (reader.lineTooLong) {
-            printLongLineWarning(reader, flushedStream(sink));
-        }
-        state.lineNumber = reader.lineNumber;
-        state.lineCut = reader.lineTooLong;
-        traceLine(state.lineNumber, sink);
-        completed = readObjLine(reader.line, state, store, sink);
-    }
-    flushSink(sink);
-    if (!completed) {
-        return false;
-    }
-    settleDeclaredSize(store);
-    fprintf(log, "got %d verts %d normals %d quads\n", store.vertexCount, store.normalCount,
-            store.quadCount);
-    return true;
+    return readEveryLine<readObjLine, finishObjInput>(input, log, state, store);
 }
