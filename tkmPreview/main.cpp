@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
         writeBrickDump(stdout, brick);
         return fflush(stdout) == 0 ? EXIT_WRITTEN : failWith("cannot write the dump");
     }
-    const PictureContent picture = {&brick, fileNameOf(brickPath)};
+    const PictureContent picture = {&brick, lastPathComponent(brickPath)};
     if (replaceFileWhole(picturePath, writePictureContent, &picture) != ReplaceOutcome::Replaced) {
         return failWith("cannot write %s", picturePath);
     }
