@@ -40,6 +40,7 @@ struct FaceCorner {
     int32_t normal;  // slot in normals, when hasNormal
 };
 
+// The places of one face line, in order.
 struct FaceWords {
     FaceCorner corners[MAX_FACE_PLACES];
     int count = 0;
