@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The naming conventions that OBJ group names and DXF layer names carry: a
-// colour for the faces, the brick's bounds, or a collision box. Reads names
-// only; the readers apply what a name means.
+// The naming conventions that OBJ group and material names and DXF layer
+// names carry: a colour for the faces, the brick's bounds, or a collision box.
+// Reads names only; the readers apply what a name means.
 #pragma once
 
 #include "meshStore.h"

@@ -6,6 +6,9 @@
 
 namespace {
 
+// The one LineReader the model readers share: large, so in static storage.
+LineReader sharedLineReader;
+
 #if defined(DXF2TKM_EXACT_LINE_BUFFERS)
 char* exactBlock(size_t size) {
     char* block = static_cast<char*>(malloc(size));
@@ -83,9 +86,12 @@ void initLineReader(LineReader& reader, FILE* input) {
 }
 
 LineReader& startSharedLineReader(FILE* input) {
-    static LineReader shared;
-    initLineReader(shared, input);
-    return shared;
+    initLineReader(sharedLineReader, input);
+    return sharedLineReader;
+}
+
+bool sharedLineWasCut() {
+    return sharedLineReader.lineTooLong;
 }
 
 bool readLineAcrossChunks(LineReader& reader) {

@@ -51,6 +51,10 @@ void initLineReader(LineReader& reader, FILE* input);
 // started on input.
 LineReader& startSharedLineReader(FILE* input);
 
+// Whether the line the shared line reader delivered last lost characters past
+// 254: a word that runs up to the cut is only the start of a word.
+bool sharedLineWasCut();
+
 // Reads the next line; reader.line points to it until the next read. At least
 // LINE_PADDING readable bytes follow the line's terminating zero. Returns
 // false at the end of the input or on a read error. A line longer than 254

@@ -12,23 +12,36 @@
 
 namespace {
 
+// The first two characters of a face line ("f "), after which its words start.
+constexpr int FACE_WORDS_START = 2;
+// A face line of at most 254 characters holds at most this many words: each
+// takes a character and, but for the last, a separator after it.
+constexpr int MAX_FACE_PLACES = (MAX_LINE_LENGTH - FACE_WORDS_START + 1) / 2;
+// A face of up to four places fills one quad; a longer one a fan whose quad j
+// takes places 0, 2j + 1, 2j + 2 and 2j + 3.
+constexpr int FAN_STEP = 2;
+
 struct ObjReaderState {
     QuadColor workingColor = NO_QUAD_COLOR;
+    QuadColor materialColor = NO_QUAD_COLOR;
     bool boundsMode = false;
     bool collisionMode = false;
 };
 
-// The indices of one face line; the texture index carries over from corner to
-// corner until a corner of the vertex/texture/normal form replaces it.
-struct FaceIndices {
-    int32_t vertex = 0;
-    int32_t texture = 0;
-    int32_t normal = 0;
+// One place of a face line: its word read and checked, its table slots.
+struct FaceCorner {
+    bool stored;     // the word was read and its indices name table slots
+    bool hasNormal;  // the word gave a normal index
+    int32_t vertex;  // slot in vertices
+    int32_t normal;  // slot in normals, when hasNormal
 };
 
-int32_t toZeroBased(int32_t index) {
-    return index == INT32_MIN ? INT32_MIN : index - 1;
-}
+// The places of one face line, in order.
+struct FaceWords {
+    FaceCorner corners[MAX_FACE_PLACES];
+    int count = 0;
+    bool lacksNormal = false;  // a stored corner without a normal index
+};
 
 // numbers lies in a line the line reader delivered (padded after its end).
 bool readTableLine(const char* numbers, Vec3* table, int32_t& count, const char* what,
@@ -67,94 +80,189 @@ bool readGroupLine(const char* line, ObjReaderState& state, MeshStore& store, Te
     return true;
 }
 
-enum class CornerForm { Unread, VertexNormal, VertexTextureNormal };
-
-// Reads a corner as the formatted scan reads it with "%d//%d" and, where that
-// does not convert both, with "%d/%d/%d": each number is stored as soon as it
-// is read, also when the corner fails later (the indices carry over).
-CornerForm scanCornerIndices(const char* cursor, FaceIndices& indices) {
-    const char* p = cursor;
-    if (!scanInt(p, indices.vertex) || p[0] != '/') {
-        return CornerForm::Unread;
-    }
-    if (p[1] == '/') {  // "%d/%d/%d" fails at the second slash as well
-        const char* normal = p + 2;
-        return scanInt(normal, indices.normal) ? CornerForm::VertexNormal : CornerForm::Unread;
-    }
-    const char* q = p + 1;
-    if (!scanInt(q, indices.texture) || q[0] != '/') {
-        return CornerForm::Unread;
-    }
-    ++q;
-    return scanInt(q, indices.normal) ? CornerForm::VertexTextureNormal : CornerForm::Unread;
+bool isFaceSeparator(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
 }
 
-// Reads one corner at cursor into indices and checks them. Prints the corner's
-// error and returns false when the corner is to be skipped.
-bool readCorner(const char* cursor, FaceIndices& indices, int lineNumber, TextSink& log) {
-    const CornerForm form = scanCornerIndices(cursor, indices);
-    if (form == CornerForm::Unread) {
-        fprintf(flushedStream(log), "ERROR: failed to read face on line %d\n", lineNumber);
+// An integer right at p (a sign and digits, nothing before them), clamped to
+// 32 bits; moves p past it.
+bool readIndex(const char*& p, int32_t& value) {
+    const char* digits = *p == '+' || *p == '-' ? p + 1 : p;
+    return *digits >= '0' && *digits <= '9' && scanInt(p, value);
+}
+
+// The indices a word gives: the vertex index, and the texture and normal
+// indices where it has them.
+struct CornerIndices {
+    int32_t vertex;
+    int32_t texture;
+    int32_t normal;
+    bool hasTexture;
+    bool hasNormal;
+};
+
+// Reads a word of the shapes V, V/T, V//N and V/T/N from its start; whatever
+// follows its last index is ignored. False when it does not begin with one.
+bool readCornerWord(const char* word, CornerIndices& indices) {
+    const char* p = word;
+    indices.hasTexture = false;
+    indices.hasNormal = false;
+    if (!readIndex(p, indices.vertex)) {
         return false;
     }
-    if (form == CornerForm::VertexTextureNormal) {
-        indices.texture = toZeroBased(indices.texture);
+    if (p[0] != '/') {
+        return true;
     }
-    indices.vertex = toZeroBased(indices.vertex);
-    indices.normal = toZeroBased(indices.normal);
-    if (indices.vertex < 0 || indices.texture < 0 || indices.normal < 0) {
-        fprintf(flushedStream(log), "ERROR: index < 0 on line %d\n", lineNumber);
-        return false;
+    const char* q = p + 1;
+    if (p[1] == '/') {
+        ++q;
+        indices.hasNormal = readIndex(q, indices.normal);
+        return true;
     }
-    if (indices.vertex >= MAX_VERTICES || indices.normal >= MAX_VERTICES) {
-        fprintf(flushedStream(log), "ERROR: index out of range on line %d\n", lineNumber);
-        return false;
+    indices.hasTexture = readIndex(q, indices.texture);
+    if (indices.hasTexture && q[0] == '/') {
+        ++q;
+        indices.hasNormal = readIndex(q, indices.normal);
     }
     return true;
 }
 
-void storeCorner(const FaceIndices& indices, int corner, const ObjReaderState& state,
-                 MeshStore& store) {
-    const Vec3& point = store.vertices[indices.vertex];
-    if (state.boundsMode) {
-        widenBox(store.boundsMin, store.boundsMax, point);
-    } else if (state.collisionMode) {
+// The table slot an index names: n > 0 slot n - 1, n < 0 slot count + n, so
+// -1 names the latest; 0 names none (-1).
+int64_t slotOfIndex(int32_t index, int32_t count) {
+    if (index > 0) {
+        return static_cast<int64_t>(index) - 1;
+    }
+    return index < 0 ? static_cast<int64_t>(count) + index : -1;
+}
+
+// Checks a corner's indices in their order and prints the first failure.
+bool resolveCorner(const CornerIndices& indices, const MeshStore& store, int lineNumber,
+                   FaceCorner& corner, TextSink& log) {
+    const int64_t vertex = slotOfIndex(indices.vertex, store.vertexCount);
+    const int64_t normal = indices.hasNormal ? slotOfIndex(indices.normal, store.normalCount) : 0;
+    if (vertex < 0 || (indices.hasTexture && indices.texture == 0) || normal < 0) {
+        fprintf(flushedStream(log), "ERROR: index < 0 on line %d\n", lineNumber);
+        return false;
+    }
+    if (vertex >= MAX_VERTICES || normal >= MAX_VERTICES) {
+        fprintf(flushedStream(log), "ERROR: index out of range on line %d\n", lineNumber);
+        return false;
+    }
+    corner.vertex = static_cast<int32_t>(vertex);
+    corner.normal = static_cast<int32_t>(normal);
+    corner.hasNormal = indices.hasNormal;
+    return true;
+}
+
+FaceCorner readFaceCorner(const char* word, const MeshStore& store, int lineNumber, TextSink& log) {
+    FaceCorner corner{false, false, 0, 0};
+    CornerIndices indices{0, 0, 0, false, false};
+    if (!readCornerWord(word, indices)) {
+        fprintf(flushedStream(log), "ERROR: failed to read face on line %d\n", lineNumber);
+        return corner;
+    }
+    corner.stored = resolveCorner(indices, store, lineNumber, corner, log);
+    return corner;
+}
+
+// Reads every word of a face line into face, printing each corner's error in
+// place order. A word that the 254-character cut ended is not read.
+void readFaceWords(const char* line, int lineNumber, bool lineCut, const MeshStore& store,
+                   FaceWords& face, TextSink& log) {
+    const char* p = line + FACE_WORDS_START;
+    while (face.count < MAX_FACE_PLACES) {
+        while (isFaceSeparator(*p)) {
+            ++p;
+        }
+        if (*p == '\0') {
+            return;
+        }
+        const char* word = p;
+        while (*p != '\0' && !isFaceSeparator(*p)) {
+            ++p;
+        }
+        if (lineCut && p - line == MAX_LINE_LENGTH) {
+            return;
+        }
+        FaceCorner& corner = face.corners[face.count++];
+        corner = readFaceCorner(word, store, lineNumber, log);
+        face.lacksNormal = face.lacksNormal || (corner.stored && !corner.hasNormal);
+    }
+}
+
+bool hasNoColor(const QuadColor& color) {
+    return color.r == NO_COLOR && color.g == NO_COLOR && color.b == NO_COLOR && color.a == NO_COLOR;
+}
+
+// Fills quads[quadCount] with quad j of the face's fan and advances quadCount.
+void storeFanQuad(const FaceWords& face, int j, const QuadColor& color, MeshStore& store) {
+    assert(store.quadCount < MAX_QUADS);
+    BrickQuad& quad = store.quads[store.quadCount];
+    for (int slot = 0; slot < CORNERS_PER_QUAD; ++slot) {
+        const int place = slot == 0 ? 0 : FAN_STEP * j + slot;
+        if (place >= face.count || !face.corners[place].stored) {
+            continue;
+        }
+        const FaceCorner& corner = face.corners[place];
+        quad.position[slot] = store.vertices[corner.vertex];
+        quad.normal[slot] = face.lacksNormal ? Vec3() : store.normals[corner.normal];
+        quad.color[slot] = color;
+    }
+    quad.reversed = true;
+    ++store.quadCount;
+}
+
+// Quads of a face of count places: one up to four, else ceil((count - 2) / 2).
+int fanQuadCount(int count) {
+    return count <= CORNERS_PER_QUAD ? 1 : (count - 2 + FAN_STEP - 1) / FAN_STEP;
+}
+
+bool storeFaceQuads(const FaceWords& face, const ObjReaderState& state, MeshStore& store,
+                    TextSink& log) {
+    const QuadColor& color =
+        hasNoColor(state.workingColor) ? state.materialColor : state.workingColor;
+    const int quads = fanQuadCount(face.count);
+    for (int j = 0; j < quads; ++j) {
+        if (j > 0 && store.quadCount >= MAX_QUADS) {
+            fprintf(flushedStream(log), "ERROR: > %d quads", MAX_QUADS);
+            return false;
+        }
+        storeFanQuad(face, j, color, store);
+    }
+    return true;
+}
+
+// In a BOUNDS or COLLISION group every stored corner widens the group's box.
+void widenGroupBox(const FaceWords& face, const ObjReaderState& state, MeshStore& store) {
+    Vec3* boxMin = &store.boundsMin;
+    Vec3* boxMax = &store.boundsMax;
+    if (state.collisionMode) {
         assert(store.collisionCount > 0);
-        const int box = store.collisionCount - 1;
-        widenBox(store.collisionMin[box], store.collisionMax[box], point);
-    } else {
-        BrickQuad& quad = store.quads[store.quadCount];
-        quad.position[corner] = point;
-        quad.normal[corner] = store.normals[indices.normal];
-        quad.color[corner] = state.workingColor;
+        boxMin = &store.collisionMin[store.collisionCount - 1];
+        boxMax = &store.collisionMax[store.collisionCount - 1];
+    }
+    for (int place = 0; place < face.count; ++place) {
+        if (face.corners[place].stored) {
+            widenBox(*boxMin, *boxMax, store.vertices[face.corners[place].vertex]);
+        }
     }
 }
 
 bool readFaceLine(const char* line, int lineNumber, const ObjReaderState& state, MeshStore& store,
                   TextSink& log) {
-    const bool storesQuad = !state.boundsMode && !state.collisionMode;
-    if (storesQuad && store.quadCount >= MAX_QUADS) {
+    const bool storesQuads = !state.boundsMode && !state.collisionMode;
+    if (storesQuads && store.quadCount >= MAX_QUADS) {
         fprintf(flushedStream(log), "ERROR: > %d quads", MAX_QUADS);
         return false;
     }
-    FaceIndices indices;
-    const char* cursor = line;
-    // Each blank starts a corner: two blanks in a row read the next corner twice.
-    for (int corner = 0; corner < CORNERS_PER_QUAD; ++corner) {
-        const char* blank = strchr(cursor, ' ');
-        if (blank == nullptr) {
-            break;
-        }
-        cursor = blank + 1;
-        if (readCorner(cursor, indices, lineNumber, log)) {
-            storeCorner(indices, corner, state, store);
-        }
+    FaceWords face;
+    readFaceWords(line, lineNumber, sharedLineWasCut(), store, face, log);
+    if (!storesQuads) {
+        widenGroupBox(face, state, store);
+        return true;
     }
-    if (storesQuad) {
-        store.quads[store.quadCount].reversed = true;
-        ++store.quadCount;
-    }
-    return true;
+    return storeFaceQuads(face, state, store, log);
 }
 
 // The trace line "line %d" of every line read, gathered in the sink.
@@ -177,6 +285,9 @@ bool readObjLine(const char* line, int lineNumber, ObjReaderState& state, MeshSt
     }
     if (startsWith(line, "f ")) {
         return readFaceLine(line, lineNumber, state, store, log);
+    }
+    if (startsWith(line, "usemtl ")) {
+        state.materialColor = readGroupName(line + strlen("usemtl ")).color;
     }
     return true;
 }

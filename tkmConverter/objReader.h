@@ -4,8 +4,10 @@
 // Writes vertices and vertexCount, normals and normalCount, the quads (corner
 // positions, normals and colours, and reversed) and quadCount, the bounds box
 // from BOUNDS groups, the collision boxes and collisionCount from COLLISION
-// groups, and brickSize when a BOUNDS group stored a corner. Traces every line
-// ("line %d") and its errors on log.
+// groups, and brickSize when a BOUNDS group stored a corner. A corner's colour
+// comes from its group's name or, where that gives none, from the latest
+// material (usemtl) name; a face of five corners or more fills a fan of quads.
+// Traces every line ("line %d") and its errors on log.
 #pragma once
 
 #include <cstdio>

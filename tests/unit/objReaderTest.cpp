@@ -3,6 +3,7 @@
 
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <string>
 
 #include "objReader.h"
@@ -61,6 +62,27 @@ TEST(ObjReaderColorTest, GroupAndObjectLinesEndTheColour) {
     expectColor(colorAfterGroup("g color_1_2_3"), -1, -1, -1, -1);
 }
 
+TEST(ObjReaderColorTest, MaterialNamesColourWhereTheGroupGivesNoColour) {
+    expectColor(colorAfterGroup("usemtl COLOR_255_128_0_200"), 255, 128, 0, 200);
+    expectColor(colorAfterGroup("usemtl COLOR_255_128_0"), 255, 128, 0, 255);
+    expectColor(colorAfterGroup("usemtl SUBCOLOR_10_20_30"), -10, -20, -30, -255);
+    expectColor(colorAfterGroup("usemtl ADDCOLOR_10_20_30_extra"), 10, 20, 30, -255);
+    expectColor(colorAfterGroup("usemtl COLOR_1_2_3\ng COLOR_4_5_6"), 4, 5, 6, 255);
+    expectColor(colorAfterGroup("usemtl COLOR_1_2_3\ng COLOR_-1_-1_-1"), -1, -1, -1, 255);
+    expectColor(colorAfterGroup("usemtl COLOR_1_2_3\ng COLOR_-1_-1_-1_-1"), 1, 2, 3, 255);
+    expectColor(colorAfterGroup("usemtl COLOR_1_2_3\ng other\no part"), 1, 2, 3, 255);
+    expectColor(colorAfterGroup("g COLOR_4_5_6\nusemtl COLOR_1_2_3\ng other"), 1, 2, 3, 255);
+    expectColor(colorAfterGroup("usemtl COLOR_1_2_3\nusemtl"), 1, 2, 3, 255);  // no material line
+    expectColor(colorAfterGroup("usemtl COLOR_1_2_3\n\tusemtl other"), 1, 2, 3, 255);
+    // Any other name ends the material colour; BOUNDS and COLLISION are names too.
+    expectColor(colorAfterGroup("usemtl COLOR_1_2_3\nusemtl "), -1, -1, -1, -1);
+    expectColor(colorAfterGroup("usemtl COLOR_1_2_3\nusemtl BOUNDS"), -1, -1, -1, -1);
+    expectColor(colorAfterGroup("usemtl COLOR_1_2_3\nusemtl COLLISION"), -1, -1, -1, -1);
+    expectColor(colorAfterGroup("usemtl color_1_2_3"), -1, -1, -1, -1);
+    expectColor(colorAfterGroup("usemtl  COLOR_1_2_3"), -1, -1, -1, -1);
+    expectColor(colorAfterGroup("usemtl COLOR_1_2"), -1, -1, -1, -1);
+}
+
 TEST(ObjReaderFaceTest, TriangleLeavesCornerThreeUnsetAndIsReversed) {
     MeshStore& store = freshStore();
     const ReaderRun run = readObj(
@@ -79,75 +101,110 @@ TEST(ObjReaderFaceTest, TriangleLeavesCornerThreeUnsetAndIsReversed) {
               "got 4 verts 3 normals 1 quads\n");
 }
 
-TEST(ObjReaderFaceTest, CornersWithoutANormalAreRejectedButTheFaceCounts) {
-    MeshStore& store = freshStore();
-    const ReaderRun run = readObj(std::string(TRIANGLE_VERTICES) + "f 1 2 3 4\n", store);
-    ASSERT_EQ(store.quadCount, 1);
-    for (int corner = 0; corner < CORNERS_PER_QUAD; ++corner) {
-        expectUnset(store.quads[0].position[corner]);
+// Vertex k at (k, 0, 0) and normal k at (0, 0, k), k = 1 to 8: a stored
+// corner reads back as "V/N", with N 0 for the normal (0, 0, 0).
+std::string numberedTables() {
+    std::string text;
+    for (int k = 1; k <= 8; ++k) {
+        text += "v " + std::to_string(k) + " 0 0\nvn 0 0 " + std::to_string(k) + "\n";
     }
-    EXPECT_TRUE(store.quads[0].reversed);
-    const std::string error = "ERROR: failed to read face on line 5\n";
-    EXPECT_NE(run.log.find("line 5\n" + error + error + error + error + "got"), std::string::npos)
-        << run.log;
+    return text;
 }
 
-TEST(ObjReaderFaceTest, TextureIndexCarriesOverBetweenCorners) {
-    MeshStore& store = freshStore();
-    ReaderRun run = readObj(std::string(TRIANGLE_VERTICES) + "f 1/0/1 2//2 3//3\n", store);
-    const std::string error = "ERROR: index < 0 on line 5\n";
-    EXPECT_NE(run.log.find(error + error + error), std::string::npos) << run.log;
-    for (int corner = 0; corner < CORNERS_PER_QUAD; ++corner) {
-        expectUnset(store.quads[0].position[corner]);
+// The quads of a run: corners as "V/N" or "-" when unset, quads joined by " | ".
+std::string describeQuads(const MeshStore& store) {
+    std::string text;
+    for (int q = 0; q < store.quadCount; ++q) {
+        const BrickQuad& quad = store.quads[q];
+        EXPECT_TRUE(quad.reversed);
+        for (int corner = 0; corner < CORNERS_PER_QUAD; ++corner) {
+            text += corner > 0 ? " " : q > 0 ? " | " : "";
+            text += quad.position[corner].x <= UNSET_THRESHOLD
+                        ? "-"
+                        : std::to_string(static_cast<int>(quad.position[corner].x)) + "/" +
+                              std::to_string(static_cast<int>(quad.normal[corner].z));
+        }
     }
-
-    // A valid texture index is carried as well: the later corners are stored.
-    store = freshStore();
-    run = readObj(std::string(TRIANGLE_VERTICES) + "f 1/5/1 2//2 3//3\n", store);
-    EXPECT_EQ(run.log.find("ERROR"), std::string::npos);
-    EXPECT_EQ(store.quads[0].position[2], Vec3(0, 1, 0));
+    return text;
 }
 
-TEST(ObjReaderFaceTest, NegativeAndOutOfRangeIndicesAreRejected) {
+// The errors of a log, in order, each by one word.
+std::string describeErrors(const std::string& log) {
+    static const char* const KINDS[][2] = {{"ERROR: failed to read face", "fail"},
+                                           {"ERROR: index < 0", "negative"},
+                                           {"ERROR: index out of range", "range"}};
+    std::string text;
+    for (size_t at = log.find("ERROR"); at != std::string::npos; at = log.find("ERROR", at + 1)) {
+        for (const auto& kind : KINDS) {
+            if (log.compare(at, strlen(kind[0]), kind[0]) == 0) {
+                text += (text.empty() ? "" : " ") + std::string(kind[1]);
+            }
+        }
+    }
+    return text;
+}
+
+struct FaceRow {
+    const char* face;
+    const char* errors;
+    const char* quads;
+};
+
+// Each row is a face line after eight vertices and eight normals.
+const FaceRow FACE_ROWS[] = {
+    // Words: runs of anything but blank, tab and carriage return; each a place.
+    {"f 1//1 2//2 3//3 4//4", "", "1/1 2/2 3/3 4/4"},
+    {"f  1//1   2//2\t3//3\r4//4 \t", "", "1/1 2/2 3/3 4/4"},
+    {"f 1//1 2//2 3//3 # note", "fail fail", "1/1 2/2 3/3 - | 1/1 - - -"},
+    {"f 1//1 2//2", "", "1/1 2/2 - -"},
+    {"f \t\r ", "", "- - - -"},
+    {"f 9//9 1//1 2//2", "", "0/0 1/1 2/2 -"},  // slot 8 was never written
+    // Shapes V, V/T, V//N and V/T/N; a word must begin with a number.
+    {"f 1 2 3 4", "", "1/0 2/0 3/0 4/0"},
+    {"f 1 2/5 3//3 4/5/4", "", "1/0 2/0 3/0 4/0"},
+    {"f 5/ 6// 7/3/ 8//x", "", "5/0 6/0 7/0 8/0"},
+    {"f 1/x/1 2/3x/2 3//3", "", "1/0 2/0 3/0 -"},
+    {"f 1//2abc 2/1/2/9 +3//+3 4/-1/4", "", "1/2 2/2 3/3 4/4"},
+    {"f x1 /1 -x \v1//1", "fail fail fail fail", "- - - -"},
+    // Relative indices count back from the lines read so far; the tests' order.
+    {"f -8//-8 -1//-1 1//-1", "", "1/1 8/8 1/8 -"},
+    {"f -9//1 1//-9 -2147483648//-2147483648 1/0/1", "negative negative negative negative",
+     "- - - -"},
+    {"f 0//1 1//0 1/0 1/-2147483648/1", "negative negative negative", "- - - 1/1"},
+    {"f 4097//1 1//4097 4096//4096 99999999999//1", "range range range", "- - 0/0 -"},
+    {"f 4097//-9 -9//4097 1/0/4097", "negative negative negative", "- - - -"},
+    {"f 1/0/1 2//2 3//3", "negative", "- 2/2 3/3 -"},
+    // A stored corner without a normal index takes the normals of the whole face.
+    {"f 1//1 2 3//3", "", "1/0 2/0 3/0 -"},
+    {"f 1//1 2//2 3//3 x", "fail", "1/1 2/2 3/3 -"},
+    {"f 1//1 2//2 3//3 4//4 5//5 6/6", "", "1/0 2/0 3/0 4/0 | 1/0 4/0 5/0 6/0"},
+    // Five corners and more: a fan of quads from the first.
+    {"f 1 2 3 4 5", "", "1/0 2/0 3/0 4/0 | 1/0 4/0 5/0 -"},
+    {"f 1//1 2//2 3//3 4//4 5//5 6//6", "", "1/1 2/2 3/3 4/4 | 1/1 4/4 5/5 6/6"},
+    {"f 1 2 3 4 5 6 7", "", "1/0 2/0 3/0 4/0 | 1/0 4/0 5/0 6/0 | 1/0 6/0 7/0 -"},
+    {"f 1//1 2//2 3//3 x 5//5 6//6 0//7", "fail negative",
+     "1/1 2/2 3/3 - | 1/1 - 5/5 6/6 | 1/1 6/6 - -"},
+};
+
+TEST(ObjReaderFaceTest, FaceLinesFillQuadsByTheirWords) {
+    for (const FaceRow& row : FACE_ROWS) {
+        MeshStore& store = freshStore();
+        const ReaderRun run = readObj(numberedTables() + row.face + "\n", store);
+        EXPECT_TRUE(run.completed) << row.face;
+        EXPECT_EQ(describeErrors(run.log), row.errors) << row.face;
+        EXPECT_EQ(describeQuads(store), row.quads) << row.face;
+    }
+}
+
+TEST(ObjReaderFaceTest, ErrorsOfOneLineComeInPlaceOrderWithItsNumber) {
     MeshStore& store = freshStore();
-    ReaderRun run = readObj(std::string(TRIANGLE_VERTICES) +
-                                "f -1//-1 -2//-2 -3//-3\n"
-                                "f 4097//1 1//4097 4096//4096 -2147483648//1\n"
-                                "f 2147483647//1 1//2147483647 1/-2147483648/1 99999999999//1\n",
-                            store);
-    EXPECT_EQ(store.quadCount, 3);
-    const std::string negative5 = "ERROR: index < 0 on line 5\n";
-    const std::string range6 = "ERROR: index out of range on line 6\n";
-    const std::string range7 = "ERROR: index out of range on line 7\n";
-    // The texture index -2147483648 of the third corner carries to the fourth.
-    const std::string negative7 = "ERROR: index < 0 on line 7\n";
-    EXPECT_NE(run.log.find("line 5\n" + negative5 + negative5 + negative5 + "line 6\n" + range6 +
-                           range6 + "ERROR: index < 0 on line 6\n" + "line 7\n" + range7 + range7 +
-                           negative7 + negative7),
+    const ReaderRun run = readObj(std::string(TRIANGLE_VERTICES) + "f 0 x 1 5000 1\n", store);
+    EXPECT_NE(run.log.find("line 5\nERROR: index < 0 on line 5\n"
+                           "ERROR: failed to read face on line 5\n"
+                           "ERROR: index out of range on line 5\ngot"),
               std::string::npos)
         << run.log;
-    // Slot 4095 exists: vertex 4096 is in the table.
-    EXPECT_EQ(store.quads[1].position[2], Vec3(0, 0, 0));
-}
-
-TEST(ObjReaderFaceTest, OnlyBlanksSeparateCornersAndTwoBlanksRepeatOne) {
-    MeshStore& store = freshStore();
-    readObj(std::string(TRIANGLE_VERTICES) +
-                "f 1//1  2//2 3//3\n"
-                "f 1//1\t2//1 3//1 4//1\n"
-                "f 1//1 2//1 3//1 4//1 1//1 2//1\n"
-                "f 2//1 3//1\n"
-                "f 9//1 1//1 2//1\n",
-            store);
-    ASSERT_EQ(store.quadCount, 5);
-    EXPECT_EQ(store.quads[0].position[1], Vec3(1, 0, 0));
-    EXPECT_EQ(store.quads[0].position[2], Vec3(1, 0, 0));
-    EXPECT_EQ(store.quads[0].position[3], Vec3(0, 1, 0));
-    EXPECT_EQ(store.quads[1].position[0], Vec3(0, 0, 0));  // "1//1\t2//1" reads 1//1
-    EXPECT_EQ(store.quads[1].position[1], Vec3(0, 1, 0));
-    EXPECT_EQ(store.quads[2].position[3], Vec3(1, 1, 1));  // the fifth corner is ignored
-    expectUnset(store.quads[3].position[2]);
-    EXPECT_EQ(store.quads[4].position[0], Vec3(0, 0, 0));  // slot 8 was never written
+    EXPECT_EQ(store.quadCount, 2);
 }
 
 TEST(ObjReaderFaceTest, PositionsAndNormalsAreCopiedWhenTheFaceIsRead) {
@@ -184,6 +241,18 @@ TEST(ObjReaderBoxTest, BoundsGroupSetsTheBrickSize) {
     EXPECT_EQ(store.boundsMax, Vec3(20, 20, 12));
     EXPECT_EQ(store.quadCount, 1);
     EXPECT_NE(run.log.find("got 3 verts 0 normals 1 quads\n"), std::string::npos);
+}
+
+TEST(ObjReaderBoxTest, EveryCornerOfAPolygonWidensTheBox) {
+    MeshStore& store = freshStore();
+    readObj(
+        "v 0 0 0\nv 1 1 1\nv -2 0 0\nv 0 0 5\ng BOUNDS\nf 1 2 1 2 1 2 3 4\n"
+        "g COLLISION\nf 1 2 1 2 1 4\n",
+        store);
+    EXPECT_EQ(store.quadCount, 0);
+    EXPECT_EQ(store.boundsMin, Vec3(-2, 0, 0));
+    EXPECT_EQ(store.boundsMax, Vec3(1, 1, 5));
+    EXPECT_EQ(store.collisionMax[0], Vec3(1, 1, 5));
 }
 
 TEST(ObjReaderBoxTest, OtherLetterCaseIsAnOrdinaryGroup) {
@@ -234,6 +303,33 @@ TEST(ObjReaderLimitTest, FiveHundredTwelveQuadsAndNoMore) {
     EXPECT_FALSE(run.completed);
     EXPECT_EQ(store.quadCount, MAX_QUADS);
     EXPECT_TRUE(endsWith(run.log, "line 517\nERROR: > 512 quads"));
+
+    // Reached inside a polygon: its corner errors first, then the limit.
+    const std::string triangles = text.substr(0, text.size() - strlen("f 1//1 2//1 3//1\n"));
+    store = freshStore();
+    run = readObj(triangles + "f 1 2 3 x 2 3\n", store);
+    EXPECT_FALSE(run.completed);
+    EXPECT_EQ(store.quadCount, MAX_QUADS);
+    EXPECT_TRUE(
+        endsWith(run.log, "line 516\nERROR: failed to read face on line 516\nERROR: > 512 quads"));
+
+    // A fan of 120 corners crosses the limit after 12 of its 59 quads.
+    std::string corners120 = "f";
+    for (int corner = 0; corner < 120; ++corner) {
+        corners120 += " 1";
+    }
+    store = freshStore();
+    run = readObj(triangles.substr(0, triangles.size() - 11 * strlen("f 1//1 2//1 3//1\n")) +
+                      corners120 + "\n",
+                  store);
+    EXPECT_FALSE(run.completed);
+    EXPECT_EQ(store.quadCount, MAX_QUADS);
+
+    store = freshStore();
+    run = readObj(std::string(TRIANGLE_VERTICES) + corners120 + "\n", store);
+    EXPECT_TRUE(run.completed);
+    EXPECT_EQ(store.quadCount, 59);
+    EXPECT_EQ(store.quads[58].position[3], Vec3(0, 0, 0));
 }
 
 TEST(ObjReaderLimitTest, VertexAndNormalTablesHold4096Each) {
@@ -285,6 +381,20 @@ TEST(ObjReaderLineTest, LongLinesWarnBeforeTheirTraceAndKeepLineNumbers) {
                            "line 6\nline 7\nERROR: failed to read face on line 7\n"),
               std::string::npos)
         << run.log;
+}
+
+// A word that the 254-character cut ends is not read; one that ends before it is.
+TEST(ObjReaderLineTest, CornerCutByTheLineLimitIsNotRead) {
+    const std::string start = "f 1//1 2//1 3//1";
+    const std::string cutInWord = start + std::string(250 - start.size(), ' ') + "4//1999\n";
+    const std::string cutAfterBlank = start + std::string(249 - start.size(), ' ') + "4//1 999\n";
+    MeshStore& store = freshStore();
+    const ReaderRun run =
+        readObj(std::string(TRIANGLE_VERTICES) + cutInWord + cutAfterBlank, store);
+    ASSERT_EQ(store.quadCount, 2);
+    expectUnset(store.quads[0].position[3]);
+    EXPECT_EQ(store.quads[1].position[3], Vec3(1, 1, 1));
+    EXPECT_EQ(run.log.find("ERROR"), std::string::npos) << run.log;
 }
 
 // The line trace is gathered and written in pieces; messages in between, and

@@ -19,6 +19,15 @@ COLLISION box around the base. It is written four ways:
 - blenderDxfPolyface.dxf: the same exporter with Export Mesh As POLYFACE
   and Entity Layer "Object name" (the exporter of Blender 3.4 puts every
   mesh entity on layer 0 all the same, so the names reach no layer).
+
+A second scene has polygons of more than four corners and its colours in
+material names: a cylinder of 8 sides (its caps are octagons) with the
+material COLOR_255_0_0, a cube named COLOR_0_0_255 with the same material,
+and a BOUNDS box 4 x 2 x 2. It is written once:
+
+- blenderPolygons.obj: File > Export > Wavefront (.obj) with Normals off,
+  Object Groups on, Forward Axis Y and Up Axis Z (faces "f v/t ...", the
+  material on "usemtl" lines; the .mtl is not kept).
 """
 
 import os
@@ -45,6 +54,25 @@ def build_scene():
     bpy.ops.object.select_all(action="SELECT")
 
 
+def build_polygon_scene():
+    bpy.ops.wm.read_factory_settings(use_empty=True)
+    red = bpy.data.materials.new("COLOR_255_0_0")
+    bpy.ops.mesh.primitive_cylinder_add(vertices=8, radius=1.0, depth=2.0, location=(0, 0, 1))
+    bpy.context.active_object.name = "Cylinder"
+    bpy.context.active_object.data.materials.append(red)
+    cube("COLOR_0_0_255", (2, 0, 0.5), (1, 1, 1))
+    bpy.context.active_object.data.materials.append(red)
+    cube("BOUNDS", (1, 0, 1), (4, 2, 2))
+    bpy.ops.object.select_all(action="SELECT")
+
+
+def export_without_mtl(path, **settings):
+    bpy.ops.wm.obj_export(filepath=path, **settings)
+    mtl = os.path.splitext(path)[0] + ".mtl"
+    if os.path.exists(mtl):
+        os.remove(mtl)
+
+
 def write_addon_obj(path):
     sys.path.insert(0, os.path.join(ROOT, "blender"))
     from io_export_tkm import export_brick, scene_geometry
@@ -57,11 +85,7 @@ def write_addon_obj(path):
 
 def main():
     build_scene()
-    default = os.path.join(HERE, "blenderDefault.obj")
-    bpy.ops.wm.obj_export(filepath=default)
-    mtl = os.path.splitext(default)[0] + ".mtl"
-    if os.path.exists(mtl):
-        os.remove(mtl)
+    export_without_mtl(os.path.join(HERE, "blenderDefault.obj"))
     bpy.ops.wm.obj_export(
         filepath=os.path.join(HERE, "blenderGroupsZUp.obj"),
         export_object_groups=True,
@@ -74,6 +98,14 @@ def main():
     bpy.ops.export.dxf(filepath=os.path.join(HERE, "blenderDxfExport.dxf"))
     bpy.ops.export.dxf(filepath=os.path.join(HERE, "blenderDxfPolyface.dxf"),
                        mesh_as="POLYFACE", entitylayer_from="obj.name")
+    build_polygon_scene()
+    export_without_mtl(
+        os.path.join(HERE, "blenderPolygons.obj"),
+        export_normals=False,
+        export_object_groups=True,
+        forward_axis="Y",
+        up_axis="Z",
+    )
     print("Blender %s" % bpy.app.version_string)
 
 
