@@ -50,3 +50,8 @@ bool widePath(const char* path, wchar_t* wide, size_t capacity);
 // becomes its device path ("\\.\NUL"). False when the result does not fit.
 bool fullWidePath(wchar_t* wide, size_t capacity);
 #endif
+
+// A new temporary file in the system's temporary folder, open for writing and
+// reading as bytes, removed when it is closed or the program ends. nullptr
+// when none can be made.
+FILE* openScratchFile();
