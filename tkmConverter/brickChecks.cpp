@@ -105,8 +105,8 @@ void warnAboutSize(const char* modelName, const Vec3& brickSize, FILE* out) {
     printShortReals(extent, 3, out);
     fprintf(out, " is written as size %d %d %d", size[0], size[1], size[2]);
     fprintf(out,
-            " (heights are scaled by 2.5): the size line keeps whole numbers only; "
-            "make the extent whole, heights in steps of 0.4\n");
+            " (heights scaled by 2.5): the size line keeps whole numbers only; make the "
+            "extent whole, heights in steps of 0.4\n");
 }
 
 bool isOff(float value) {
@@ -122,20 +122,20 @@ void warnAboutPlacement(const char* modelName, const MeshStore& store, FILE* out
         return;
     }
     char text[SHORT_REAL_CAPACITY];
-    fprintf(out, "%s: WARNING: off the origin:", modelName);
+    fprintf(out, "%s: WARNING: off the origin (", modelName);
     if (footprintOff) {
         shortReal(centre[0], text);
-        fprintf(out, " the footprint is centred on x = %s, y = ", text);
+        fprintf(out, "footprint centred on x = %s, y = ", text);
         shortReal(centre[1], text);
-        fprintf(out, "%s%s", text, lowestOff ? " and" : "");
+        fprintf(out, "%s%s", text, lowestOff ? "; " : "");
     }
     if (lowestOff) {
         shortReal(store.boundsMin.z, text);
-        fprintf(out, " the lowest point is at z = %s", text);
+        fprintf(out, "lowest point at z = %s", text);
     }
     fprintf(out,
-            "; the game draws the quads beside the brick's extent unless the footprint is "
-            "centred on x = y = 0 and the lowest point is at z = 0: move the model there\n");
+            "): the game expects the footprint centred on x = y = 0 and the lowest point at "
+            "z = 0, and draws the quads beside the brick; move the model\n");
 }
 
 }  // namespace
