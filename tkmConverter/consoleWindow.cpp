@@ -59,7 +59,7 @@ bool startedFromExplorer() {
 }
 
 bool openInAssociatedProgram(const char*) {
-    return false;
+    return true;
 }
 
 #endif

@@ -34,6 +34,6 @@ bool startedFromExplorer();
 void waitForEnter(FILE* out);
 
 // On Windows opens the file at path (UTF-8) in the program Windows
-// associates with its extension, without waiting for it; elsewhere does
-// nothing. Returns whether the program was started.
+// associates with its extension, without waiting for it; false when none
+// could be started. Elsewhere there is no Explorer: does nothing, true.
 bool openInAssociatedProgram(const char* path);
