@@ -124,14 +124,14 @@ void warnAboutPlacement(const char* modelName, const MeshStore& store, FILE* out
     char text[SHORT_REAL_CAPACITY];
     fprintf(out, "%s: WARNING: off the origin (", modelName);
     if (footprintOff) {
+        char other[SHORT_REAL_CAPACITY];
         shortReal(centre[0], text);
-        fprintf(out, "footprint centred on x = %s, y = ", text);
-        shortReal(centre[1], text);
-        fprintf(out, "%s%s", text, lowestOff ? "; " : "");
+        shortReal(centre[1], other);
+        fprintf(out, "footprint centred on x = %s, y = %s", text, other);
     }
     if (lowestOff) {
         shortReal(store.boundsMin.z, text);
-        fprintf(out, "lowest point at z = %s", text);
+        fprintf(out, footprintOff ? "; lowest point at z = %s" : "lowest point at z = %s", text);
     }
     fprintf(out,
             "): the game expects the footprint centred on x = y = 0 and the lowest point at "
@@ -151,8 +151,8 @@ size_t shortReal(float value, char* text) {
 void printBrickSummary(const char* modelName, const char* brickName, const MeshStore& store,
                        FILE* out) {
     const int32_t coloured = colouredQuadCount(store);
-    fprintf(out, "%s -> %s: %d quad%s (%d coloured, %d paintable), %d collision box%s, ",
-            modelName, brickName, store.quadCount, pluralEnding(store.quadCount, "s"), coloured,
+    fprintf(out, "%s -> %s: %d quad%s (%d coloured, %d paintable), %d collision box%s, ", modelName,
+            brickName, store.quadCount, pluralEnding(store.quadCount, "s"), coloured,
             store.quadCount - coloured, store.collisionCount,
             pluralEnding(store.collisionCount, "es"));
     fprintf(out, "size %d %d %d\n", truncateToInt32(store.brickSize.x),

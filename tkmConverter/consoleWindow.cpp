@@ -32,8 +32,8 @@ bool isConsole(DWORD standardHandle) {
 
 bool startedFromExplorer() {
     DWORD processes[2];
-    const ConsoleFacts facts = {GetConsoleProcessList(processes, 2),
-                                isConsole(STD_INPUT_HANDLE), isConsole(STD_OUTPUT_HANDLE)};
+    const ConsoleFacts facts = {GetConsoleProcessList(processes, 2), isConsole(STD_INPUT_HANDLE),
+                                isConsole(STD_OUTPUT_HANDLE)};
     return ownsConsoleWindow(facts, getenv(EXPLORER_START_VARIABLE));
 }
 

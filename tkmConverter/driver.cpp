@@ -39,10 +39,11 @@ constexpr const char* HELP_TEXT =
     "status: 0 when every brick file was written, 1 when one was not, 2 without\n"
     "an input file.\n";
 // What a double-click on the program shows, before it waits for Enter.
-constexpr const char* EXPLORER_HELP_TEXT =
-    "Drop model files (.obj, .rds, .dxf) on dxf2tkm.exe to convert them.\n"
-    "Each brick is written beside its model, with the extension .tkm.\n"
-    "Drop a brick on tkmpreview.exe for a picture of it.\n";
+constexpr const char* EXPLORER_HELP_LINES[] = {
+    "Drop model files (.obj, .rds, .dxf) on dxf2tkm.exe to convert them.",
+    "Each brick is written beside its model, with the extension .tkm.",
+    "Drop a brick on tkmpreview.exe for a picture of it.",
+};
 constexpr const char* QUIET_OPTION = "--quiet";
 constexpr const char* QUIET_SHORT_OPTION = "-q";
 constexpr const char* END_OF_OPTIONS = "--";
@@ -178,7 +179,8 @@ CommandLine readCommandLine(int argc, char** argv) {
         const char* argument = argv[i];
         if (strcmp(argument, END_OF_OPTIONS) == 0) {
             line.optionsEnd = i;
-        } else if (strcmp(argument, QUIET_OPTION) == 0 || strcmp(argument, QUIET_SHORT_OPTION) == 0) {
+        } else if (strcmp(argument, QUIET_OPTION) == 0 ||
+                   strcmp(argument, QUIET_SHORT_OPTION) == 0) {
             line.quiet = true;
         } else if (isOption(argument) && line.infoRequest == nullptr) {
             line.infoRequest = argument;
@@ -199,8 +201,7 @@ struct Capture {
 
 // Converts the model at index through the capture; returns whether its brick
 // was written.
-bool convertCaptured(const char* model, MeshStore& store, FILE* log, bool quiet,
-                     Capture& capture) {
+bool convertCaptured(const char* model, MeshStore& store, FILE* log, bool quiet, Capture& capture) {
     static ModelRun run;
     run.stats = ConversionStats();
     if (capture.trace == nullptr) {
@@ -330,8 +331,14 @@ int runConverter(int argc, char** argv, MeshStore& store, FILE* log, StartedFrom
             fprintf(log, "argv[%d] = %s\n", i, argv[i]);
         }
     }
+    if (line.modelCount == 0 && startedFrom == StartedFrom::Explorer) {
+        for (const char* helpLine : EXPLORER_HELP_LINES) {
+            fprintf(log, "%s\n", helpLine);
+        }
+        return EXIT_USAGE;
+    }
     if (line.modelCount == 0) {
-        fprintf(log, "%s", startedFrom == StartedFrom::Explorer ? EXPLORER_HELP_TEXT : USAGE_LINE);
+        fprintf(log, "%s", USAGE_LINE);
         return EXIT_USAGE;
     }
     if (line.modelCount == 1 && !quiet) {

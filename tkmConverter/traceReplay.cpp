@@ -24,7 +24,8 @@ struct LineState {
 
 LineKind kindOfHead(const char* head, size_t length) {
     const bool warning = length <= WARNING_LENGTH && memcmp(head, WARNING_START, length) == 0;
-    const bool error = memcmp(head, ERROR_START, length < ERROR_LENGTH ? length : ERROR_LENGTH) == 0;
+    const bool error =
+        memcmp(head, ERROR_START, length < ERROR_LENGTH ? length : ERROR_LENGTH) == 0;
     if (error && length >= ERROR_LENGTH) {
         return LineKind::Error;
     }
@@ -97,7 +98,8 @@ void replayTrace(FILE* scratch, TraceReplay& replay, FILE* out) {
     char last = '\n';
     size_t remaining = end > 0 ? static_cast<size_t>(end) : 0;
     while (remaining > 0) {
-        const size_t count = fread(chunk, 1, remaining < CHUNK_SIZE ? remaining : CHUNK_SIZE, scratch);
+        const size_t count =
+            fread(chunk, 1, remaining < CHUNK_SIZE ? remaining : CHUNK_SIZE, scratch);
         if (count == 0) {
             break;
         }

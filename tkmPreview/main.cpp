@@ -23,10 +23,11 @@ constexpr const char* USAGE_TEXT =
     "       tkmpreview BRICK.tkm... [-- BRICK.tkm...]\n"
     "       tkmpreview --dump BRICK.tkm   (the brick as read, as text)\n";
 // What a double-click on the program shows, before it waits for Enter.
-constexpr const char* EXPLORER_HELP_TEXT =
-    "Drop brick files (.tkm) on tkmpreview.exe to draw them.\n"
-    "Each picture is written beside its brick, with the extension .svg, and opened.\n"
-    "Bricks come from dxf2tkm.exe: drop model files on it.\n";
+constexpr const char* EXPLORER_HELP_LINES[] = {
+    "Drop brick files (.tkm) on tkmpreview.exe to draw them.",
+    "Each picture is written beside its brick, with the extension .svg, and opened.",
+    "Bricks come from dxf2tkm.exe: drop model files on it.",
+};
 
 // The last message of failWith, for the closing summary.
 char lastMessage[MESSAGE_CAPACITY];
@@ -171,13 +172,19 @@ int runPreview(int argc, char** argv, bool fromExplorer) {
         return dumpBrick(argv[2]);
     }
     const int first = argc > 1 && strcmp(argv[1], "--") == 0 ? 2 : 1;
+    if (first >= argc && fromExplorer) {
+        for (const char* helpLine : EXPLORER_HELP_LINES) {
+            printf("%s\n", helpLine);
+        }
+        return EXIT_FAILED;
+    }
     if (first >= argc) {
-        fputs(fromExplorer ? EXPLORER_HELP_TEXT : USAGE_TEXT, fromExplorer ? stdout : stderr);
+        fputs(USAGE_TEXT, stderr);
         return EXIT_FAILED;
     }
     // Two arguments, the second not another brick file: a brick and its picture's path.
-    if (argc - first == 2 && (!namesBrick(argv[first + 1]) ||
-                              isSameExistingFile(argv[first], argv[first + 1]))) {
+    if (argc - first == 2 &&
+        (!namesBrick(argv[first + 1]) || isSameExistingFile(argv[first], argv[first + 1]))) {
         return drawBrick(argv[first], argv[first + 1], fromExplorer);
     }
     return drawEach(first, argc, argv, fromExplorer);

@@ -169,8 +169,8 @@ TEST(BrickChecksTest, ShortRealNeverMakesAPartReadWhole) {
         {-2.5f, "-2.5"},
         {0.0f, "0"},
         {-0.0f, "0"},
-        {3.9999998f, "3.999999762"},                      // six decimals would say 4
-        {std::nextafter(1.0f, 2.0f), "1.000000119"},      // and here 1
+        {3.9999998f, "3.999999762"},                  // six decimals would say 4
+        {std::nextafter(1.0f, 2.0f), "1.000000119"},  // and here 1
         {-1e-9f, "-0.000000001"},
         {1e-7f, "0.0000001"},
         {std::nextafter(8388608.0f, 0.0f), "8388607.5"},  // the last float with a fraction
@@ -199,21 +199,37 @@ TEST(BrickChecksTest, WarningsAtTheirTolerances) {
         std::string warnings;
     } cases[] = {
         {{2, 2, 5}, {-1, -1, 0}, {1, 1, 2}, 0, ""},
-        {{0.9f, 0.9f, 0.75f}, {-0.45f, -0.45f, 0}, {0.45f, 0.45f, 0.3f}, 0,
+        {{0.9f, 0.9f, 0.75f},
+         {-0.45f, -0.45f, 0},
+         {0.45f, 0.45f, 0.3f},
+         0,
          std::string("m: WARNING: extent 0.9 0.9 0.75 is written as size 0 0 0") + SIZE_ADVICE},
-        {{2.00009f, 3.9999f, -0.00009f}, {-1.00005f, -1, -0.00009f}, {1.0001f, 1, 1}, 0,
+        {{2.00009f, 3.9999f, -0.00009f},
+         {-1.00005f, -1, -0.00009f},
+         {1.0001f, 1, 1},
+         0,
          std::string("m: WARNING: extent 2.00009 3.9999 -0.00009 is written as size 2 3 0") +
              SIZE_ADVICE},
-        {{3.9999998f, 2, 5}, {0, -1, 0.0002f}, {3.9999998f, 1, 2}, 0,
+        {{3.9999998f, 2, 5},
+         {0, -1, 0.0002f},
+         {3.9999998f, 1, 2},
+         0,
          std::string("m: WARNING: extent 3.999999762 2 5 is written as size 3 2 5") + SIZE_ADVICE +
              "m: WARNING: off the origin (footprint centred on x = 1.999999881, y = 0; lowest "
-             "point at z = 0.0002" + PLACE_ADVICE},
-        {{2, 2, 5}, {-1, -0.9996f, 0}, {1, 1, 2}, 1,
+             "point at z = 0.0002" +
+             PLACE_ADVICE},
+        {{2, 2, 5},
+         {-1, -0.9996f, 0},
+         {1, 1, 2},
+         1,
          std::string("m: WARNING: off the origin (footprint centred on x = 0, y = 0.0002") +
              PLACE_ADVICE +
              "m: WARNING: 1 quad dropped without a third corner (Degenerate polys: 1); give every "
              "face three corners or more\n"},
-        {{std::nanf(""), 2, 5}, {-1, -1, 0}, {1, 1, 2}, 2,
+        {{std::nanf(""), 2, 5},
+         {-1, -1, 0},
+         {1, 1, 2},
+         2,
          std::string("m: WARNING: extent nan 2 5 is written as size 0 2 5") + SIZE_ADVICE +
              "m: WARNING: 2 quads dropped without a third corner (Degenerate polys: 2); give "
              "every face three corners or more\n"},

@@ -147,11 +147,11 @@ TEST(ConsoleWindowTest, ExplorerDecision) {
         const char* forced;
         bool owns;
     } cases[] = {
-        {{1, true, true}, nullptr, true},    {{2, true, true}, nullptr, false},
-        {{0, true, true}, nullptr, false},   {{1, false, true}, nullptr, false},
-        {{1, true, false}, nullptr, false},  {{1, false, false}, nullptr, false},
-        {{0, false, false}, "1", true},      {{1, true, true}, "0", false},
-        {{1, true, true}, "", true},         {{1, true, true}, "yes", true},
+        {{1, true, true}, nullptr, true},   {{2, true, true}, nullptr, false},
+        {{0, true, true}, nullptr, false},  {{1, false, true}, nullptr, false},
+        {{1, true, false}, nullptr, false}, {{1, false, false}, nullptr, false},
+        {{0, false, false}, "1", true},     {{1, true, true}, "0", false},
+        {{1, true, true}, "", true},        {{1, true, true}, "yes", true},
         {{3, false, false}, "10", false},
     };
     for (const auto& c : cases) {
