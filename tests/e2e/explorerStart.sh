@@ -41,10 +41,17 @@ if [ ${#emulator[@]} -gt 0 ]; then
         echo "$probe"
         exit 77
     fi
+    # Wine's classes root reads the machine's classes before the user's.
     opened=$scratch/opened.txt
     opener="cmd.exe /c echo %1>Z:${opened//\//\\}"
-    "${emulator[@]}" reg add 'HKCU\Software\Classes\.svg' /ve /d dxf2tkmTest.svg /f > /dev/null &&
-        "${emulator[@]}" reg add 'HKCU\Software\Classes\dxf2tkmTest.svg\shell\open\command' \
+    classes='HKLM\Software\Classes'
+    previous=$("${emulator[@]}" reg query "$classes\.svg" /ve 2> /dev/null |
+        sed -n 's/^ *(Default) *REG_SZ *//p' | tr -d '\r')
+    trap 'exec 3>&- 2> /dev/null
+        [ -z "$previous" ] || "${emulator[@]}" reg add "$classes\.svg" /ve /d "$previous" /f > /dev/null
+        rm -rf "$scratch"' EXIT
+    "${emulator[@]}" reg add "$classes\.svg" /ve /d dxf2tkmTest.svg /f > /dev/null &&
+        "${emulator[@]}" reg add "$classes\dxf2tkmTest.svg\shell\open\command" \
             /ve /d "$opener" /f > /dev/null || fail "the .svg association could not be set"
 fi
 
@@ -75,7 +82,6 @@ out=$(run dxf2tkm "$work/wedge.obj" < /dev/null 2>&1)
 status=$?
 [ $status = 0 ] || fail "exit status $status for wedge.obj"
 model=$work/wedge
-[ ${#emulator[@]} -gt 0 ] && model="Z:${model//\//\\}"
 expected="$model.obj -> $model.tkm: 5 quads (4 coloured, 1 paintable), 1 collision box, size 4 2 3
 $prompt"
 [ "${out//$'\r'/}" = "$expected" ] || fail "dropped model: '$out'"
