@@ -1,18 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Blender add-on: File > Export > Special brick (.tkm), and File > Import of
-# a brick back into objects (import_brick.py).
-#
-# Writes what the viewport shows as an OBJ file that the dxf2tkm converter
-# reads as intended (scene_geometry.py reads the scene, obj_model.py writes the
-# text, conventions.py holds the names and limits both sides share), runs the
-# converter on it in a temporary folder and moves the brick to the chosen file
-# only when the conversion succeeded; brick_report.py then says what went in
-# and warns about what the game will make of it.
-#
-# The OBJ is written here rather than through Blender's OBJ exporter: that
-# exporter names a group after the object and its mesh ("COLOR_255_0_0_7"
-# would give alpha 7), keeps faces of any size, knows no colours from
-# materials, and its options changed name between Blender versions.
+# Blender add-on: File > Export > Special brick (.tkm) (export_brick.py), and
+# File > Import of a brick back into objects (import_brick.py). This file
+# registers them and holds the preferences.
 
 # "version" is the project's, set when the add-on zip is packed.
 bl_info = {
@@ -25,127 +14,10 @@ bl_info = {
     "category": "Import-Export",
 }
 
-import os
-import shutil
-import subprocess
-import sys
-import tempfile
-
 import bpy
-from bpy.props import BoolProperty, StringProperty
-from bpy_extras.io_utils import ExportHelper
+from bpy.props import StringProperty
 
-from . import brick_report, import_brick, scene_geometry
-from .bundled import bundled_program, run_on_file
-from .obj_model import ExportError, ObjModel
-from .replace import replace_file
-
-CONVERTER_TIMEOUT_SECONDS = 120
-MAX_REPORTED_LINES = 12
-DEFAULT_CONVERTER = "dxf2tkm.exe" if sys.platform == "win32" else "dxf2tkm"
-
-
-# ---------------------------------------------------------------------------
-# Running the converter
-
-
-def resolve_converter(setting):
-    """The converter's full path, or ExportError naming what was tried. The
-    preference's default means the converter the add-on carries, if any."""
-    setting = setting.strip()
-    bundled = bundled_program("dxf2tkm")
-    if setting in ("", DEFAULT_CONVERTER) and bundled:
-        return bundled
-    if not setting:
-        raise ExportError("No converter set: give the path of dxf2tkm in the add-on's preferences")
-    expanded = os.path.expanduser(bpy.path.abspath(setting))
-    if os.path.dirname(expanded):
-        found = expanded if os.path.isfile(expanded) else None
-    else:
-        found = shutil.which(expanded)
-    if found is None:
-        raise ExportError(
-            "Converter not found: '%s' (install dxf2tkm or set its path in the "
-            "add-on's preferences)" % expanded
-        )
-    return os.path.abspath(found)  # it runs in another folder
-
-
-def message_lines(output, *keywords):
-    """The converter's lines that start with one of keywords; a message
-    printed without a line end may have the next one glued to it."""
-    found = []
-    for line in output.splitlines():
-        starts = [line.find(k) for k in keywords if k in line]
-        if starts:
-            found.append(line[min(starts):].strip())
-    return found
-
-
-def shorten(lines):
-    if len(lines) <= MAX_REPORTED_LINES:
-        return lines
-    rest = len(lines) - MAX_REPORTED_LINES
-    return lines[:MAX_REPORTED_LINES] + ["... and %d more" % rest]
-
-
-def convert(converter, obj_path):
-    """Runs the converter on the model; returns (exit status, its output)."""
-    try:
-        done = run_on_file(converter, [], obj_path, CONVERTER_TIMEOUT_SECONDS)
-    except OSError as error:
-        raise ExportError("Could not run the converter '%s': %s" % (converter, error))
-    except subprocess.TimeoutExpired:
-        raise ExportError(
-            "The converter '%s' did not finish in %d s; nothing exported"
-            % (converter, CONVERTER_TIMEOUT_SECONDS)
-        )
-    return done.returncode, (done.stdout + done.stderr).decode("utf-8", "replace")
-
-
-def build_model(context, options, place_on_origin):
-    model = ObjModel()
-    warnings = scene_geometry.gather(context, model, options)
-    if model.groups and place_on_origin:
-        model.place_on_origin()
-    model.check()
-    return model, warnings
-
-
-def export_brick(context, target, converter_setting, options, place_on_origin=False):
-    """Exports what options choose to the brick file target. Returns (the
-    success report, warning lines); raises ExportError without touching
-    target on any failure."""
-    model, warnings = build_model(context, options, place_on_origin)
-    converter = resolve_converter(converter_setting)
-    with tempfile.TemporaryDirectory(prefix="tkm-export-") as folder:
-        obj_path = os.path.join(folder, "brick.obj")
-        brick_path = os.path.join(folder, "brick.tkm")
-        with open(obj_path, "w", encoding="utf-8", newline="\n") as obj_file:
-            obj_file.write(model.text())
-        status, output = convert(converter, obj_path)
-        converter_warnings = message_lines(output, "WARNING")
-        if status != 0 or not os.path.isfile(brick_path):
-            errors = message_lines(output, "ERROR") or ["(no ERROR line)"]
-            raise ExportError(
-                "\n".join(
-                    ["The converter failed (exit status %d); nothing exported:" % status]
-                    + shorten(errors + converter_warnings)
-                )
-            )
-        brick = brick_report.read_brick(brick_path)
-        try:
-            replace_file(brick_path, target)
-        except OSError as error:
-            raise ExportError("Could not write '%s': %s" % (target, error))
-    warnings += brick_report.placement_warnings(model, brick, output)
-    # A face the converter skipped is reported although the brick was written.
-    warnings += message_lines(output, "ERROR") + converter_warnings
-    return brick_report.summary(brick, model, os.path.basename(target)), shorten(warnings)
-
-
-# ---------------------------------------------------------------------------
-# Blender interface
+from . import export_brick, import_brick
 
 
 class TkmExportPreferences(bpy.types.AddonPreferences):
@@ -156,93 +28,27 @@ class TkmExportPreferences(bpy.types.AddonPreferences):
         description="The dxf2tkm program: a file path, or a name found on the PATH. "
         "The default runs the converter that comes with the add-on",
         subtype="FILE_PATH",
-        default=DEFAULT_CONVERTER,
+        default=export_brick.DEFAULT_CONVERTER,
     )
 
     def draw(self, context):
         self.layout.prop(self, "converter_path")
 
 
-def converter_setting(context):
-    addon = context.preferences.addons.get(__name__)
-    return addon.preferences.converter_path if addon else DEFAULT_CONVERTER
-
-
-class EXPORT_SCENE_OT_tkm_brick(bpy.types.Operator, ExportHelper):
-    """Export what the viewport shows as a special brick through the dxf2tkm converter"""
-
-    bl_idname = "export_scene.tkm_brick"
-    bl_label = "Export Special Brick"
-    bl_options = {"PRESET"}
-
-    filename_ext = ".tkm"
-    filter_glob: StringProperty(default="*.tkm", options={"HIDDEN"})
-
-    use_selection: BoolProperty(
-        name="Selected Only",
-        description="Export the selected objects only; otherwise everything the viewport shows",
-        default=False,
-    )
-    use_hidden_helpers: BoolProperty(
-        name="Hidden Helpers",
-        description="Count objects named BOUNDS or COLLISION also when hidden (H)",
-        default=True,
-    )
-    use_material_colors: BoolProperty(
-        name="Material Colours",
-        description="Give faces whose material names no colour the material's base colour, "
-        "instead of the player's paint colour",
-        default=False,
-    )
-    use_place_on_origin: BoolProperty(
-        name="Place on Origin",
-        description="Move the exported model so that its footprint is centred on x = y = 0 "
-        "and its lowest point is at z = 0, where the game expects it",
-        default=False,
-    )
-
-    def execute(self, context):
-        for obj in context.view_layer.objects:
-            if obj.mode == "EDIT":  # edits not yet copied to the mesh
-                obj.update_from_editmode()
-        options = scene_geometry.Options(
-            self.use_selection, self.use_hidden_helpers, self.use_material_colors
-        )
-        try:
-            report, warnings = export_brick(
-                context, self.filepath, converter_setting(context), options,
-                self.use_place_on_origin,
-            )  # fmt: skip
-        except ExportError as error:
-            self.tell("ERROR", str(error))
-            return {"CANCELLED"}
-        for line in warnings:
-            self.tell("WARNING", line)
-        self.tell("INFO", report)
-        return {"FINISHED"}
-
-    def tell(self, level, message):
-        """Every message of the export passes here (scripts may listen)."""
-        self.report({level}, message)
-
-
-def menu_func_export(self, context):
-    self.layout.operator(EXPORT_SCENE_OT_tkm_brick.bl_idname, text="Special brick (.tkm)")
-
-
-CLASSES = (TkmExportPreferences, EXPORT_SCENE_OT_tkm_brick, import_brick.IMPORT_SCENE_OT_tkm_brick)
+CLASSES = (TkmExportPreferences, export_brick.EXPORT_SCENE_OT_tkm_brick,
+           import_brick.IMPORT_SCENE_OT_tkm_brick)
 
 
 def register():
     for cls in CLASSES:
         bpy.utils.register_class(cls)
-    bpy.types.TOPBAR_MT_file_export.append(menu_func_export)
+    bpy.types.TOPBAR_MT_file_export.append(export_brick.menu_func_export)
     bpy.types.TOPBAR_MT_file_import.append(import_brick.menu_func_import)
 
 
 def unregister():
     bpy.types.TOPBAR_MT_file_import.remove(import_brick.menu_func_import)
-    bpy.types.TOPBAR_MT_file_export.remove(menu_func_export)
+    bpy.types.TOPBAR_MT_file_export.remove(export_brick.menu_func_export)
     for cls in reversed(CLASSES):
         bpy.utils.unregister_class(cls)
 

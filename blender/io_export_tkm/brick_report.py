@@ -22,7 +22,7 @@ class BrickSummary:
         self.colored = colored
 
 
-def read_brick(path):
+def read_summary(path):
     with open(path, "rb") as brick:
         lines = brick.read().decode("ascii", "replace").splitlines()
     try:

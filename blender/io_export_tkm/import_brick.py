@@ -68,7 +68,7 @@ def parse_dump(text):
     return brick
 
 
-def read_brick(path):
+def read_contents(path):
     """The brick file at path, parsed; BrickImportError when it cannot be
     read or does not follow the format."""
     try:
@@ -243,7 +243,7 @@ class IMPORT_SCENE_OT_tkm_brick(bpy.types.Operator, ImportHelper):
 
     def execute(self, context):
         try:
-            brick = read_brick(self.filepath)
+            brick = read_contents(self.filepath)
         except BrickImportError as error:
             self.report({"ERROR"}, str(error))
             return {"CANCELLED"}

@@ -252,7 +252,7 @@ def install_addon(addon_path):
 
 def record_reports(reports):
     """Keeps every report of the operator besides showing it."""
-    operator_class = sys.modules[ADDON_MODULE].EXPORT_SCENE_OT_tkm_brick
+    operator_class = sys.modules[ADDON_MODULE].export_brick.EXPORT_SCENE_OT_tkm_brick
     original = operator_class.tell
 
     def tell(self, level, message):
@@ -300,7 +300,7 @@ def main(addon_path, converter, out_dir):
     reports = []
     record_reports(reports)
     draw_functions = bpy.types.TOPBAR_MT_file_export._dyn_ui_initialize()
-    results = {"inExportMenu": sys.modules[ADDON_MODULE].menu_func_export in draw_functions}
+    results = {"inExportMenu": sys.modules[ADDON_MODULE].export_brick.menu_func_export in draw_functions}
     for name, build in SCENES.items():
         try:
             results[name] = export_scene(name, build, out_dir, preferences, converter, reports)

@@ -44,11 +44,10 @@ def build_scene():
 
 def write_addon_obj(path):
     sys.path.insert(0, os.path.join(ROOT, "blender"))
-    import io_export_tkm
-    from io_export_tkm import scene_geometry
+    from io_export_tkm import export_brick, scene_geometry
 
     options = scene_geometry.Options(False, True, False)  # the export's defaults
-    model, _ = io_export_tkm.build_model(bpy.context, options, False)
+    model, _ = export_brick.build_model(bpy.context, options, False)
     with open(path, "w", newline="\n") as out:
         out.write(model.text())
 
