@@ -33,8 +33,8 @@ constexpr const char* HELP_TEXT =
     "  .dxf  DXF drawing; its 3DFACE entities become the brick's quads\n"
     "Options:\n"
     "  -q, --quiet  one line per model, its warnings and errors, instead of the trace\n"
-    "  --          every argument after it is a model\n"
-    "  --help, --version\n"
+    "  --           every argument after it is a model\n"
+    "  --help       this text; --version prints the version\n"
     "The trace goes to standard output; several models end with a summary. Exit\n"
     "status: 0 when every brick file was written, 1 when one was not, 2 without\n"
     "an input file.\n";
