@@ -199,8 +199,7 @@ struct Capture {
     FILE* summary;  // one line per failed model
 };
 
-// Converts the model at index through the capture; returns whether its brick
-// was written.
+// Converts model through the capture; returns whether its brick was written.
 bool convertCaptured(const char* model, MeshStore& store, FILE* log, bool quiet, Capture& capture) {
     static ModelRun run;
     run.stats = ConversionStats();
@@ -263,6 +262,7 @@ int convertEach(const CommandLine& line, MeshStore& store, FILE* log, bool quiet
         }
         first = false;
         converted += convertCaptured(line.argv[i], store, log, quiet, capture) ? 1 : 0;
+        fflush(log);  // each model's lines as soon as they are known
     }
     if (line.modelCount > 1) {
         printSummary(capture.summary, converted, line.modelCount, log);

@@ -17,15 +17,11 @@ MeshStore meshStore;
 
 int main(int argc, char** argv) {
     useUtf8Arguments(argc, argv);
+    // One trace line per input line: a full buffer keeps printing cheap. A run
+    // of several models flushes it after each.
+    static char traceBuffer[TRACE_BUFFER_SIZE];
+    setvbuf(stdout, traceBuffer, _IOFBF, sizeof traceBuffer);
     const bool fromExplorer = startedFromExplorer();
-    if (fromExplorer) {
-        // A person watches the window: each model's lines as soon as they are known.
-        setvbuf(stdout, nullptr, _IONBF, 0);
-    } else {
-        // One trace line per input line: a full buffer keeps printing cheap.
-        static char traceBuffer[TRACE_BUFFER_SIZE];
-        setvbuf(stdout, traceBuffer, _IOFBF, sizeof traceBuffer);
-    }
     const int status = runConverter(argc, argv, meshStore, stdout,
                                     fromExplorer ? StartedFrom::Explorer : StartedFrom::Console);
     if (fromExplorer) {
