@@ -135,8 +135,8 @@ bool namesBrick(const char* path) {
            (dot[3] | 0x20) == 'm' && dot[4] == '\0';
 }
 
-// Every brick in turn; with two or more, the failed ones and the count after
-// them. A failed brick does not stop the others.
+// Every brick in turn; with two or more, the failed ones' messages and the
+// count after them. A failed brick does not stop the others.
 int drawEach(int first, int argc, char** argv, bool show) {
     FILE* failures = argc - first > 1 ? openScratchFile() : nullptr;
     int written = 0;
@@ -145,7 +145,7 @@ int drawEach(int first, int argc, char** argv, bool show) {
         if (drawBrick(argv[i], nullptr, show) == EXIT_WRITTEN) {
             ++written;
         } else if (failures != nullptr) {
-            fprintf(failures, "%s: %s\n", argv[i], lastMessage);
+            fprintf(failures, "%s\n", lastMessage);  // each message names its file
         }
     }
     if (argc - first > 1) {
