@@ -6,44 +6,17 @@
 #include <cstring>
 
 #include "brickFormat.h"
+#include "compilerSupport.h"
 #include "fileReplace.h"
 #include "realFormat.h"
+#include "textSink.h"
 
 namespace {
 
 constexpr const char* LINE_END = "\r\n";
 constexpr size_t LINE_END_LENGTH = 2;
-constexpr double COLOR_SCALE = 255.0;
 constexpr int REVERSED_ORDER[CORNERS_PER_QUAD] = {3, 2, 1, 0};
 constexpr int STORED_ORDER[CORNERS_PER_QUAD] = {0, 1, 2, 3};
-
-// The constant coverage and face sections between the boxes and the quads:
-// the coverage block, then every face section but the last, each empty.
-constexpr const char* FIXED_SECTIONS[] = {
-    COVERAGE_TITLE,
-    COVERAGE_LINE,
-    COVERAGE_LINE,
-    COVERAGE_LINE,
-    COVERAGE_LINE,
-    COVERAGE_LINE,
-    COVERAGE_LINE,
-    FACE_SECTION_TITLES[0],
-    "0",
-    FACE_SECTION_TITLES[1],
-    "0",
-    FACE_SECTION_TITLES[2],
-    "0",
-    FACE_SECTION_TITLES[3],
-    "0",
-    FACE_SECTION_TITLES[4],
-    "0",
-    FACE_SECTION_TITLES[5],
-    "0",
-    FACE_SECTION_TITLES[OMNI_SECTION],
-};
-static_assert(sizeof FIXED_SECTIONS / sizeof FIXED_SECTIONS[0] ==
-                  1 + COVERAGE_LINES + 2 * OMNI_SECTION + 1,
-              "one coverage title and its lines, the empty sections and the omni title");
 
 void writeLine(TextSink& sink, const char* text) {
     sinkText(sink, text, strlen(text));
@@ -53,6 +26,24 @@ void writeLine(TextSink& sink, const char* text) {
 void writeIntLine(TextSink& sink, int32_t value) {
     sinkInt(sink, value);
     sinkText(sink, LINE_END, LINE_END_LENGTH);
+}
+
+// The constant coverage and face sections between the boxes and the quads:
+// the coverage block, then every face section but the last, each empty, and
+// the omni section's title.
+NOT_INLINED void writeFixedSections(TextSink& sink) {
+    writeLine(sink, COVERAGE_TITLE);
+    for (int line = 0; line < COVERAGE_LINES; ++line) {
+        writeLine(sink, COVERAGE_LINE);
+    }
+    char title[FACE_SECTION_TITLE_SIZE];
+    for (int section = 0; section < OMNI_SECTION; ++section) {
+        faceSectionTitle(section, title);
+        writeLine(sink, title);
+        writeIntLine(sink, 0);
+    }
+    faceSectionTitle(OMNI_SECTION, title);
+    writeLine(sink, title);
 }
 
 void writeRealsLine(TextSink& sink, const double* values, int count) {
@@ -78,7 +69,10 @@ struct RememberedLine {
     char text[MAX_REALS_PER_LINE * (REAL_TEXT_CAPACITY + 1) + LINE_END_LENGTH];
 };
 
-void writeRememberedLine(TextSink& sink, RememberedLine& line, const double* values, int count) {
+// Inline where it is called: the comparison of a known count of values then
+// takes no call.
+inline void writeRememberedLine(TextSink& sink, RememberedLine& line, const double* values,
+                                int count) {
     assert(count > 0 && count <= MAX_REALS_PER_LINE);
     const size_t valueBytes = static_cast<size_t>(count) * sizeof(double);
     if (line.count != count || memcmp(line.values, values, valueBytes) != 0) {
@@ -185,7 +179,7 @@ int32_t truncateToInt32(float value) {
 }
 
 void writeBrickText(FILE* out, const MeshStore& store) {
-    TextSink& sink = openSink(out);
+    TextSink sink(out);
     const float brickHeight = store.brickSize.z;
     writeSizeLine(sink, store.brickSize);
     writeLine(sink, BRICK_KIND_LINE);
@@ -194,16 +188,13 @@ void writeBrickText(FILE* out, const MeshStore& store) {
     for (int box = 0; box < store.collisionCount && box < MAX_COLLISION_BOXES; ++box) {
         writeCollisionBox(sink, store.collisionMin[box], store.collisionMax[box], brickHeight);
     }
-    for (const char* line : FIXED_SECTIONS) {
-        writeLine(sink, line);
-    }
+    writeFixedSections(sink);
     writeIntLine(sink, store.quadCount);
     RepeatedLines repeatedLines;
     forgetLines(repeatedLines);
     for (int q = 0; q < store.quadCount && q < MAX_QUADS; ++q) {
         writeQuad(sink, store.quads[q], brickHeight, repeatedLines);
     }
-    flushSink(sink);
 }
 
 bool writeBrickFile(const char* outFileName, const MeshStore& store, FILE* log) {

@@ -278,10 +278,6 @@ int convertEach(const CommandLine& line, MeshStore& store, FILE* log, bool quiet
 
 }  // namespace
 
-const char* findExtension(const char* path) {
-    return strrchr(lastPathComponent(path), '.');
-}
-
 ModelFormat formatOfExtension(const char* extension) {
     if (extension == nullptr) {
         return ModelFormat::Unsupported;
@@ -299,18 +295,8 @@ ModelFormat formatOfExtension(const char* extension) {
 }
 
 bool buildOutputPath(const char* inputPath, char* outFileName, size_t capacity) {
-    const char* extension = findExtension(inputPath);
-    if (extension == nullptr) {
-        return false;
-    }
-    const size_t stemLength = static_cast<size_t>(extension - inputPath);
-    const size_t extensionLength = strlen(OUTPUT_EXTENSION);
-    if (stemLength + extensionLength + 1 > capacity) {
-        return false;
-    }
-    memcpy(outFileName, inputPath, stemLength);
-    memcpy(outFileName + stemLength, OUTPUT_EXTENSION, extensionLength + 1);
-    return true;
+    return findExtension(inputPath) != nullptr &&
+           replaceExtension(inputPath, OUTPUT_EXTENSION, outFileName, capacity);
 }
 
 ConvertOutcome convertModel(FILE* input, ModelFormat format, MeshStore& store, FILE* log) {

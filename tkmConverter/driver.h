@@ -32,11 +32,6 @@ enum class ConvertOutcome {
     NothingToConvert,  // no quads and no declared size; the message is printed
 };
 
-// The extension of path: its last "." within the last path component (after
-// the last "/", or on Windows "/" or "\") and what follows, or nullptr when
-// that component has no ".".
-const char* findExtension(const char* path);
-
 // The reader an extension selects, letter case ignored; nullptr is Unsupported.
 ModelFormat formatOfExtension(const char* extension);
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "finishing.h"
 
-#include "realFormat.h"
+#include "textSink.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ void scaleBoxHeights(Vec3& boxMin, Vec3& boxMax) {
 }  // namespace
 
 void finishQuads(MeshStore& store, ConversionStats& stats, FILE* log) {
-    TextSink& sink = openSink(log);  // the trace of every quad's centre
+    TextSink sink(log);  // the trace of every quad's centre
     int slot = 0;
     while (slot < store.quadCount) {
         BrickQuad& quad = store.quads[slot];
@@ -80,7 +80,6 @@ void finishQuads(MeshStore& store, ConversionStats& stats, FILE* log) {
         }
         ++slot;
     }
-    flushSink(sink);
 }
 
 void computeBrickBounds(MeshStore& store) {

@@ -98,18 +98,19 @@ inline bool readLineQuietly(LineReader& reader) {
     return true;
 }
 
-// The read loop of every model reader. Starts the run's sink on log and reads
-// input line by line, calling readLine(line, lineNumber, context..., sink) for
-// each: line zero-terminated and padded, its long-line warning already
-// written after what the sink gathered before it. readLine returns false to
-// stop the loop, after its fatal message. At the end of the input,
-// finishInput(context..., sink) does the reader's last step (a last record, a
-// summary) and returns whether the reading succeeded. Flushes the sink;
-// returns false when either stopped it. The two functions are template
-// arguments, so that they are called directly and inlined into the loop.
+// The read loop of every model reader. Writes the trace through a sink of its
+// own on log, written out when the loop returns, and reads input line by
+// line, calling readLine(line, lineNumber, context..., sink) for each: line
+// zero-terminated and padded, its long-line warning already written after
+// what the sink gathered before it. readLine returns false to stop the loop,
+// after its fatal message. At the end of the input, finishInput(context...,
+// sink) does the reader's last step (a last record, a summary) and returns
+// whether the reading succeeded. Returns false when either stopped it. The
+// two functions are template arguments, so that they are called directly and
+// inlined into the loop.
 template <auto readLine, auto finishInput, typename... Context>
 bool readEveryLine(FILE* input, FILE* log, Context&... context) {
-    TextSink& sink = openSink(log);
+    TextSink sink(log);
     LineReader& reader = startSharedLineReader(input);
     bool completed = true;
     while (completed && readLineQuietly(reader)) {
@@ -118,7 +119,5 @@ bool readEveryLine(FILE* input, FILE* log, Context&... context) {
         }
         completed = readLine(reader.line, reader.lineNumber, context..., sink);
     }
-    completed = completed && finishInput(context..., sink);
-    flushSink(sink);
-    return completed;
+    return completed && finishInput(context..., sink);
 }

@@ -7,10 +7,11 @@
 
 #include <cstdint>
 
+#include "brickFormat.h"  // CORNERS_PER_QUAD, BLEND_ALPHA
+
 constexpr int MAX_VERTICES = 4096;       // vertex table and normal table, each
 constexpr int MAX_QUADS = 512;           // quad table
 constexpr int MAX_COLLISION_BOXES = 10;  // collision box tables
-constexpr int CORNERS_PER_QUAD = 4;
 
 constexpr float UNSET_COORD = -9999.0f;      // coordinate of a corner no reader set
 constexpr float UNSET_THRESHOLD = -9998.0f;  // a corner x at or below this is unset
@@ -18,8 +19,7 @@ constexpr float BOX_RESET_MIN = 9999.0f;     // box minimum before any point wid
 constexpr float BOX_RESET_MAX = -9999.0f;    // box maximum before any point widens it
 constexpr int32_t NO_COLOR = -1;             // every component of an uncoloured corner
 constexpr int32_t FULL_ALPHA = 255;
-constexpr int32_t BLEND_ALPHA = -255;  // alpha of additive and subtractive colours
-constexpr double Z_SCALE = 2.5;        // vertical scale of the brick
+constexpr double Z_SCALE = 2.5;  // vertical scale of the brick
 
 struct Vec3 {
     float x = 0.0f;

@@ -5,9 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 
-const char* const FACE_SECTION_NAMES[FACE_SECTIONS] = {"top",   "bottom", "north", "east",
-                                                       "south", "west",   "omni"};
-
 namespace {
 
 constexpr size_t QUOTED_TEXT_LENGTH = 40;  // of a wrong line in a message
@@ -244,7 +241,9 @@ bool readQuad(LineCursor& cursor, PreviewQuad& quad, ParseError& error) {
 }
 
 bool readSection(LineCursor& cursor, int section, BrickFile& brick, ParseError& error) {
-    if (!expectQuotedLine(cursor, FACE_SECTION_TITLES[section], error)) {
+    char title[FACE_SECTION_TITLE_SIZE];
+    faceSectionTitle(section, title);
+    if (!expectQuotedLine(cursor, title, error)) {
         return false;
     }
     int count = 0;

@@ -8,7 +8,6 @@
 #include <cstdint>
 
 #include "brickFormat.h"
-#include "meshStore.h"
 
 constexpr int MAX_PREVIEW_QUADS = 1024;
 constexpr int MAX_PREVIEW_BOXES = 64;
@@ -45,6 +44,3 @@ struct ParseError {
 // Parses text (length bytes, not zero-terminated) into brick. Returns false
 // with error filled when the text does not follow the format.
 bool parseBrickFile(const char* text, size_t length, BrickFile& brick, ParseError& error);
-
-// The face sections' short names in file order, for messages.
-extern const char* const FACE_SECTION_NAMES[FACE_SECTIONS];

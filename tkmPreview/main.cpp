@@ -117,7 +117,7 @@ int drawBrick(const char* brickPath, const char* picture, bool show) {
     if (!readBrick(brickPath, brick)) {
         return EXIT_FAILED;
     }
-    const PictureContent content = {&brick, fileNameOf(brickPath)};
+    const PictureContent content = {&brick, lastPathComponent(brickPath)};
     if (replaceFileWhole(picturePath, writePictureContent, &content) != ReplaceOutcome::Replaced) {
         return failWith("cannot write %s", picturePath);
     }
@@ -130,7 +130,7 @@ int drawBrick(const char* brickPath, const char* picture, bool show) {
 
 // Whether path ends in ".tkm", in any letter case.
 bool namesBrick(const char* path) {
-    const char* dot = strrchr(fileNameOf(path), '.');
+    const char* dot = strrchr(lastPathComponent(path), '.');
     return dot != nullptr && (dot[1] | 0x20) == 't' && (dot[2] | 0x20) == 'k' &&
            (dot[3] | 0x20) == 'm' && dot[4] == '\0';
 }

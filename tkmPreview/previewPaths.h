@@ -10,6 +10,3 @@ constexpr size_t PREVIEW_PATH_SIZE = 4096;
 // its last component replaced by ".svg", or ".svg" appended when it has none.
 // Returns false when the result does not fit.
 bool defaultPicturePath(const char* brickPath, char* picturePath, size_t capacity);
-
-// The last component of path (after the last "/", or on Windows "/" or "\").
-const char* fileNameOf(const char* path);

@@ -20,7 +20,7 @@ constexpr int VIEW_COUNT = 4;
 constexpr int ISOMETRIC = 3;
 constexpr int BOX_CORNERS = 8;
 constexpr double BLEND_OPACITY = 0.6;
-constexpr double BLEND_ALPHA = -1.0;  // alpha of additive and subtractive colours, as written
+constexpr double BLEND_FRACTION = BLEND_ALPHA / COLOR_SCALE;  // the blending alpha, as written
 constexpr double TITLE_TEXT_LIMIT = 200;
 constexpr int DEFAULT_GREY = 160;   // a quad without a usable normal
 constexpr double GREY_BASE = 0.30;  // the grey of a quad: base plus lit part plus height part
@@ -256,7 +256,7 @@ void writeQuadPolygon(FILE* out, const PreviewQuad& quad, const Frame& frame,
         red = channel(mean[0]);
         green = channel(mean[1]);
         blue = channel(mean[2]);
-        if (mean[3] == BLEND_ALPHA) {
+        if (mean[3] == BLEND_FRACTION) {
             const bool subtractive = mean[0] < 0 || mean[1] < 0 || mean[2] < 0;
             stroke = subtractive ? "#0090ff" : "#ff00cc";
             kind = subtractive ? " subtractive" : " additive";

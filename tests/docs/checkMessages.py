@@ -8,7 +8,7 @@ import os
 import re
 import sys
 
-SOURCES = "tkmConverter/*.cpp tkmConverter/*.h tkmPreview/*.cpp blender/io_export_tkm/*.py"
+SOURCES = "tkmCommon/*.cpp tkmCommon/*.h tkmConverter/*.cpp tkmConverter/*.h tkmPreview/*.cpp blender/io_export_tkm/*.py"
 PLACEHOLDERS = "N V Q X Y Z NAME PATH WHAT TEXT REASON".split()
 # Between a message's pieces: the sample 7 (for a placeholder), blanks, punctuation.
 GLUE = re.compile(r"[\s7:='\",.()]*")

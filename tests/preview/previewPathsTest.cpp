@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platformFiles.h"
 #include "previewPaths.h"
 
 namespace {
@@ -18,11 +19,11 @@ TEST(PreviewPathTest, BackslashSeparatesFoldersOnWindowsOnly) {
     EXPECT_EQ(pictureOf("C:\\bricks\\arch.tkm"), "C:\\bricks\\arch.svg");
     EXPECT_EQ(pictureOf("C:\\old.bricks\\arch"), "C:\\old.bricks\\arch.svg");
     EXPECT_EQ(pictureOf("D:arch.tkm"), "D:arch.svg");
-    EXPECT_STREQ(fileNameOf("C:\\bricks/new\\arch.tkm"), "arch.tkm");
-    EXPECT_STREQ(fileNameOf("D:arch.tkm"), "arch.tkm");
+    EXPECT_STREQ(lastPathComponent("C:\\bricks/new\\arch.tkm"), "arch.tkm");
+    EXPECT_STREQ(lastPathComponent("D:arch.tkm"), "arch.tkm");
 #else
     EXPECT_EQ(pictureOf("C:\\old.bricks\\arch"), "C:\\old.svg");
-    EXPECT_STREQ(fileNameOf("bricks/C:\\arch.tkm"), "C:\\arch.tkm");
+    EXPECT_STREQ(lastPathComponent("bricks/C:\\arch.tkm"), "C:\\arch.tkm");
 #endif
 }
 

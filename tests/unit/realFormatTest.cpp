@@ -10,6 +10,7 @@
 
 #include "realFormat.h"
 #include "testSupport.h"
+#include "textSink.h"
 
 namespace {
 
@@ -167,10 +168,56 @@ TEST(RealFormatTest, RepeatedValuesKeepTheirText) {
 TEST(RealFormatTest, SinkRealsSeparatesWithOneBlank) {
     FILE* out = temporaryStream();
     const double values[] = {1.0, 128.0 / 255.0, -0.0};
-    TextSink& sink = openSink(out);
-    sinkReals(sink, values, 3);
-    flushSink(sink);
+    {
+        TextSink sink(out);
+        sinkReals(sink, values, 3);
+    }
     EXPECT_EQ(takeText(out), "1.000000 0.501961 0.000000");
+}
+
+// Every integer path against "%d" (and "%llu"): the digit counts' edges, the
+// ends of the ranges, and each written where the sink is nearly full, so
+// that the flush before it keeps the order.
+TEST(RealFormatTest, IntegersAsTheCLibraryWritesThem) {
+    const int32_t values[] = {0,    9,     10,     99,        100,       999,
+                              1000, 9999,  10000,  99999,     100000,    123456789,
+                              -1,   -9999, -10000, INT32_MAX, INT32_MIN, -2147483647};
+    const uint64_t wide[] = {UINT64_MAX, 10000000000000000000u, 9999999999999999999u};
+    for (const uint64_t value : wide) {
+        char text[UNSIGNED_TEXT_CAPACITY + 1] = {};
+        formatUnsigned(value, text);
+        EXPECT_EQ(std::string(text), std::to_string(value));
+    }
+    for (const int32_t value : values) {
+        char expected[INT_TEXT_CAPACITY + 1];
+        snprintf(expected, sizeof expected, "%d", value);
+        char text[INT_TEXT_CAPACITY + 1] = {};
+        EXPECT_EQ(formatInt(value, text), strlen(expected));
+        EXPECT_STREQ(text, expected);
+        for (size_t room = 0; room <= INT_TEXT_CAPACITY + 8; room += 4) {
+            const std::string filler(SINK_CAPACITY - room, '.');
+            FILE* out = temporaryStream();
+            {
+                TextSink sink(out);
+                sinkText(sink, filler.data(), filler.size());
+                sinkInt(sink, value);
+                sinkIntLine(sink, "line ", 5, value);
+            }
+            EXPECT_EQ(takeText(out), filler + expected + "line " + expected + "\n") << room;
+        }
+    }
+}
+
+TEST(RealFormatTest, TextWrittenPastTheSinkComesInOrder) {
+    FILE* out = temporaryStream();
+    {
+        TextSink sink(out);
+        sinkText(sink, "a", 1);
+        fputs("b", flushedStream(sink));
+        sinkText(sink, "c", 1);
+    }  // its end writes the "c" it still holds
+    fputs("d", out);
+    EXPECT_EQ(takeText(out), "abcd");
 }
 
 }  // namespace

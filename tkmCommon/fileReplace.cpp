@@ -73,22 +73,11 @@ constexpr DWORD RENAME_RETRY_MILLISECONDS = 50;
 constexpr DWORD KEPT_ATTRIBUTES = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                   FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
-// Length of the folder part of a wide path, its last separator included.
-size_t wideFolderLength(const wchar_t* path) {
-    size_t length = path[0] != L'\0' && path[1] == L':' ? 2 : 0;
-    for (size_t i = length; path[i] != L'\0'; ++i) {
-        if (path[i] == L'\\' || path[i] == L'/') {
-            length = i + 1;
-        }
-    }
-    return length;
-}
-
 // Creates a new file beside target, a full path, never opening an existing
 // one; its path goes to temporary, in the long form where it needs that.
 // INVALID_HANDLE_VALUE when the folder takes no new file.
 HANDLE createTemporary(const wchar_t* target, wchar_t* temporary) {
-    const size_t folder = wideFolderLength(target);
+    const size_t folder = folderPartLength(target);
     if (folder + TEMPORARY_NAME_SIZE > WIDE_PATH_SIZE) {
         return INVALID_HANDLE_VALUE;
     }
@@ -179,40 +168,6 @@ ReplaceOutcome replaceThroughTemporary(const char* path, const wchar_t* target, 
     return written ? ReplaceOutcome::Replaced : ReplaceOutcome::WriteFailed;
 }
 
-// An existing file or folder, opened for neither reading nor writing; a
-// device too. INVALID_HANDLE_VALUE when there is none.
-HANDLE openExisting(const wchar_t* path) {
-    return CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-}
-
-// True when path names a device (NUL, CON, a serial port) or a pipe, which
-// are written, never replaced.
-bool isDevice(const wchar_t* path) {
-    const HANDLE file = openExisting(path);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    const bool device = GetFileType(file) != FILE_TYPE_DISK;
-    CloseHandle(file);
-    return device;
-}
-
-// The volume and file index of an existing file or folder.
-bool identifyFile(const char* path, BY_HANDLE_FILE_INFORMATION& info) {
-    static wchar_t wide[WIDE_PATH_SIZE];
-    if (!widePath(path, wide, WIDE_PATH_SIZE)) {
-        return false;
-    }
-    const HANDLE file = openExisting(wide);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    const bool identified = GetFileInformationByHandle(file, &info) != 0;
-    CloseHandle(file);
-    return identified;
-}
-
 }  // namespace
 
 ReplaceOutcome replaceFileWhole(const char* path, ContentWriter writeContent, const void* content) {
@@ -229,15 +184,6 @@ ReplaceOutcome replaceFileWhole(const char* path, ContentWriter writeContent, co
         return ReplaceOutcome::OpenFailed;
     }
     return replaceThroughTemporary(path, target, attributes, writeContent, content);
-}
-
-bool isSameExistingFile(const char* first, const char* second) {
-    BY_HANDLE_FILE_INFORMATION firstInfo;
-    BY_HANDLE_FILE_INFORMATION secondInfo;
-    return identifyFile(first, firstInfo) && identifyFile(second, secondInfo) &&
-           firstInfo.dwVolumeSerialNumber == secondInfo.dwVolumeSerialNumber &&
-           firstInfo.nFileIndexHigh == secondInfo.nFileIndexHigh &&
-           firstInfo.nFileIndexLow == secondInfo.nFileIndexLow;
 }
 
 #else  // POSIX
@@ -369,13 +315,6 @@ ReplaceOutcome replaceFileWhole(const char* path, ContentWriter writeContent, co
         return writeInPlace(target, false, writeContent, content);
     }
     return replaceThroughTemporary(target, &old, writeContent, content);
-}
-
-bool isSameExistingFile(const char* first, const char* second) {
-    struct stat firstInfo;
-    struct stat secondInfo;
-    return stat(first, &firstInfo) == 0 && stat(second, &secondInfo) == 0 &&
-           firstInfo.st_dev == secondInfo.st_dev && firstInfo.st_ino == secondInfo.st_ino;
 }
 
 #endif  // POSIX

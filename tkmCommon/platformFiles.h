@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // What differs between Windows and the other systems: which characters
-// separate folders in a path, how a file is opened by its name and how the
-// program receives its arguments. Paths are UTF-8 strings on every system.
+// separate folders in a path (and so a path's parts), how a file is opened by
+// its name, how two names are found to be one file, and how the program
+// receives its arguments. Paths are UTF-8 strings on every system.
 #pragma once
 
 #include <cstddef>
@@ -18,6 +19,15 @@ size_t folderPartLength(const char* path);
 // The last component of path: what follows its folder part.
 const char* lastPathComponent(const char* path);
 
+// The extension of path: its last "." within the last path component and
+// what follows, or nullptr when that component has no ".".
+const char* findExtension(const char* path);
+
+// Copies path into result (capacity bytes) with its extension replaced by
+// extension (".tkm"), or extension appended when it has none. Returns false,
+// writing nothing, when the result does not fit.
+bool replaceExtension(const char* path, const char* extension, char* result, size_t capacity);
+
 // fopen for a UTF-8 path; on Windows through the wide-character functions,
 // so that any name works whatever the system's code page. nullptr when the
 // file cannot be opened.
@@ -25,6 +35,10 @@ FILE* openFile(const char* path, const char* mode);
 
 // remove for a UTF-8 path; true when the file was removed.
 bool removeFile(const char* path);
+
+// True when both paths name the same existing file, however they are spelled
+// (symbolic links followed).
+bool isSameExistingFile(const char* first, const char* second);
 
 // On Windows: replaces argc and argv by the program's arguments in UTF-8,
 // taken from the wide-character command line, and lets the console show the
@@ -49,6 +63,13 @@ bool widePath(const char* path, wchar_t* wide, size_t capacity);
 // "\\?\UNC\server\share". A name that Windows takes for a device ("NUL")
 // becomes its device path ("\\.\NUL"). False when the result does not fit.
 bool fullWidePath(wchar_t* wide, size_t capacity);
+
+// folderPartLength for a wide path.
+size_t folderPartLength(const wchar_t* path);
+
+// True when the wide path names a device (NUL, CON, a serial port) or a pipe
+// rather than a file on a disk.
+bool isDevice(const wchar_t* path);
 #endif
 
 // A new temporary file in the system's temporary folder, open for writing and

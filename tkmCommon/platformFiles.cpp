@@ -11,6 +11,8 @@
 #include <fcntl.h>
 #include <io.h>
 #include <shellapi.h>
+#else
+#include <sys/stat.h>
 #endif
 
 namespace {
@@ -31,7 +33,8 @@ constexpr wchar_t VERBATIM_NETWORK_PREFIX[] = L"\\\\?\\UNC\\";
 constexpr size_t MAX_ARGUMENTS = 16384;
 constexpr size_t ARGUMENT_TEXT_SIZE = 3 * 32768 + MAX_ARGUMENTS;
 
-bool isDriveLetter(char c) {
+template <typename Char>
+bool isDriveLetter(Char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
@@ -42,9 +45,9 @@ void restoreConsoleCodePage() {
 }
 #endif
 
-}  // namespace
-
-bool isPathSeparator(char c) {
+// isPathSeparator and folderPartLength for paths of either width.
+template <typename Char>
+bool isSeparator(Char c) {
 #ifdef _WIN32
     return c == '/' || c == '\\';
 #else
@@ -52,7 +55,8 @@ bool isPathSeparator(char c) {
 #endif
 }
 
-size_t folderPartLength(const char* path) {
+template <typename Char>
+size_t folderLengthOf(const Char* path) {
     size_t length = 0;
 #ifdef _WIN32
     if (isDriveLetter(path[0]) && path[1] == ':') {
@@ -60,15 +64,42 @@ size_t folderPartLength(const char* path) {
     }
 #endif
     for (size_t i = length; path[i] != '\0'; ++i) {
-        if (isPathSeparator(path[i])) {
+        if (isSeparator(path[i])) {
             length = i + 1;
         }
     }
     return length;
 }
 
+}  // namespace
+
+bool isPathSeparator(char c) {
+    return isSeparator(c);
+}
+
+size_t folderPartLength(const char* path) {
+    return folderLengthOf(path);
+}
+
 const char* lastPathComponent(const char* path) {
     return path + folderPartLength(path);
+}
+
+const char* findExtension(const char* path) {
+    return strrchr(lastPathComponent(path), '.');
+}
+
+bool replaceExtension(const char* path, const char* extension, char* result, size_t capacity) {
+    const char* oldExtension = findExtension(path);
+    const size_t stemLength =
+        oldExtension != nullptr ? static_cast<size_t>(oldExtension - path) : strlen(path);
+    const size_t extensionLength = strlen(extension);
+    if (stemLength + extensionLength + 1 > capacity) {
+        return false;
+    }
+    memcpy(result, path, stemLength);
+    memcpy(result + stemLength, extension, extensionLength + 1);
+    return true;
 }
 
 #ifdef _WIN32
@@ -125,6 +156,55 @@ bool fullWidePath(wchar_t* wide, size_t capacity) {
     }
     wmemcpy(wide, full, length + 1);
     return true;
+}
+
+size_t folderPartLength(const wchar_t* path) {
+    return folderLengthOf(path);
+}
+
+namespace {
+
+// An existing file or folder, opened for neither reading nor writing; a
+// device too. INVALID_HANDLE_VALUE when there is none.
+HANDLE openExisting(const wchar_t* path) {
+    return CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+// The volume and file index of an existing file or folder.
+bool identifyFile(const char* path, BY_HANDLE_FILE_INFORMATION& info) {
+    static wchar_t wide[WIDE_PATH_SIZE];
+    if (!widePath(path, wide, WIDE_PATH_SIZE)) {
+        return false;
+    }
+    const HANDLE file = openExisting(wide);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    const bool identified = GetFileInformationByHandle(file, &info) != 0;
+    CloseHandle(file);
+    return identified;
+}
+
+}  // namespace
+
+bool isDevice(const wchar_t* path) {
+    const HANDLE file = openExisting(path);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    const bool device = GetFileType(file) != FILE_TYPE_DISK;
+    CloseHandle(file);
+    return device;
+}
+
+bool isSameExistingFile(const char* first, const char* second) {
+    BY_HANDLE_FILE_INFORMATION firstInfo;
+    BY_HANDLE_FILE_INFORMATION secondInfo;
+    return identifyFile(first, firstInfo) && identifyFile(second, secondInfo) &&
+           firstInfo.dwVolumeSerialNumber == secondInfo.dwVolumeSerialNumber &&
+           firstInfo.nFileIndexHigh == secondInfo.nFileIndexHigh &&
+           firstInfo.nFileIndexLow == secondInfo.nFileIndexLow;
 }
 
 bool widePath(const char* path, wchar_t* wide, size_t capacity) {
@@ -221,6 +301,13 @@ FILE* openFile(const char* path, const char* mode) {
 
 bool removeFile(const char* path) {
     return remove(path) == 0;
+}
+
+bool isSameExistingFile(const char* first, const char* second) {
+    struct stat firstInfo;
+    struct stat secondInfo;
+    return stat(first, &firstInfo) == 0 && stat(second, &secondInfo) == 0 &&
+           firstInfo.st_dev == secondInfo.st_dev && firstInfo.st_ino == secondInfo.st_ino;
 }
 
 void useUtf8Arguments(int&, char**&) {}

@@ -112,30 +112,19 @@ void shiftBigLeft(BigDecimal& number, int bits) {
     }
 }
 
-void writeNineDigits(uint32_t limb, char* digits) {
-    for (int i = LIMB_DIGITS - 1; i >= 0; --i) {
-        digits[i] = static_cast<char>('0' + limb % 10);
-        limb /= 10;
-    }
-}
-
 // Decimal digits of number, most significant first, without leading zeros
 // (a zero gives "0"). Returns the count.
 int bigToDigits(const BigDecimal& number, char* digits) {
-    char top[LIMB_DIGITS];
-    writeNineDigits(number.limbs[number.count - 1], top);
-    int skipped = 0;
-    while (skipped < LIMB_DIGITS - 1 && top[skipped] == '0') {
-        ++skipped;
-    }
-    int length = LIMB_DIGITS - skipped;
-    memcpy(digits, top + skipped, static_cast<size_t>(length));
+    size_t length = formatUnsigned(number.limbs[number.count - 1], digits);
     for (int i = number.count - 2; i >= 0; --i) {
-        writeNineDigits(number.limbs[i], digits + length);
+        // Nine digits with their leading zeros: those of the limb plus 10^9, less its "1".
+        char limb[LIMB_DIGITS + 1];
+        formatUnsigned(static_cast<uint64_t>(LIMB_BASE) + number.limbs[i], limb);
+        memcpy(digits + length, limb + 1, LIMB_DIGITS);
         length += LIMB_DIGITS;
     }
     digits[length] = '\0';
-    return length;
+    return static_cast<int>(length);
 }
 
 // The fields of a double's layout: sign bit, 11-bit biased exponent and
@@ -237,19 +226,6 @@ size_t writeFixedFromDigits(const char* digits, int digitCount, char* text) {
     return length;
 }
 
-// "00", "01", ..., "99": two digits at a time.
-constexpr char DIGIT_PAIRS[] =
-    "0001020304050607080910111213141516171819"
-    "2021222324252627282930313233343536373839"
-    "4041424344454647484950515253545556575859"
-    "6061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
-// Writes the two digits of value (below 100) at text.
-void writeTwoDigits(uint32_t value, char* text) {
-    memcpy(text, DIGIT_PAIRS + 2 * value, 2);
-}
-
 int countDigits(uint64_t value) {
     int count = 1;
     for (; value >= 10; value /= 10) {
@@ -258,59 +234,13 @@ int countDigits(uint64_t value) {
     return count;
 }
 
-// The decimal digits of a value of five or more digits; returns their count.
-NOT_INLINED size_t writeManyDigits(uint64_t value, char* text) {
-    constexpr uint32_t HUNDRED = 100;
-    const int length = countDigits(value);
-    char* digit = text + length;
-    for (; value >= HUNDRED; value /= HUNDRED) {
-        digit -= 2;
-        writeTwoDigits(static_cast<uint32_t>(value % HUNDRED), digit);
-    }
-    if (value >= 10) {
-        writeTwoDigits(static_cast<uint32_t>(value), text);
-    } else {
-        text[0] = static_cast<char>('0' + value);
-    }
-    return static_cast<size_t>(length);
-}
-
-// The decimal digits of value, without a terminating zero; returns their count.
-// Values below 10^4 (the whole part of a model's coordinates, line numbers,
-// counts) take no loop and no call.
-inline size_t writeUnsigned(uint64_t value, char* text) {
-    constexpr uint32_t HUNDRED = 100;
-    constexpr uint32_t TEN_THOUSAND = 10000;
-    if (value < 10) {
-        text[0] = static_cast<char>('0' + value);
-        return 1;
-    }
-    if (value < HUNDRED) {
-        writeTwoDigits(static_cast<uint32_t>(value), text);
-        return 2;
-    }
-    if (value >= TEN_THOUSAND) {
-        return writeManyDigits(value, text);
-    }
-    const uint32_t high = static_cast<uint32_t>(value) / HUNDRED;
-    const uint32_t low = static_cast<uint32_t>(value) - high * HUNDRED;
-    if (high < 10) {
-        text[0] = static_cast<char>('0' + high);
-        writeTwoDigits(low, text + 1);
-        return 3;
-    }
-    writeTwoDigits(high, text);
-    writeTwoDigits(low, text + 2);
-    return 4;
-}
-
 // The text of a count of sixth decimals that fits 64 bits, after the sign:
 // the common case, written two digits at a time without the long arithmetic.
 size_t writeMillionths(uint64_t millionths, char* text) {
     constexpr uint32_t HUNDRED = 100;
     const uint64_t whole = millionths / MICRO_UNITS;
     const uint32_t decimals = static_cast<uint32_t>(millionths - whole * MICRO_UNITS);
-    const size_t integerLength = writeUnsigned(whole, text);
+    const size_t integerLength = formatUnsigned(whole, text);
     char* fraction = text + integerLength;
     fraction[0] = '.';
     const uint32_t firstPair = decimals / (HUNDRED * HUNDRED);
@@ -399,8 +329,20 @@ size_t formatReal(double value, char* text) {
     return formatOtherReal(value, fields, text);
 }
 
-size_t formatUnsigned(uint64_t value, char* text) {
-    return writeUnsigned(value, text);
+NOT_INLINED size_t formatManyDigits(uint64_t value, char* text) {
+    constexpr uint32_t HUNDRED = 100;
+    const int length = countDigits(value);
+    char* digit = text + length;
+    for (; value >= HUNDRED; value /= HUNDRED) {
+        digit -= 2;
+        writeTwoDigits(static_cast<uint32_t>(value % HUNDRED), digit);
+    }
+    if (value >= 10) {
+        writeTwoDigits(static_cast<uint32_t>(value), text);
+    } else {
+        text[0] = static_cast<char>('0' + value);
+    }
+    return static_cast<size_t>(length);
 }
 
 size_t formatReals(const double* values, int count, char* text) {
@@ -413,16 +355,4 @@ size_t formatReals(const double* values, int count, char* text) {
         length += formatReal(values[i], text + length);
     }
     return length;
-}
-
-void sinkReals(TextSink& sink, const double* values, int count) {
-    for (int i = 0; i < count; ++i) {
-        if (REAL_TEXT_CAPACITY + 1 > SINK_CAPACITY - sink.length) {
-            flushSink(sink);
-        }
-        if (i > 0) {
-            sink.text[sink.length++] = ' ';
-        }
-        sink.length += formatReal(values[i], sink.text + sink.length);
-    }
 }

@@ -38,7 +38,3 @@ enum class ReplaceOutcome {
 using ContentWriter = void (*)(FILE* out, const void* content);
 
 ReplaceOutcome replaceFileWhole(const char* path, ContentWriter writeContent, const void* content);
-
-// True when both paths name the same existing file, however they are spelled
-// (symbolic links followed).
-bool isSameExistingFile(const char* first, const char* second);
