@@ -8,6 +8,8 @@
 #include "windowsApi.h"  // first: shellapi.h needs its types
 
 #ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
 #include <shellapi.h>
 #else
 #include <sys/stat.h>
@@ -257,7 +259,41 @@ void useUtf8Arguments(int& argc, char**& argv) {
     }
 }
 
+FILE* openScratchFile() {
+    constexpr int MAX_ATTEMPTS = 100;
+    static wchar_t path[MAX_PATH + 1];
+    const DWORD folderLength = GetTempPathW(MAX_PATH + 1, path);
+    static unsigned counter = 0;
+    for (int attempt = 0; attempt < MAX_ATTEMPTS && folderLength > 0 && folderLength < MAX_PATH;
+         ++attempt) {
+        swprintf(path + folderLength, MAX_PATH + 1 - folderLength, L"dxf2tkm-%lu-%u.tmp",
+                 static_cast<unsigned long>(GetCurrentProcessId()), counter++);
+        const HANDLE file =
+            CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                        FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            continue;
+        }
+        const int descriptor =
+            _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_RDWR | _O_BINARY);
+        if (descriptor < 0) {
+            CloseHandle(file);
+            return nullptr;
+        }
+        FILE* stream = _fdopen(descriptor, "w+b");
+        if (stream == nullptr) {
+            _close(descriptor);
+        }
+        return stream;
+    }
+    return nullptr;
+}
+
 #else
+
+FILE* openScratchFile() {
+    return tmpfile();
+}
 
 FILE* openFile(const char* path, const char* mode) {
     return fopen(path, mode);

@@ -71,3 +71,8 @@ size_t folderPartLength(const wchar_t* path);
 // rather than a file on a disk.
 bool isDevice(const wchar_t* path);
 #endif
+
+// A new temporary file in the system's temporary folder, open for writing and
+// reading as bytes, removed when it is closed or the program ends. nullptr
+// when none can be made.
+FILE* openScratchFile();

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
-// dxf2tkm: converts one model file into a special-brick file beside it.
+// dxf2tkm: converts model files into special-brick files beside them.
 #include <cstdio>
 
+#include "consoleWindow.h"
 #include "driver.h"
 #include "platformFiles.h"
 
@@ -16,10 +17,16 @@ MeshStore meshStore;
 
 int main(int argc, char** argv) {
     useUtf8Arguments(argc, argv);
-    // One trace line per input line: a full buffer keeps printing cheap.
+    // One trace line per input line: a full buffer keeps printing cheap. A run
+    // of several models flushes it after each.
     static char traceBuffer[TRACE_BUFFER_SIZE];
     setvbuf(stdout, traceBuffer, _IOFBF, sizeof traceBuffer);
-    const int status = runConverter(argc, argv, meshStore, stdout);
+    const bool fromExplorer = startedFromExplorer();
+    const int status = runConverter(argc, argv, meshStore, stdout,
+                                    fromExplorer ? StartedFrom::Explorer : StartedFrom::Console);
+    if (fromExplorer) {
+        waitForEnter(stdout);
+    }
     fflush(stdout);
     return status;
 }

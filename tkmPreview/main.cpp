@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// tkmpreview: draws a special-brick file as an SVG picture of four views.
+// tkmpreview: draws special-brick files as SVG pictures of four views.
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -7,6 +7,7 @@
 #include "brickDump.h"
 #include "brickFile.h"
 #include "compilerSupport.h"
+#include "consoleWindow.h"
 #include "fileReplace.h"
 #include "platformFiles.h"
 #include "previewPaths.h"
@@ -16,16 +17,29 @@ namespace {
 
 constexpr int EXIT_WRITTEN = 0;
 constexpr int EXIT_FAILED = 1;
+constexpr size_t MESSAGE_CAPACITY = 2 * PREVIEW_PATH_SIZE + 128;
+constexpr const char* USAGE_TEXT =
+    "usage: tkmpreview BRICK.tkm [PICTURE.svg]\n"
+    "       tkmpreview BRICK.tkm... [-- BRICK.tkm...]\n"
+    "       tkmpreview --dump BRICK.tkm   (the brick as read, as text)\n";
+// What a double-click on the program shows, before it waits for Enter.
+constexpr const char* EXPLORER_HELP_LINES[] = {
+    "Drop brick files (.tkm) on tkmpreview.exe to draw them.",
+    "Each picture is written beside its brick, with the extension .svg, and opened.",
+    "Bricks come from dxf2tkm.exe: drop model files on it.",
+};
+
+// The last message of failWith, for the closing summary.
+char lastMessage[MESSAGE_CAPACITY];
 
 // Prints "tkmpreview: " and the formatted message on standard error.
 int failWith(const char* format, ...) PRINTF_FORMAT(1, 2);
 int failWith(const char* format, ...) {
-    fprintf(stderr, "tkmpreview: ");
     va_list arguments;
     va_start(arguments, format);
-    vfprintf(stderr, format, arguments);
+    vsnprintf(lastMessage, sizeof lastMessage, format, arguments);
     va_end(arguments);
-    fputc('\n', stderr);
+    fprintf(stderr, "tkmpreview: %s\n", lastMessage);
     return EXIT_FAILED;
 }
 
@@ -51,6 +65,21 @@ long readBrickText(const char* path, char* text, size_t capacity) {
     return static_cast<long>(length);
 }
 
+// The brick file at path, parsed into brick; false after a message.
+bool readBrick(const char* path, BrickFile& brick) {
+    static char text[MAX_BRICK_FILE_SIZE];
+    const long length = readBrickText(path, text, sizeof text);
+    if (length < 0) {
+        return false;
+    }
+    static ParseError error;
+    if (!parseBrickFile(text, static_cast<size_t>(length), brick, error)) {
+        failWith("%s: %s", path, error.message);
+        return false;
+    }
+    return true;
+}
+
 struct PictureContent {
     const BrickFile* brick;
     const char* title;
@@ -61,25 +90,22 @@ void writePictureContent(FILE* out, const void* content) {
     writeSvgPicture(out, *picture.brick, picture.title);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    useUtf8Arguments(argc, argv);
-    if (argc < 2 || argc > 3 || strcmp(argv[1], "--help") == 0) {
-        fprintf(argc == 2 ? stdout : stderr,
-                "usage: tkmpreview BRICK.tkm [PICTURE.svg]\n"
-                "       tkmpreview --dump BRICK.tkm   (the brick as read, as text)\n");
-        return argc == 2 ? EXIT_WRITTEN : EXIT_FAILED;
+int dumpBrick(const char* brickPath) {
+    static BrickFile brick;
+    if (!readBrick(brickPath, brick)) {
+        return EXIT_FAILED;
     }
-    // --dump prints what the parser read instead of drawing it.
-    const bool dumpOnly = argc == 3 && strcmp(argv[1], "--dump") == 0;
-    const char* brickPath = dumpOnly ? argv[2] : argv[1];
+    writeBrickDump(stdout, brick);
+    return fflush(stdout) == 0 ? EXIT_WRITTEN : failWith("cannot write the dump");
+}
+
+// Draws the brick at brickPath into picture (nullptr: beside the brick) and,
+// when show is set, opens the picture written.
+int drawBrick(const char* brickPath, const char* picture, bool show) {
     static char picturePath[PREVIEW_PATH_SIZE];
-    if (dumpOnly) {
-        picturePath[0] = '\0';
-    } else if (argc == 3) {
-        if (strlen(argv[2]) >= sizeof picturePath) return failWith("%s: path too long", argv[2]);
-        strcpy(picturePath, argv[2]);
+    if (picture != nullptr) {
+        if (strlen(picture) >= sizeof picturePath) return failWith("%s: path too long", picture);
+        strcpy(picturePath, picture);
     } else if (!defaultPicturePath(brickPath, picturePath, sizeof picturePath)) {
         return failWith("%s: path too long", brickPath);
     }
@@ -87,24 +113,94 @@ int main(int argc, char** argv) {
         return failWith("%s is the brick file %s itself; choose another picture path", picturePath,
                         brickPath);
     }
-    static char text[MAX_BRICK_FILE_SIZE];
-    const long length = readBrickText(brickPath, text, sizeof text);
-    if (length < 0) {
+    static BrickFile brick;
+    if (!readBrick(brickPath, brick)) {
         return EXIT_FAILED;
     }
-    static BrickFile brick;
-    static ParseError error;
-    if (!parseBrickFile(text, static_cast<size_t>(length), brick, error)) {
-        return failWith("%s: %s", brickPath, error.message);
-    }
-    if (dumpOnly) {
-        writeBrickDump(stdout, brick);
-        return fflush(stdout) == 0 ? EXIT_WRITTEN : failWith("cannot write the dump");
-    }
-    const PictureContent picture = {&brick, lastPathComponent(brickPath)};
-    if (replaceFileWhole(picturePath, writePictureContent, &picture) != ReplaceOutcome::Replaced) {
+    const PictureContent content = {&brick, lastPathComponent(brickPath)};
+    if (replaceFileWhole(picturePath, writePictureContent, &content) != ReplaceOutcome::Replaced) {
         return failWith("cannot write %s", picturePath);
     }
     printf("Wrote %s\n", picturePath);
+    if (show && !openInAssociatedProgram(picturePath)) {
+        failWith("no program opens %s", picturePath);
+    }
     return EXIT_WRITTEN;
+}
+
+// Whether path ends in ".tkm", in any letter case.
+bool namesBrick(const char* path) {
+    const char* dot = strrchr(lastPathComponent(path), '.');
+    return dot != nullptr && (dot[1] | 0x20) == 't' && (dot[2] | 0x20) == 'k' &&
+           (dot[3] | 0x20) == 'm' && dot[4] == '\0';
+}
+
+// Every brick in turn; with two or more, the failed ones' messages and the
+// count after them. A failed brick does not stop the others.
+int drawEach(int first, int argc, char** argv, bool show) {
+    FILE* failures = argc - first > 1 ? openScratchFile() : nullptr;
+    int written = 0;
+    for (int i = first; i < argc; ++i) {
+        lastMessage[0] = '\0';
+        if (drawBrick(argv[i], nullptr, show) == EXIT_WRITTEN) {
+            ++written;
+        } else if (failures != nullptr) {
+            fprintf(failures, "%s\n", lastMessage);  // each message names its file
+        }
+    }
+    if (argc - first > 1) {
+        fflush(stdout);
+        if (failures != nullptr) {
+            rewind(failures);
+            int c = 0;
+            while ((c = fgetc(failures)) != EOF) {
+                putchar(c);
+            }
+            fclose(failures);
+        }
+        printf("Wrote %d of %d pictures\n", written, argc - first);
+    }
+    return written == argc - first ? EXIT_WRITTEN : EXIT_FAILED;
+}
+
+int runPreview(int argc, char** argv, bool fromExplorer) {
+    if (argc > 1 && strcmp(argv[1], "--help") == 0) {
+        fputs(USAGE_TEXT, stdout);
+        return EXIT_WRITTEN;
+    }
+    if (argc == 3 && strcmp(argv[1], "--dump") == 0) {
+        return dumpBrick(argv[2]);
+    }
+    const int first = argc > 1 && strcmp(argv[1], "--") == 0 ? 2 : 1;
+    if (first >= argc && fromExplorer) {
+        for (const char* helpLine : EXPLORER_HELP_LINES) {
+            printf("%s\n", helpLine);
+        }
+        return EXIT_FAILED;
+    }
+    if (first >= argc) {
+        fputs(USAGE_TEXT, stderr);
+        return EXIT_FAILED;
+    }
+    // Two arguments, the second not another brick file: a brick and its picture's path.
+    if (argc - first == 2 &&
+        (!namesBrick(argv[first + 1]) || isSameExistingFile(argv[first], argv[first + 1]))) {
+        return drawBrick(argv[first], argv[first + 1], fromExplorer);
+    }
+    return drawEach(first, argc, argv, fromExplorer);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    useUtf8Arguments(argc, argv);
+    const bool fromExplorer = startedFromExplorer();
+    if (fromExplorer) {
+        setvbuf(stdout, nullptr, _IONBF, 0);  // in order with standard error, at once
+    }
+    const int status = runPreview(argc, argv, fromExplorer);
+    if (fromExplorer) {
+        waitForEnter(stdout);
+    }
+    return status;
 }

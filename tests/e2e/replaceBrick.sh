@@ -285,6 +285,29 @@ namesOutsideTheAnsiCodePage)
     grep -q '<svg' "$work/Кирпич/кирпич.svg" || fail "no picture in Кирпич/кирпич.svg"
     expectFiles "$work" "./Кирпич ./Кирпич/кирпич.obj ./Кирпич/кирпич.svg ./Кирпич/кирпич.tkm "
     ;;
+severalPicturesOneFailing)
+    # Each brick drawn in turn past a bad one; two bricks are never a brick
+    # and a picture path, which would write over the second brick.
+    cp "$wedgeBrick" "$work/a.tkm"
+    cp "$drawingBrick" "$work/b.tkm"
+    printf 'not a brick\r\n' > "$work/bad.tkm"
+    out=$(cd "$work" && run tkmpreview a.tkm bad.tkm b.tkm 2> /dev/null)
+    status=$?
+    expectStatus 1
+    [ "${out//$'\r'/}" = 'Wrote a.svg
+Wrote b.svg
+bad.tkm: line 1: expected the brick size: three whole numbers, found "not a brick"
+Wrote 2 of 3 pictures' ] || fail "preview said '$out'"
+    rm "$work/a.svg" "$work/b.svg"
+    out=$(cd "$work" && run tkmpreview a.tkm b.tkm 2>&1)
+    status=$?
+    out=${out//$'\r'/}
+    expectStatus 0
+    expectLastLine "Wrote 2 of 2 pictures"
+    expectSame "$drawingBrick" "$work/b.tkm"
+    grep -q '<svg' "$work/a.svg" && grep -q '<svg' "$work/b.svg" || fail "a picture is missing"
+    expectFiles "$work" "./a.svg ./a.tkm ./b.svg ./b.tkm ./bad.tkm "
+    ;;
 *)
     echo "unknown scenario $scenario"
     exit 2

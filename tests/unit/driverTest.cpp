@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
+#include "brickChecks.h"
 #include "driver.h"
 #include "platformFiles.h"
 #include "testSupport.h"
@@ -15,7 +18,8 @@ struct DriverRun {
     std::string log;
 };
 
-DriverRun runWith(std::vector<std::string> arguments) {
+DriverRun runWith(std::vector<std::string> arguments,
+                  StartedFrom startedFrom = StartedFrom::Console) {
     std::vector<char*> argv;
     for (std::string& argument : arguments) {
         argv.push_back(&argument[0]);
@@ -23,7 +27,8 @@ DriverRun runWith(std::vector<std::string> arguments) {
     static MeshStore store;
     clearMeshStore(store);
     FILE* log = temporaryStream();
-    const int status = runConverter(static_cast<int>(argv.size()), argv.data(), store, log);
+    const int status =
+        runConverter(static_cast<int>(argv.size()), argv.data(), store, log, startedFrom);
     return DriverRun{status, takeText(log)};
 }
 
@@ -88,18 +93,156 @@ TEST(DriverRunTest, UsageHelpAndVersion) {
     EXPECT_EQ(run.status, EXIT_USAGE);
     EXPECT_EQ(run.log, "argv[0] = dxf2tkm\nusage: dxf2tkm.exe [input file]\n");
 
+    // Only their text, without the argument echo, wherever they stand before "--".
     run = runWith({"dxf2tkm", "--version"});
     EXPECT_EQ(run.status, EXIT_CONVERTED);
-    EXPECT_EQ(run.log,
-              "argv[0] = dxf2tkm\nargv[1] = --version\ndxf2tkm " PROJECT_VERSION_TEXT "\n");
+    EXPECT_EQ(run.log, "dxf2tkm " PROJECT_VERSION_TEXT "\n");
+    run = runWith({"dxf2tkm", "-q", "a.obj", "--version", "--help"});
+    EXPECT_EQ(run.log, "dxf2tkm " PROJECT_VERSION_TEXT "\n");
 
     run = runWith({"dxf2tkm", "--help", "x"});
     EXPECT_EQ(run.status, EXIT_CONVERTED);
-    EXPECT_EQ(run.log.rfind("argv[0] = dxf2tkm\nargv[1] = --help\nargv[2] = x\n"
-                            "usage: dxf2tkm.exe [input file]\n",
-                            0),
-              0u);
+    EXPECT_EQ(run.log.rfind("usage: dxf2tkm.exe [input file]\n", 0), 0u);
     EXPECT_NE(run.log.find(".rds"), std::string::npos);
+}
+
+// Options, "--" and the start from Explorer, with models that cannot be
+// opened: what is echoed, how each model is reported, the summary.
+TEST(DriverRunTest, OptionsAndModels) {
+    const struct {
+        std::vector<std::string> arguments;
+        StartedFrom startedFrom;
+        int status;
+        const char* log;
+    } cases[] = {
+        {{"dxf2tkm", "-q"}, StartedFrom::Console, EXIT_USAGE, "usage: dxf2tkm.exe [input file]\n"},
+        {{"dxf2tkm", "--quiet", "/no/a.obj"},
+         StartedFrom::Console,
+         EXIT_FAILED,
+         "/no/a.obj: ERROR: failed to open file /no/a.obj\n"},
+        // After "--" options are models, and so is an option of one dash too many.
+        {{"dxf2tkm", "--", "-q"},
+         StartedFrom::Console,
+         EXIT_FAILED,
+         "argv[0] = dxf2tkm\nargv[1] = --\nargv[2] = -q\nERROR: unsupported file type -q\n"},
+        {{"dxf2tkm", "-q", "--", "--help", "---q"},
+         StartedFrom::Console,
+         EXIT_FAILED,
+         "--help: ERROR: unsupported file type --help\n---q: ERROR: unsupported file type ---q\n"
+         "--help: ERROR: unsupported file type --help\n---q: ERROR: unsupported file type ---q\n"
+         "Converted 0 of 2 models\n"},
+        {{"dxf2tkm", "a.stl", "/no/b.obj"},
+         StartedFrom::Console,
+         EXIT_FAILED,
+         "argv[0] = dxf2tkm\nargv[1] = a.stl\nargv[2] = /no/b.obj\n"
+         "ERROR: unsupported file type a.stl\nERROR: failed to open file /no/b.obj\n"
+         "a.stl: ERROR: unsupported file type a.stl\n"
+         "/no/b.obj: ERROR: failed to open file /no/b.obj\nConverted 0 of 2 models\n"},
+        // Started from Explorer: quiet, and three lines of help without a model.
+        {{"dxf2tkm"},
+         StartedFrom::Explorer,
+         EXIT_USAGE,
+         "Drop model files (.obj, .rds, .dxf) on dxf2tkm.exe to convert them.\n"
+         "Each brick is written beside its model, with the extension .tkm.\n"
+         "Drop a brick on tkmpreview.exe for a picture of it.\n"},
+        {{"dxf2tkm", "/no/a.obj"},
+         StartedFrom::Explorer,
+         EXIT_FAILED,
+         "/no/a.obj: ERROR: failed to open file /no/a.obj\n"},
+    };
+    for (const auto& c : cases) {
+        const DriverRun run = runWith(c.arguments, c.startedFrom);
+        EXPECT_EQ(run.status, c.status) << c.log;
+        EXPECT_EQ(run.log, c.log);
+    }
+}
+
+TEST(BrickChecksTest, ShortRealNeverMakesAPartReadWhole) {
+    const float infinity = std::numeric_limits<float>::infinity();
+    const struct {
+        float value;
+        const char* text;
+    } cases[] = {
+        {0.9f, "0.9"},
+        {0.75f, "0.75"},
+        {4.0f, "4"},
+        {-2.5f, "-2.5"},
+        {0.0f, "0"},
+        {-0.0f, "0"},
+        {3.9999998f, "3.999999762"},                  // six decimals would say 4
+        {std::nextafter(1.0f, 2.0f), "1.000000119"},  // and here 1
+        {-1e-9f, "-0.000000001"},
+        {1e-7f, "0.0000001"},
+        {std::nextafter(8388608.0f, 0.0f), "8388607.5"},  // the last float with a fraction
+        {infinity, "inf"},
+        {-infinity, "-inf"},
+        {std::nanf(""), "nan"},
+    };
+    for (const auto& c : cases) {
+        char text[SHORT_REAL_CAPACITY];
+        EXPECT_EQ(shortReal(c.value, text), strlen(c.text)) << c.text;
+        EXPECT_STREQ(text, c.text);
+    }
+}
+
+// Each warning at the edges of its tolerance, for a brick set by hand.
+TEST(BrickChecksTest, WarningsAtTheirTolerances) {
+    const char* const SIZE_ADVICE =
+        " (heights scaled by 2.5): the size line keeps whole numbers only; make the extent "
+        "whole, heights in steps of 0.4\n";
+    const char* const PLACE_ADVICE =
+        "): the game expects the footprint centred on x = y = 0 and the lowest point at z = 0, "
+        "and draws the quads beside the brick; move the model\n";
+    const struct {
+        Vec3 size, low, high;
+        int32_t degenerate;
+        std::string warnings;
+    } cases[] = {
+        {{2, 2, 5}, {-1, -1, 0}, {1, 1, 2}, 0, ""},
+        {{0.9f, 0.9f, 0.75f},
+         {-0.45f, -0.45f, 0},
+         {0.45f, 0.45f, 0.3f},
+         0,
+         std::string("m: WARNING: extent 0.9 0.9 0.75 is written as size 0 0 0") + SIZE_ADVICE},
+        {{2.00009f, 3.9999f, -0.00009f},
+         {-1.00005f, -1, -0.00009f},
+         {1.0001f, 1, 1},
+         0,
+         std::string("m: WARNING: extent 2.00009 3.9999 -0.00009 is written as size 2 3 0") +
+             SIZE_ADVICE},
+        {{3.9999998f, 2, 5},
+         {0, -1, 0.0002f},
+         {3.9999998f, 1, 2},
+         0,
+         std::string("m: WARNING: extent 3.999999762 2 5 is written as size 3 2 5") + SIZE_ADVICE +
+             "m: WARNING: off the origin (footprint centred on x = 1.999999881, y = 0; lowest "
+             "point at z = 0.0002" +
+             PLACE_ADVICE},
+        {{2, 2, 5},
+         {-1, -0.9996f, 0},
+         {1, 1, 2},
+         1,
+         std::string("m: WARNING: off the origin (footprint centred on x = 0, y = 0.0002") +
+             PLACE_ADVICE +
+             "m: WARNING: 1 quad dropped without a third corner (Degenerate polys: 1); give every "
+             "face three corners or more\n"},
+        {{std::nanf(""), 2, 5},
+         {-1, -1, 0},
+         {1, 1, 2},
+         2,
+         std::string("m: WARNING: extent nan 2 5 is written as size 0 2 5") + SIZE_ADVICE +
+             "m: WARNING: 2 quads dropped without a third corner (Degenerate polys: 2); give "
+             "every face three corners or more\n"},
+    };
+    static MeshStore store;
+    for (const auto& c : cases) {
+        store.brickSize = c.size;
+        store.boundsMin = c.low;
+        store.boundsMax = c.high;
+        FILE* out = temporaryStream();
+        printBrickWarnings("m", store, c.degenerate, out);
+        EXPECT_EQ(takeText(out), c.warnings);
+    }
 }
 
 TEST(DriverRunTest, RejectedPathsTouchNothing) {

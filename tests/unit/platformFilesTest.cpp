@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "consoleWindow.h"
 #include "fileReplace.h"
 #include "platformFiles.h"
 #include "testSupport.h"
@@ -135,5 +136,29 @@ TEST(PlatformFilesTest, WindowsAttributesOfTheOldBrick) {
     EXPECT_TRUE(removeFolder(folder)) << "a temporary was left behind";
 }
 #endif
+
+// Only a program alone in a console whose input and output are that console
+// was started from Explorer: not from a terminal (two or more processes),
+// nor from Blender or a script with pipes or files, nor without a console.
+// The tests' variable forces either answer, and only with "1" or "0".
+TEST(ConsoleWindowTest, ExplorerDecision) {
+    const struct {
+        ConsoleFacts facts;
+        const char* forced;
+        bool owns;
+    } cases[] = {
+        {{1, true, true}, nullptr, true},   {{2, true, true}, nullptr, false},
+        {{0, true, true}, nullptr, false},  {{1, false, true}, nullptr, false},
+        {{1, true, false}, nullptr, false}, {{1, false, false}, nullptr, false},
+        {{0, false, false}, "1", true},     {{1, true, true}, "0", false},
+        {{1, true, true}, "", true},        {{1, true, true}, "yes", true},
+        {{3, false, false}, "10", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ownsConsoleWindow(c.facts, c.forced), c.owns)
+            << c.facts.processCount << " " << c.facts.inputIsConsole << " "
+            << c.facts.outputIsConsole << " " << (c.forced ? c.forced : "unset");
+    }
+}
 
 }  // namespace

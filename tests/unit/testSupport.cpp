@@ -79,34 +79,6 @@ std::string padded(const std::string& text) {
 
 #ifdef _WIN32
 
-FILE* temporaryStream() {
-    wchar_t folder[MAX_PATH + 1];
-    const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
-    if (length == 0 || length > MAX_PATH) {
-        return nullptr;
-    }
-    static unsigned counter = 0;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::wstring path = std::wstring(folder, length) + L"dxf2tkmStream" +
-                                  std::to_wstring(GetCurrentProcessId()) + L"-" +
-                                  std::to_wstring(counter++);
-        const HANDLE file =
-            CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                        FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-        if (file == INVALID_HANDLE_VALUE) {
-            continue;
-        }
-        const int descriptor =
-            _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_RDWR | _O_BINARY);
-        if (descriptor < 0) {
-            CloseHandle(file);
-            return nullptr;
-        }
-        return _fdopen(descriptor, "w+b");
-    }
-    return nullptr;
-}
-
 std::string makeTemporaryFolder() {
     char base[MAX_PATH + 1];
     const DWORD length = GetTempPathA(sizeof base, base);
@@ -145,10 +117,6 @@ bool pathExists(const std::string& path) {
 
 #else
 
-FILE* temporaryStream() {
-    return tmpfile();
-}
-
 std::string makeTemporaryFolder() {
     char folder[] = "/tmp/dxf2tkmTestXXXXXX";
     return mkdtemp(folder) != nullptr ? folder : "";
@@ -167,3 +135,7 @@ bool pathExists(const std::string& path) {
 }
 
 #endif
+
+FILE* temporaryStream() {
+    return openScratchFile();
+}
