@@ -8,6 +8,7 @@ checkScenes.py check OUTDIR SCENE
     checks what the export of SCENE did.
 
 Both print "SKIPPED: ..." and exit with 77 where Blender is not installed.
+DXF2TKM_BLENDER names the Blender to run (by default "blender").
 """
 
 import json
@@ -120,9 +121,11 @@ FAILURES = {
 
 
 def skip_without_blender():
-    blender = shutil.which("blender")
+    """The Blender to run: DXF2TKM_BLENDER, by default the one on the PATH."""
+    wanted = os.environ.get("DXF2TKM_BLENDER", "blender")
+    blender = shutil.which(wanted)
     if blender is None:
-        print("SKIPPED: needs blender (Debian package blender)")
+        print("SKIPPED: needs %s (Debian package blender)" % wanted)
         sys.exit(SKIP_STATUS)
     return blender
 
