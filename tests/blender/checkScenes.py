@@ -144,7 +144,8 @@ def run_blender(script, arguments, scratch, env=os.environ):
     blender = skip_without_blender()
     run = subprocess.run([blender, "--background", "--factory-startup", "--python-exit-code", "1",
                           "--python", script, "--"] + arguments,
-                         env=dict(env, BLENDER_USER_SCRIPTS=os.path.join(scratch, "userScripts")),
+                         env=dict(env, BLENDER_USER_SCRIPTS=os.path.join(scratch, "userScripts"),
+                                  BLENDER_USER_EXTENSIONS=os.path.join(scratch, "extensions")),
                          stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
                          timeout=BLENDER_TIMEOUT_SECONDS)  # fmt: skip
     print(run.stdout[-4000:])
