@@ -61,12 +61,13 @@ def shown(value):
     return format_short(round(value, 4))
 
 
-def shown_size(value):
-    """A size with enough digits that one which is not whole never reads as
-    whole: 1.9999987 is 1.999999, not 2."""
+def shown_size(value, written):
+    """A size as the modeller would write it, but with the digits it takes
+    never to read as a whole number other than the one written: the width
+    1.9999987 written as 1 is 1.999999, not 2."""
     text = shown(value)
     for digits in range(7, MAX_SIZE_DIGITS + 1):
-        if float(text) == value or not float(text).is_integer():
+        if not float(text).is_integer() or float(text) == written:
             break
         text = "%.*g" % (digits, value)
     return text
@@ -95,7 +96,7 @@ def placement_warnings(model, brick, converter_output):
         warnings.append(
             "Brick size %s is written as %s: the size line keeps whole numbers only "
             "(heights are scaled by 2.5); make the extent whole, heights in steps of 0.4"
-            % (" ".join(map(shown_size, extent)), " ".join(str(v) for v in brick.size))
+            % (" ".join(map(shown_size, extent, brick.size)), " ".join(map(str, brick.size)))
         )
     dropped = DEGENERATE_LINE.search(converter_output)
     if dropped and int(dropped.group(1)) > 0:

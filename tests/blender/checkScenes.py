@@ -78,6 +78,10 @@ BRICKS = {
                   "quadBox": [4, 4, -5, 8.3, 6, 0]},
     "placedOnOrigin": {"size": [4, 2, 5], "boxes": [[0, 0, 0, 4.3, 2, 5]],
                        "quadBox": [-2.15, -1, -2.5, 2.15, 1, 2.5]},
+    "uvSphere": {"size": [1, 1, 5]},
+    # Neither the cube nor the COLLISION box outside the collection.
+    "collectionExporter": {"quads": 6, "colors": [[1, 0, 0, 1]], "size": [2, 2, 2],
+                           "boxes": [[0, 0, 0, 2, 2, 2]], "objects": 1},
 }
 
 # Each scene's warnings: every fragment in one warning, every warning with one.
@@ -108,6 +112,8 @@ WARNINGS = {
     "offOrigin": [OFF_ORIGIN % "x = 6.15, y = 5 and its lowest point is at z = -1",
                   "Brick size 4.3 2 5 " + SIZE_CUT % "4 2 5"],
     "placedOnOrigin": ["Brick size 4.3 2 5 " + SIZE_CUT % "4 2 5"],
+    # Not "Brick size 2 2 5 is written as 1 1 5".
+    "uvSphere": ["Brick size 1.999999 1.999999 5 " + SIZE_CUT % "1 1 5"],
 }
 
 # The scenes that must fail, with what their error message must name.
@@ -175,10 +181,13 @@ def check_success(out_dir, scene, result):
     infos, quads = messages(result, "INFO"), len(brick.quads)
     coloured = sum(1 for q in brick.quads if q["colors"])
     summary = (r"Exported %d quads? \(%d coloured, %d paintable\) from %s objects?, %d collision "
-               r"box(es)?( \(the extent: no COLLISION object\))?, size %s, to %s\Z") % (
+               r"box(es)?( \(the extent: no COLLISION object\))?, size %s, to %s%s\Z") % (
         quads, coloured, quads - coloured, expected.get("objects", r"\d+"),
-        len(brick.boxes), " ".join(map(str, brick.size)), re.escape(scene + ".tkm"))  # fmt: skip
-    if len(infos) != 1 or not re.match(summary, infos[0]):
+        len(brick.boxes), " ".join(map(str, brick.size)), re.escape(scene + ".tkm"),
+        "; %d warnings? above, listed in the Info editor" % len(messages(result, "WARNING"))
+        if messages(result, "WARNING") else "")  # fmt: skip
+    # The status bar shows the last report: the summary, naming the warnings.
+    if len(infos) != 1 or not re.match(summary, infos[0]) or result["reports"][-1][1] != infos[0]:
         problems.append("report %s, expected %s" % (infos, summary))
     warnings, fragments = messages(result, "WARNING"), WARNINGS.get(scene, [])
     problems += ["no warning %r" % f for f in fragments if not any(f in w for w in warnings)]
