@@ -78,17 +78,6 @@ def fit_extent(estimate, size, scale=1.0):
     return value, f32(value * scale)
 
 
-def fit_height(written, shift):
-    """The model height (32-bit) whose corner the converter writes as the
-    number written, the brick's heights shifted down by shift."""
-    wanted = printed(written)
-    candidates = nearby((written + shift) / rules.Z_SCALE)
-    for height in candidates:
-        if printed(height * rules.Z_SCALE - shift) == wanted:
-            return height
-    return candidates[0]
-
-
 def box_line(low, high, shift, scale):
     """(centre, size) of one axis of a collision box as the converter writes
     it: from the model's 32-bit corners, heights scaled."""

@@ -105,8 +105,12 @@ def brick_frame(brick):
 
 
 def model_point(point, shift):
+    """The model point whose corner the converter writes as point, the
+    brick's heights shifted down by shift. (The 32-bit height nearest the
+    quotient is written back to the last digit: the shift is the one the
+    converter takes.)"""
     x, y, height = point
-    return (x, y, fit.fit_height(height, shift))
+    return (x, y, fit.f32((height + shift) / rules.Z_SCALE))
 
 
 def color_name(row):
