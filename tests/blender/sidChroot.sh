@@ -54,9 +54,9 @@ inChroot env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-r
 inChroot apt-get clean
 
 # The wrapper runs the chroot's Blender with the same paths as outside: /tmp,
-# the working folder and every folder of DXF2TKM_CHROOT_BIND (colon-separated)
-# are bound at their own paths, in a mount namespace of its own that ends
-# with the run.
+# the working folder and every folder of DXF2TKM_CHROOT_BIND (colon-separated;
+# never the root folder) are bound at their own paths, in a mount namespace
+# of its own that ends with the run.
 cat >"$wrapper.new" <<WRAPPER
 #!/usr/bin/env bash
 # Runs the Blender of the sid chroot $root (made by sidChroot.sh).
@@ -68,7 +68,7 @@ exec unshare --mount --propagation private -- bash -c '
     mount --rbind /sys "\$root/sys"
     IFS=: read -r -a folders <<<"/tmp:\$binds"
     for path in "\${folders[@]}"; do
-        [ -d "\$path" ] || continue
+        [ -d "\$path" ] && [ "\$path" != / ] || continue
         mkdir -p "\$root\$path"
         mount --rbind "\$path" "\$root\$path"
     done
