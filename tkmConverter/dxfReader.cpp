@@ -90,6 +90,23 @@ bool readValueLine(const char* line, DxfReaderState& state, MeshStore& store, Te
     return true;
 }
 
+// A line is a group code or the value that follows one, in turn; their
+// numbers are not traced.
+bool readDxfLine(const char* line, int, DxfReaderState& state, MeshStore& store, TextSink& log) {
+    if (state.groupCode == NO_GROUP_CODE) {
+        state.groupCode = parseGroupCode(line);
+        return true;
+    }
+    const bool completed = readValueLine(line, state, store, log);
+    state.groupCode = NO_GROUP_CODE;
+    return completed;
+}
+
+// Every entity is complete as it is read: nothing is left at the input's end.
+bool finishDxfInput(DxfReaderState&, MeshStore&, TextSink&) {
+    return true;
+}
+
 }  // namespace
 
 int32_t parseGroupCode(const char* line) {
@@ -103,22 +120,6 @@ float parseGroupValue(const char* line) {
 }
 
 bool readDxfFile(FILE* input, MeshStore& store, FILE* log) {
-    static LineReader reader;
-    initLineReader(reader, input);
-    TextSink& sink = openSink(log);
     DxfReaderState state;
-    bool completed = true;
-    while (completed && readLineQuietly(reader)) {
-        if (reader.lineTooLong) {
-            printLongLineWarning(reader, flushedStream(sink));
-        }
-        if (state.groupCode == NO_GROUP_CODE) {
-            state.groupCode = parseGroupCode(reader.line);
-            continue;
-        }
-        completed = readValueLine(reader.line, state, store, sink);
-        state.groupCode = NO_GROUP_CODE;
-    }
-    flushSink(sink);
-    return completed;
+    return readEveryLine<readDxfLine, finishDxfInput>(input, log, state, store);
 }

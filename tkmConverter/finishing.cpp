@@ -17,7 +17,7 @@ void completeTriangle(BrickQuad& quad) {
 }
 
 void computeCenter(BrickQuad& quad) {
-    constexpr float CORNER_COUNT = 4.0f;
+    constexpr float CORNER_COUNT = static_cast<float>(CORNERS_PER_QUAD);
     Vec3 sum;
     for (int corner = 0; corner < CORNERS_PER_QUAD; ++corner) {
         sum = sum + quad.position[corner];

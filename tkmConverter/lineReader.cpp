@@ -82,6 +82,12 @@ void initLineReader(LineReader& reader, FILE* input) {
     reader.chunkEnd = 0;
 }
 
+LineReader& startSharedLineReader(FILE* input) {
+    static LineReader shared;
+    initLineReader(shared, input);
+    return shared;
+}
+
 bool readLineAcrossChunks(LineReader& reader) {
     size_t length = 0;
     bool endedByFeed = false;

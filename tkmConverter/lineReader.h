@@ -15,6 +15,7 @@
 #include <cstring>
 
 #include "textPadding.h"
+#include "textSink.h"
 
 constexpr int LINE_BUFFER_SIZE = 255;                  // a line's text and its zero
 constexpr int MAX_LINE_LENGTH = LINE_BUFFER_SIZE - 1;  // 254 characters kept
@@ -46,13 +47,17 @@ struct LineReader {
 // (the padding check's build finds its buffers there, null until provided).
 void initLineReader(LineReader& reader, FILE* input);
 
+// The one LineReader the model readers share (one input is read at a time),
+// started on input.
+LineReader& startSharedLineReader(FILE* input);
+
 // Reads the next line; reader.line points to it until the next read. At least
 // LINE_PADDING readable bytes follow the line's terminating zero. Returns
 // false at the end of the input or on a read error. A line longer than 254
 // characters is not reported here: reader.lineTooLong says so, and the
-// model reader writes the warning (printLongLineWarning) after what it has
-// gathered for the log. Inline, below: the common line, whose line feed lies
-// in the chunk, is then taken in the reader's own loop.
+// read loop (readEveryLine) writes the warning (printLongLineWarning) after
+// what the sink has gathered for the log. Inline, below: the common line,
+// whose line feed lies in the chunk, is then taken in the loop itself.
 inline bool readLineQuietly(LineReader& reader);
 
 // The warning of a line that lost characters past 254:
@@ -91,4 +96,29 @@ inline bool readLineQuietly(LineReader& reader) {
     reader.chunkStart += length + 1;
     deliverLine(reader, start, length, true);
     return true;
+}
+
+// The read loop of every model reader. Starts the run's sink on log and reads
+// input line by line, calling readLine(line, lineNumber, context..., sink) for
+// each: line zero-terminated and padded, its long-line warning already
+// written after what the sink gathered before it. readLine returns false to
+// stop the loop, after its fatal message. At the end of the input,
+// finishInput(context..., sink) does the reader's last step (a last record, a
+// summary) and returns whether the reading succeeded. Flushes the sink;
+// returns false when either stopped it. The two functions are template
+// arguments, so that they are called directly and inlined into the loop.
+template <auto readLine, auto finishInput, typename... Context>
+bool readEveryLine(FILE* input, FILE* log, Context&... context) {
+    TextSink& sink = openSink(log);
+    LineReader& reader = startSharedLineReader(input);
+    bool completed = true;
+    while (completed && readLineQuietly(reader)) {
+        if (reader.lineTooLong) {
+            printLongLineWarning(reader, flushedStream(sink));
+        }
+        completed = readLine(reader.line, reader.lineNumber, context..., sink);
+    }
+    completed = completed && finishInput(context..., sink);
+    flushSink(sink);
+    return completed;
 }

@@ -17,7 +17,6 @@ constexpr float DECLARED_MIN_LIMIT = 999.0f;
 constexpr float DECLARED_MAX_LIMIT = -999.0f;
 
 struct ObjReaderState {
-    int lineNumber = 0;
     QuadColor workingColor = NO_QUAD_COLOR;
     bool boundsMode = false;
     bool collisionMode = false;
@@ -170,7 +169,8 @@ void storeCorner(const FaceIndices& indices, int corner, const ObjReaderState& s
     }
 }
 
-bool readFaceLine(const char* line, const ObjReaderState& state, MeshStore& store, TextSink& log) {
+bool readFaceLine(const char* line, int lineNumber, const ObjReaderState& state, MeshStore& store,
+                  TextSink& log) {
     const bool storesQuad = !state.boundsMode && !state.collisionMode;
     if (storesQuad && store.quadCount >= MAX_QUADS) {
         fprintf(flushedStream(log), "ERROR: > %d quads", MAX_QUADS);
@@ -185,7 +185,7 @@ bool readFaceLine(const char* line, const ObjReaderState& state, MeshStore& stor
             break;
         }
         cursor = blank + 1;
-        if (readCorner(cursor, indices, state.lineNumber, log)) {
+        if (readCorner(cursor, indices, lineNumber, log)) {
             storeCorner(indices, corner, state, store);
         }
     }
@@ -217,7 +217,9 @@ void traceLine(int lineNumber, TextSink& log) {
     sinkIntLine(log, PREFIX, sizeof PREFIX - 1, lineNumber);
 }
 
-bool readObjLine(const char* line, ObjReaderState& state, MeshStore& store, TextSink& log) {
+bool readObjLine(const char* line, int lineNumber, ObjReaderState& state, MeshStore& store,
+                 TextSink& log) {
+    traceLine(lineNumber, log);
     if (startsWith(line, "v ")) {
         return readTableLine(line + 2, store.vertices, store.vertexCount, "verts", log);
     }
@@ -228,33 +230,22 @@ bool readObjLine(const char* line, ObjReaderState& state, MeshStore& store, Text
         return readGroupLine(line, state, store, log);
     }
     if (startsWith(line, "f ")) {
-        return readFaceLine(line, state, store, log);
+        return readFaceLine(line, lineNumber, state, store, log);
     }
+    return true;
+}
+
+// The declared size and the summary, once the whole input is read.
+bool finishObjInput(ObjReaderState&, MeshStore& store, TextSink& log) {
+    settleDeclaredSize(store);
+    fprintf(flushedStream(log), "got %d verts %d normals %d quads\n", store.vertexCount,
+            store.normalCount, store.quadCount);
     return true;
 }
 
 }  // namespace
 
 bool readObjFile(FILE* input, MeshStore& store, FILE* log) {
-    static LineReader reader;
-    initLineReader(reader, input);
-    TextSink& sink = openSink(log);
     ObjReaderState state;
-    bool completed = true;
-    while (completed && readLineQuietly(reader)) {
-        if (reader.lineTooLong) {
-            printLongLineWarning(reader, flushedStream(sink));
-        }
-        state.lineNumber = reader.lineNumber;
-        traceLine(state.lineNumber, sink);
-        completed = readObjLine(reader.line, state, store, sink);
-    }
-    flushSink(sink);
-    if (!completed) {
-        return false;
-    }
-    settleDeclaredSize(store);
-    fprintf(log, "got %d verts %d normals %d quads\n", store.vertexCount, store.normalCount,
-            store.quadCount);
-    return true;
+    return readEveryLine<readObjLine, finishObjInput>(input, log, state, store);
 }

@@ -10,10 +10,8 @@
 namespace {
 
 constexpr int TRIANGLE_CORNERS = 3;
-constexpr int QUAD_CORNERS = 4;
 
 struct RdsReaderState {
-    int lineNumber = 0;
     int32_t pgsz = 0;  // corners of the polygons that follow; carries over meshes
 };
 
@@ -60,23 +58,23 @@ bool storePolygon(const int32_t* indices, int corners, MeshStore& store, TextSin
     return true;
 }
 
-bool readPolygon(const char* numbers, const RdsReaderState& state, MeshStore& store,
+bool readPolygon(const char* numbers, int lineNumber, const RdsReaderState& state, MeshStore& store,
                  TextSink& log) {
     const int corners = state.pgsz;
-    if (corners != TRIANGLE_CORNERS && corners != QUAD_CORNERS) {
+    if (corners != TRIANGLE_CORNERS && corners != CORNERS_PER_QUAD) {
         fprintf(flushedStream(log), "Skipping poly of size %d\n", corners);
         return true;
     }
-    int32_t indices[QUAD_CORNERS] = {0, 0, 0, 0};
+    int32_t indices[CORNERS_PER_QUAD] = {0, 0, 0, 0};
     int32_t* const targets[] = {&indices[0], &indices[1], &indices[2], &indices[3]};
     const char* pattern = corners == TRIANGLE_CORNERS ? "%d,%d,%d" : "%d,%d,%d,%d";
     if (scanInts(numbers, pattern, targets) != corners) {
-        fprintf(flushedStream(log), "ERROR reading polygon line %d\n", state.lineNumber);
+        fprintf(flushedStream(log), "ERROR reading polygon line %d\n", lineNumber);
         return true;
     }
     for (int corner = 0; corner < corners; ++corner) {
         if (!indexInTable(indices[corner])) {
-            fprintf(flushedStream(log), "ERROR: index out of range on line %d\n", state.lineNumber);
+            fprintf(flushedStream(log), "ERROR: index out of range on line %d\n", lineNumber);
             return true;
         }
     }
@@ -129,7 +127,8 @@ RdsRecord readRecordTag(const char* line, const char*& rest) {
     return RdsRecord::Other;
 }
 
-bool readRdsLine(const char* line, RdsReaderState& state, MeshStore& store, TextSink& log) {
+bool readRdsLine(const char* line, int lineNumber, RdsReaderState& state, MeshStore& store,
+                 TextSink& log) {
     const char* rest = nullptr;
     switch (readRecordTag(line, rest)) {
         case RdsRecord::Pmsh:
@@ -144,31 +143,21 @@ bool readRdsLine(const char* line, RdsReaderState& state, MeshStore& store, Text
             readPolygonSize(rest, state);
             break;
         case RdsRecord::Pgon:
-            return readPolygon(rest, state, store, log);
+            return readPolygon(rest, lineNumber, state, store, log);
         case RdsRecord::Other:
             break;
     }
     return true;
 }
 
+bool finishRdsInput(RdsReaderState&, MeshStore& store, TextSink& log) {
+    fprintf(flushedStream(log), "Got %d quads\n", store.quadCount);
+    return true;
+}
+
 }  // namespace
 
 bool readRdsFile(FILE* input, MeshStore& store, FILE* log) {
-    static LineReader reader;
-    initLineReader(reader, input);
-    TextSink& sink = openSink(log);
     RdsReaderState state;
-    bool completed = true;
-    while (completed && readLineQuietly(reader)) {
-        if (reader.lineTooLong) {
-            printLongLineWarning(reader, flushedStream(sink));
-        }
-        state.lineNumber = reader.lineNumber;
-        completed = readRdsLine(reader.line, state, store, sink);
-    }
-    if (completed) {
-        fprintf(flushedStream(sink), "Got %d quads\n", store.quadCount);
-    }
-    flushSink(sink);
-    return completed;
+    return readEveryLine<readRdsLine, finishRdsInput>(input, log, state, store);
 }

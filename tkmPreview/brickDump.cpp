@@ -14,7 +14,7 @@ void writeRecord(FILE* out, const char* keyword, const double* values, int count
 }
 
 void writeCorners(FILE* out, const char* keyword, const double* values, int perCorner) {
-    for (int corner = 0; corner < QUAD_CORNERS; ++corner) {
+    for (int corner = 0; corner < CORNERS_PER_QUAD; ++corner) {
         writeRecord(out, keyword, values + corner * perCorner, perCorner);
     }
 }

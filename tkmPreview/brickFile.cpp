@@ -193,7 +193,7 @@ bool readCoverage(LineCursor& cursor, ParseError& error) {
 }
 
 bool readCorners(LineCursor& cursor, double (*values)[3], const char* what, ParseError& error) {
-    for (int corner = 0; corner < QUAD_CORNERS; ++corner) {
+    for (int corner = 0; corner < CORNERS_PER_QUAD; ++corner) {
         if (!expectReals(cursor, values[corner], 3, what, error)) {
             return false;
         }
@@ -213,7 +213,7 @@ bool readQuad(LineCursor& cursor, PreviewQuad& quad, ParseError& error) {
         !expectQuotedLine(cursor, TEXTURE_COORDS_TITLE, error)) {
         return false;
     }
-    for (int corner = 0; corner < QUAD_CORNERS; ++corner) {
+    for (int corner = 0; corner < CORNERS_PER_QUAD; ++corner) {
         if (!expectReals(cursor, quad.uv[corner], 2, "texture coordinates: two numbers", error)) {
             return false;
         }
@@ -221,7 +221,7 @@ bool readQuad(LineCursor& cursor, PreviewQuad& quad, ParseError& error) {
     advance(cursor);
     quad.hasColors = lineIs(cursor, COLORS_TITLE);
     if (quad.hasColors) {
-        for (int corner = 0; corner < QUAD_CORNERS; ++corner) {
+        for (int corner = 0; corner < CORNERS_PER_QUAD; ++corner) {
             if (!expectReals(cursor, quad.color[corner], 4, "a corner colour: four numbers",
                              error)) {
                 return false;

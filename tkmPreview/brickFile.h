@@ -11,19 +11,19 @@
 #include <cstdint>
 
 #include "brickFormat.h"
+#include "meshStore.h"
 
 constexpr int MAX_PREVIEW_QUADS = 1024;
 constexpr int MAX_PREVIEW_BOXES = 64;
-constexpr int QUAD_CORNERS = 4;
 constexpr size_t MAX_BRICK_FILE_SIZE = 8u << 20;
 constexpr size_t PARSE_MESSAGE_SIZE = 256;
 
 struct PreviewQuad {
-    double position[QUAD_CORNERS][3];
-    double uv[QUAD_CORNERS][2];
+    double position[CORNERS_PER_QUAD][3];
+    double uv[CORNERS_PER_QUAD][2];
     bool hasColors;
-    double color[QUAD_CORNERS][4];  // r, g, b, a as fractions of 255
-    double normal[QUAD_CORNERS][3];
+    double color[CORNERS_PER_QUAD][4];  // r, g, b, a as fractions of 255
+    double normal[CORNERS_PER_QUAD][3];
     int section;  // index into the face sections, OMNI_SECTION for omni
 };
 

@@ -224,9 +224,9 @@ int channel(double fraction) {
 int shadeOfQuad(const PreviewQuad& quad, const Layout& layout) {
     double mean[3] = {0, 0, 0};
     double height = 0;
-    for (int corner = 0; corner < QUAD_CORNERS; ++corner) {
+    for (int corner = 0; corner < CORNERS_PER_QUAD; ++corner) {
         for (int axis = 0; axis < 3; ++axis) mean[axis] += quad.normal[corner][axis];
-        height += quad.position[corner][2] / QUAD_CORNERS;
+        height += quad.position[corner][2] / CORNERS_PER_QUAD;
     }
     const double length = std::sqrt(dot(mean, mean));
     if (!(length > 0) || !std::isfinite(length)) {
@@ -251,7 +251,7 @@ void writeQuadPolygon(FILE* out, const PreviewQuad& quad, const Frame& frame,
     if (quad.hasColors) {
         double mean[4] = {0, 0, 0, 0};
         for (const auto& color : quad.color) {
-            for (int k = 0; k < 4; ++k) mean[k] += color[k] / QUAD_CORNERS;
+            for (int k = 0; k < 4; ++k) mean[k] += color[k] / CORNERS_PER_QUAD;
         }
         red = channel(mean[0]);
         green = channel(mean[1]);
@@ -268,7 +268,7 @@ void writeQuadPolygon(FILE* out, const PreviewQuad& quad, const Frame& frame,
         red = green = blue = shadeOfQuad(quad, layout);
     }
     fprintf(out, "<polygon class=\"quad%s\" points=\"", kind);
-    for (int corner = 0; corner < QUAD_CORNERS; ++corner) {
+    for (int corner = 0; corner < CORNERS_PER_QUAD; ++corner) {
         fprintf(out, "%s%.2f,%.2f", corner ? " " : "", screenX(frame, quad.position[corner]),
                 screenY(frame, quad.position[corner]));
     }
@@ -279,7 +279,7 @@ void writeQuadPolygon(FILE* out, const PreviewQuad& quad, const Frame& frame,
 double quadDistance(const PreviewQuad& quad, const View& view) {
     double sum = 0;
     for (const auto& corner : quad.position) sum += dot(corner, view.away);
-    return sum / QUAD_CORNERS;
+    return sum / CORNERS_PER_QUAD;
 }
 
 void writeQuads(FILE* out, const BrickFile& brick, const Frame& frame, const Layout& layout) {

@@ -55,6 +55,26 @@ std::vector<std::string> brickLines(const MeshStore& store) {
     return lines;
 }
 
+// The count lines (a section's four by default) after the occurrence-th line
+// that equals title.
+std::vector<std::string> linesAfter(const std::vector<std::string>& lines, const std::string& title,
+                                    int occurrence, size_t count = 4) {
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i] == title && occurrence-- == 0 && i + count < lines.size()) {
+            return std::vector<std::string>(lines.begin() + i + 1, lines.begin() + i + 1 + count);
+        }
+    }
+    return {};
+}
+
+// The index-th line after the first line that equals title (0 is the
+// section's first line); "" without one.
+std::string sectionLine(const std::vector<std::string>& lines, const std::string& title,
+                        size_t index) {
+    const std::vector<std::string> section = linesAfter(lines, title, 0, index + 1);
+    return section.empty() ? "" : section[index];
+}
+
 TEST(BrickWriterTest, DocumentedExampleByteForByte) {
     EXPECT_EQ(brickText(exampleStore()), fileText(dataPath("writer/fiftyLineExample.tkm")));
 }
@@ -86,18 +106,18 @@ TEST(BrickWriterTest, CornerOrderGovernsPositionsAndNormalsOnly) {
         quad.color[corner] = QuadColor{corner * 51, 0, 0, 255};
     }
     std::vector<std::string> lines = brickLines(store);
-    EXPECT_EQ(lines[31], "-0.500000 0.500000 2.500000");          // corner 3 first
-    EXPECT_EQ(lines[36], "0.200000 0.200000");                    // uv of corner 0 first
-    EXPECT_EQ(lines[41], "0.000000 0.000000 0.000000 1.000000");  // colour of corner 0
-    EXPECT_EQ(lines[46], "3.000000 0.000000 1.000000");           // normal of corner 3 first
-    EXPECT_EQ(lines[49], "0.000000 0.000000 1.000000");
+    EXPECT_EQ(sectionLine(lines, "POSITION:", 0), "-0.500000 0.500000 2.500000");  // corner 3 first
+    EXPECT_EQ(sectionLine(lines, "UV COORDS:", 0), "0.200000 0.200000");  // uv of corner 0 first
+    EXPECT_EQ(sectionLine(lines, "COLORS:", 0), "0.000000 0.000000 0.000000 1.000000");  // corner 0
+    EXPECT_EQ(sectionLine(lines, "NORMALS:", 0), "3.000000 0.000000 1.000000");  // corner 3 first
+    EXPECT_EQ(sectionLine(lines, "NORMALS:", 3), "0.000000 0.000000 1.000000");
 
     quad.reversed = false;
     lines = brickLines(store);
-    EXPECT_EQ(lines[31], "-0.500000 -0.500000 2.500000");
-    EXPECT_EQ(lines[36], "0.200000 0.200000");
-    EXPECT_EQ(lines[41], "0.000000 0.000000 0.000000 1.000000");
-    EXPECT_EQ(lines[46], "0.000000 0.000000 1.000000");
+    EXPECT_EQ(sectionLine(lines, "POSITION:", 0), "-0.500000 -0.500000 2.500000");
+    EXPECT_EQ(sectionLine(lines, "UV COORDS:", 0), "0.200000 0.200000");
+    EXPECT_EQ(sectionLine(lines, "COLORS:", 0), "0.000000 0.000000 0.000000 1.000000");
+    EXPECT_EQ(sectionLine(lines, "NORMALS:", 0), "0.000000 0.000000 1.000000");
 }
 
 TEST(BrickWriterTest, OnlyRedOfCornerZeroDecidesTheColourSection) {
@@ -106,8 +126,9 @@ TEST(BrickWriterTest, OnlyRedOfCornerZeroDecidesTheColourSection) {
     quad.color[0] = QuadColor{-1, -1, -1, -1};
     std::vector<std::string> lines = brickLines(store);
     ASSERT_EQ(lines.size(), 28u + 17u);
-    EXPECT_EQ(lines[39], "0.800000 0.200000");
-    EXPECT_EQ(lines[40], "NORMALS:");
+    EXPECT_EQ(sectionLine(lines, "COLORS:", 0), "");  // no colour section at all
+    EXPECT_EQ(sectionLine(lines, "UV COORDS:", 3), "0.800000 0.200000");
+    EXPECT_EQ(sectionLine(lines, "UV COORDS:", 4), "NORMALS:");
 
     quad.color[0] = QuadColor{-1, 0, 0, 255};
     EXPECT_EQ(brickLines(store).size(), 28u + 17u);
@@ -117,19 +138,8 @@ TEST(BrickWriterTest, OnlyRedOfCornerZeroDecidesTheColourSection) {
     quad.color[3] = QuadColor{-255, 510, 0, -255};
     lines = brickLines(store);
     ASSERT_EQ(lines.size(), 28u + 22u);
-    EXPECT_EQ(lines[43], "-0.003922 -0.003922 -0.003922 -0.003922");
-    EXPECT_EQ(lines[44], "-1.000000 2.000000 0.000000 -1.000000");
-}
-
-// The four lines after the occurrence-th line that equals title.
-std::vector<std::string> linesAfter(const std::vector<std::string>& lines, const std::string& title,
-                                    int occurrence) {
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i] == title && occurrence-- == 0 && i + 4 < lines.size()) {
-            return std::vector<std::string>(lines.begin() + i + 1, lines.begin() + i + 5);
-        }
-    }
-    return {};
+    EXPECT_EQ(sectionLine(lines, "COLORS:", 2), "-0.003922 -0.003922 -0.003922 -0.003922");
+    EXPECT_EQ(sectionLine(lines, "COLORS:", 3), "-1.000000 2.000000 0.000000 -1.000000");
 }
 
 // Colour, normal and texture lines that repeat are copied from the last one
@@ -174,15 +184,15 @@ TEST(BrickWriterTest, HeightsAreScaledAndMovedDownByHalfTheBrick) {
     quad.position[3] = Vec3(UNSET_COORD, UNSET_COORD, UNSET_COORD);
     quad.normal[3] = Vec3(-0.0f, 0, 1);
     std::vector<std::string> lines = brickLines(store);
-    EXPECT_EQ(lines[31], "-9999.000000 -9999.000000 -25000.000000");
-    EXPECT_EQ(lines[46], "0.000000 0.000000 1.000000");
+    EXPECT_EQ(sectionLine(lines, "POSITION:", 0), "-9999.000000 -9999.000000 -25000.000000");
+    EXPECT_EQ(sectionLine(lines, "NORMALS:", 0), "0.000000 0.000000 1.000000");
 
     store.brickSize.z = 0;
     quad.position[3].z = -0.0000004f / 2.5f;
     lines = brickLines(store);
     EXPECT_EQ(lines[5], "0.000000 0.000000 2.500000");  // box centre not shifted
-    EXPECT_EQ(lines[31], "-9999.000000 -9999.000000 -0.000000");
-    EXPECT_EQ(lines[32], "0.500000 0.500000 5.000000");
+    EXPECT_EQ(sectionLine(lines, "POSITION:", 0), "-9999.000000 -9999.000000 -0.000000");
+    EXPECT_EQ(sectionLine(lines, "POSITION:", 1), "0.500000 0.500000 5.000000");
 }
 
 TEST(BrickWriterTest, ReplacesAnExistingFileCompletely) {

@@ -167,4 +167,47 @@ TEST(LineReaderTest, LongLinesAcrossTheReadChunkInEveryFormat) {
     }
 }
 
+// A reader for the read loop that writes each line with its number, stops
+// after a line "stop" and ends the input with "end" and finishResult.
+bool recordLine(const char* line, int lineNumber, bool&, TextSink& sink) {
+    const std::string text = std::to_string(lineNumber) + ":" + line + "\n";
+    sinkText(sink, text.c_str(), text.size());
+    return strcmp(line, "stop") != 0;
+}
+
+bool recordEnd(bool& finishResult, TextSink& sink) {
+    sinkText(sink, "end\n", 4);
+    return finishResult;
+}
+
+// The loop hands every line and its number to the reader, writes a long
+// line's warning after what the earlier lines gathered, stops where the
+// reader says, and runs the end step only for an input read to its end.
+TEST(LineReaderTest, ReadLoopFollowsItsReader) {
+    const std::string kept(MAX_LINE_LENGTH, 'x');
+    const struct {
+        std::string text;
+        bool finishResult;
+        bool completed;
+        std::string log;
+    } cases[] = {
+        {"a\r\nb", true, true, "1:a\n2:b\nend\n"},
+        {"", true, true, "end\n"},
+        {"a\n", false, false, "1:a\nend\n"},
+        {"a\nstop\nb\n", true, false, "1:a\n2:stop\n"},
+        {"a\n" + kept + "yy\nb", true, true,
+         "1:a\nWARNING: line 2 is longer than 254 characters; the rest is ignored\n2:" + kept +
+             "\n3:b\nend\n"},
+    };
+    for (const auto& test : cases) {
+        FILE* input = streamWithText(test.text);
+        FILE* log = temporaryStream();
+        bool finishResult = test.finishResult;
+        EXPECT_EQ((readEveryLine<recordLine, recordEnd>(input, log, finishResult)), test.completed)
+            << test.text;
+        fclose(input);
+        EXPECT_EQ(takeText(log), test.log) << test.text;
+    }
+}
+
 }  // namespace

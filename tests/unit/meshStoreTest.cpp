@@ -43,12 +43,29 @@ TEST(Vec3Test, NormalizeScalesByOneSharedReciprocal) {
     down.normalize();
     expectVec3(down, 0.0f, 0.0f, -1.0f);
 
+    // 3 and 4 times the float nearest 1/5 round to the floats nearest 0.6 and 0.8.
     Vec3 slanted(3.0f, 4.0f, 0.0f);
     slanted.normalize();
-    const float inverse = static_cast<float>(1.0 / std::sqrt(25.0));
-    expectVec3(slanted, 3.0f * inverse, 4.0f * inverse, 0.0f);
-    EXPECT_FLOAT_EQ(slanted.x, 0.6f);
-    EXPECT_FLOAT_EQ(slanted.y, 0.8f);
+    expectVec3(slanted, 0.6f, 0.8f, 0.0f);
+}
+
+TEST(Vec3Test, NormalizeKeepsTheDirectionAtUnitLength) {
+    const Vec3 vectors[] = {Vec3(1.0f, 1.0f, 1.0f), Vec3(-2.5f, 0.001f, 7.0f),
+                            Vec3(1e15f, -3e15f, 2e15f), Vec3(0.0f, -1e-10f, 0.0f)};
+    for (const Vec3& original : vectors) {
+        Vec3 unit = original;
+        unit.normalize();
+        const double length =
+            std::sqrt(static_cast<double>(unit.x) * unit.x + static_cast<double>(unit.y) * unit.y +
+                      static_cast<double>(unit.z) * unit.z);
+        EXPECT_NEAR(length, 1.0, 1e-6) << original.x;
+        const Vec3 across = unit.cross(original);  // parallel: no part across
+        const double scale = std::fabs(original.x) + std::fabs(original.y) + std::fabs(original.z);
+        EXPECT_NEAR(std::fabs(across.x) + std::fabs(across.y) + std::fabs(across.z), 0.0,
+                    1e-6 * scale)
+            << original.x;
+        EXPECT_GE(unit.x * original.x + unit.y * original.y + unit.z * original.z, 0.0f);
+    }
 }
 
 TEST(Vec3Test, NormalizeHasNoToleranceForTinyVectors) {
@@ -64,14 +81,11 @@ TEST(Vec3Test, NormalizeHasNoToleranceForTinyVectors) {
 }
 
 TEST(Vec3Test, NormalizeRoundsTheSquaredLengthTo32Bits) {
-    // 16777217 is not a float: 4096.0001^2 + 1 rounds differently in 64 bits.
+    // 4096^2 + 1 = 16777217 is not a float: in 32 bits it is 2^24, the length
+    // exactly 4096, and the vector (1, 2^-12); in 64 bits neither would be exact.
     Vec3 v(4096.0f, 1.0f, 0.0f);
     v.normalize();
-    const float xx = 4096.0f * 4096.0f;
-    const float sum = xx + 1.0f;  // 16777216 in 32 bits
-    const float inverse = static_cast<float>(1.0 / std::sqrt(static_cast<double>(sum)));
-    EXPECT_EQ(v.x, 4096.0f * inverse);
-    EXPECT_EQ(v.y, 1.0f * inverse);
+    expectVec3(v, 1.0f, 0x1p-12f, 0.0f);
 }
 
 TEST(Vec3Test, CrossFollowsTheRightHandRule) {

@@ -105,8 +105,9 @@ namespace {
 
 // Compares the float list with the C library's sscanf on one input and its
 // pattern ("%f %f %f" or "%f,%f,%f"): the same count, the same bits in every
-// target, the untouched ones left as they were.
-void expectFloatsLikeTheLibrary(const std::string& input, const char* pattern) {
+// target, the untouched ones left as they were. Returns the first difference
+// rather than reporting it, so that a loop over many inputs stops at it.
+::testing::AssertionResult floatsLikeTheLibrary(const std::string& input, const char* pattern) {
     float library[3] = {-77.0f, -77.0f, -77.0f};
     int libraryCount = sscanf(input.c_str(), pattern, &library[0], &library[1], &library[2]);
     if (libraryCount < 0) {
@@ -115,16 +116,23 @@ void expectFloatsLikeTheLibrary(const std::string& input, const char* pattern) {
     float mine[3] = {-77.0f, -77.0f, -77.0f};
     float* const targets[] = {&mine[0], &mine[1], &mine[2]};
     const char separator = pattern[2];
-    ASSERT_EQ(scanPaddedFloatList(padded(input).c_str(), separator, 3, targets), libraryCount)
-        << input;
+    const int count = scanPaddedFloatList(padded(input).c_str(), separator, 3, targets);
+    if (count != libraryCount) {
+        return ::testing::AssertionFailure() << '"' << input << "\" as " << pattern << ": " << count
+                                             << " values, the library " << libraryCount;
+    }
     for (int i = 0; i < 3; ++i) {
-        if (std::isnan(library[i])) {
-            ASSERT_TRUE(std::isnan(mine[i])) << input;
-            ASSERT_EQ(std::signbit(mine[i]), std::signbit(library[i])) << input;
-        } else {
-            ASSERT_EQ(memcmp(&mine[i], &library[i], sizeof(float)), 0) << input << " field " << i;
+        const bool same =
+            std::isnan(library[i])
+                ? std::isnan(mine[i]) && std::signbit(mine[i]) == std::signbit(library[i])
+                : memcmp(&mine[i], &library[i], sizeof(float)) == 0;
+        if (!same) {
+            return ::testing::AssertionFailure()
+                   << '"' << input << "\" as " << pattern << ": field " << i << " is " << mine[i]
+                   << ", the library's " << library[i];
         }
     }
+    return ::testing::AssertionSuccess();
 }
 
 TEST(TextScanTest, FloatsAgreeWithTheFormattedScanOnAwkwardInputs) {
@@ -162,19 +170,20 @@ TEST(TextScanTest, FloatsAgreeWithTheFormattedScanOnAwkwardInputs) {
                             "4.9406564584124654e-324 1 2",
                             "7.0064923216240861e-46 1 2"};
     for (const char* input : inputs) {
-        expectFloatsLikeTheLibrary(input, "%f %f %f");
-        expectFloatsLikeTheLibrary(input, "%f,%f,%f");
+        EXPECT_TRUE(floatsLikeTheLibrary(input, "%f %f %f"));
+        EXPECT_TRUE(floatsLikeTheLibrary(input, "%f,%f,%f"));
     }
 }
 
-void expectListLikeItsPattern(const std::string& input, bool blanks) {
-    expectFloatsLikeTheLibrary(input, blanks ? "%f %f %f" : "%f,%f,%f");
+::testing::AssertionResult listLikeItsPattern(const std::string& input, bool blanks) {
+    return floatsLikeTheLibrary(input, blanks ? "%f %f %f" : "%f,%f,%f");
 }
 
 // Reads count random texts of up to maxLength bytes of alphabet, half of them
-// as blank-separated lists and half as comma-separated ones.
-void expectRandomListsLikeTheirPatterns(const char* alphabet, unsigned seed, int maxLength,
-                                        int count) {
+// as blank-separated lists and half as comma-separated ones, up to the first
+// that differs.
+::testing::AssertionResult randomListsLikeTheirPatterns(const char* alphabet, unsigned seed,
+                                                        int maxLength, int count) {
     std::mt19937 random(seed);
     std::uniform_int_distribution<size_t> pick(0, strlen(alphabet) - 1);
     std::uniform_int_distribution<int> length(0, maxLength);
@@ -183,17 +192,21 @@ void expectRandomListsLikeTheirPatterns(const char* alphabet, unsigned seed, int
         for (int n = length(random); n > 0; --n) {
             input += alphabet[pick(random)];
         }
-        expectListLikeItsPattern(input, i % 2 == 0);
+        const ::testing::AssertionResult same = listLikeItsPattern(input, i % 2 == 0);
+        if (!same) {
+            return same;
+        }
     }
+    return ::testing::AssertionSuccess();
 }
 
 TEST(TextScanTest, FloatsAgreeWithTheFormattedScanOnRandomText) {
-    expectRandomListsLikeTheirPatterns("0123456789+-.eExXpPnaNiIfF ,\t", 7, 24, 100000);
+    EXPECT_TRUE(randomListsLikeTheirPatterns("0123456789+-.eExXpPnaNiIfF ,\t", 7, 24, 100000));
 }
 
 // A list of floats joined by a separator reads as its pattern does.
 TEST(TextScanTest, FloatListsReadLikeTheirPatterns) {
-    expectRandomListsLikeTheirPatterns("0123456789+-.eEx ,\t\n", 17, 20, 50000);
+    EXPECT_TRUE(randomListsLikeTheirPatterns("0123456789+-.eEx ,\t\n", 17, 20, 50000));
 }
 
 // Numbers shaped as exporters write them, around the lengths where a step of
@@ -229,11 +242,11 @@ TEST(TextScanTest, FloatListsOfExporterNumbersReadLikeTheirPatterns) {
                 input += tails[tail(random)];
             }
         }
-        expectListLikeItsPattern(input, blanks);
+        ASSERT_TRUE(listLikeItsPattern(input, blanks));
     }
-    expectListLikeItsPattern("1234567.1234567 -9999999.9999999 0.0000001", true);
-    expectListLikeItsPattern("12345678.1 1.12345678 -0.000000", true);
-    expectListLikeItsPattern("8388607.5 -8388608.5 9999999.5", true);  // two float ties
+    EXPECT_TRUE(listLikeItsPattern("1234567.1234567 -9999999.9999999 0.0000001", true));
+    EXPECT_TRUE(listLikeItsPattern("12345678.1 1.12345678 -0.000000", true));
+    EXPECT_TRUE(listLikeItsPattern("8388607.5 -8388608.5 9999999.5", true));  // two float ties
 }
 
 // Expected values worked out exactly, not by the C library: each decimal
