@@ -1,16 +1,13 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# The converter's 32-bit arithmetic on a brick's size, boxes and heights,
-# followed step by step, so that the import can choose the 32-bit coordinates
-# (as Blender keeps them) that the converter writes back to the last printed
-# digit: a size line that truncates to the same whole numbers, box lines and
-# corner heights that print the same six decimals. No Blender import: plain
-# Python.
+# The converter's 32-bit arithmetic on a brick's size and boxes, followed
+# step by step, so that the import can choose the 32-bit coordinates (as
+# Blender keeps them) that the converter writes back to the last printed
+# digit: a size line that truncates to the same whole numbers, box lines that
+# print the same six decimals. No Blender import: plain Python.
 
 import math
 import struct
 from decimal import ROUND_HALF_UP, Decimal
-
-from . import conventions as rules
 
 PRINTED_STEP = Decimal("0.000001")  # the brick file's six decimals
 # How many 32-bit steps either side of a first estimate are tried; rounding

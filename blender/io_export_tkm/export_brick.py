@@ -140,7 +140,7 @@ def write_brick(context, target, converter_setting, options, place_on_origin=Fal
     warnings += brick_report.placement_warnings(model, brick, output)
     # A face the converter skipped is reported although the brick was written.
     warnings += message_lines(output, "ERROR") + converter_warnings
-    return brick_report.summary(brick, model, os.path.basename(target)), shorten(warnings)
+    return brick_report.summary(brick, model, os.path.basename(target)), warnings
 
 
 def write_preview(target):
@@ -226,12 +226,12 @@ class EXPORT_SCENE_OT_tkm_brick(bpy.types.Operator, ExportHelper):
         except ExportError as error:
             self.tell("ERROR", str(error))
             return {"CANCELLED"}
-        for line in warnings:
+        for line in shorten(warnings):
             self.tell("WARNING", line)
         if warnings:
             # The status bar shows the last report only: it says where the rest are.
             report += "; %s above, listed in the Info editor" % plural(len(warnings), "warning")
-            show_popup(context, warnings)
+            show_popup(context, shorten(warnings))
         self.tell("INFO", report)
         return {"FINISHED"}
 
