@@ -2,13 +2,15 @@
 #include "brickFile.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+
+#include "textScan.h"
 
 namespace {
 
 constexpr size_t QUOTED_TEXT_LENGTH = 40;  // of a wrong line in a message
-constexpr size_t NUMBER_TEXT_SIZE = 64;
+// A longer line holds no numbers of the format, however many blanks it has.
+constexpr size_t MAX_NUMBER_LINE = 512;
 
 // The lines of the file, one at a time, without their line ends.
 struct LineCursor {
@@ -82,71 +84,60 @@ bool expectQuotedLine(LineCursor& cursor, const char* expected, ParseError& erro
     return expectLine(cursor, expected, quoted, error);
 }
 
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
 }
 
-// Length of the integer token at text ("-" and digits), or 0.
-size_t integerToken(const char* text, size_t length) {
-    size_t i = (length > 0 && text[0] == '-') ? 1 : 0;
-    const size_t firstDigit = i;
-    while (i < length && isDigit(text[i])) ++i;
-    return i > firstDigit ? i : 0;
-}
+// A number line copied into padded text for the number scan.
+struct PaddedLine {
+    char text[MAX_NUMBER_LINE + 1 + SCAN_READS_PAST_ZERO];
+};
 
-// Length of the real token at text ("-", digits, ".", digits, or the words
-// the converter writes for values that are not finite), or 0.
-size_t realToken(const char* text, size_t length) {
-    const char* words[] = {"-inf", "-nan", "inf", "nan"};
-    for (const char* word : words) {
-        const size_t wordLength = strlen(word);
-        if (length >= wordLength && memcmp(text, word, wordLength) == 0) {
-            return wordLength;
-        }
+// Whole numbers are written as a sign and digits, nothing else.
+bool isWholeNumberText(const char* start, const char* end) {
+    if (start < end && (*start == '-' || *start == '+')) ++start;
+    if (start == end) return false;
+    for (; start < end; ++start) {
+        if (*start < '0' || *start > '9') return false;
     }
-    size_t i = integerToken(text, length);
-    if (i == 0 || i >= length || text[i] != '.') {
-        return 0;
-    }
-    const size_t firstDecimal = ++i;
-    while (i < length && isDigit(text[i])) ++i;
-    return i > firstDecimal ? i : 0;
+    return true;
 }
 
-// Reads count numbers separated by single blanks that make up the whole
-// line, each a token of the given kind, converted with strtod.
-bool readNumbers(const LineCursor& cursor, double* values, int count,
-                 size_t (*token)(const char*, size_t)) {
-    size_t offset = 0;
+enum class NumberForm { REAL, WHOLE };
+
+// Reads count numbers that make up the whole line, each as the formatted
+// scan's "%lf" reads it, with runs of blanks and tabs between them and
+// before and after them; a whole number must be written as one.
+bool readNumbers(const LineCursor& cursor, double* values, int count, NumberForm form) {
+    if (cursor.atEnd || cursor.lineLength > MAX_NUMBER_LINE) return false;
+    PaddedLine padded = {};
+    memcpy(padded.text, cursor.line, cursor.lineLength);
+    const char* p = padded.text;
     for (int i = 0; i < count; ++i) {
-        if (i > 0) {
-            if (offset >= cursor.lineLength || cursor.line[offset] != ' ') return false;
-            ++offset;
+        const char* start = p;
+        while (isBlank(*p)) ++p;
+        if ((i > 0 && p == start) || isScanSpace(*p)) return false;  // no blank, or not one
+        const char* end = scanPaddedDoubleAt(p, values[i]);
+        if (end == nullptr || (form == NumberForm::WHOLE && !isWholeNumberText(p, end))) {
+            return false;
         }
-        const size_t tokenLength = token(cursor.line + offset, cursor.lineLength - offset);
-        if (tokenLength == 0 || tokenLength >= NUMBER_TEXT_SIZE) return false;
-        char number[NUMBER_TEXT_SIZE];
-        memcpy(number, cursor.line + offset, tokenLength);
-        number[tokenLength] = '\0';
-        values[i] = strtod(number, nullptr);
-        offset += tokenLength;
+        p = end;
     }
-    return offset == cursor.lineLength;
+    while (isBlank(*p)) ++p;
+    return p == padded.text + cursor.lineLength;
 }
 
 bool expectReals(LineCursor& cursor, double* values, int count, const char* what,
                  ParseError& error) {
     advance(cursor);
-    return (!cursor.atEnd && readNumbers(cursor, values, count, realToken)) ||
-           fail(cursor, what, error);
+    return readNumbers(cursor, values, count, NumberForm::REAL) || fail(cursor, what, error);
 }
 
 // A count line: one integer from 0 to limit.
 bool expectCount(LineCursor& cursor, int limit, int& count, const char* what, ParseError& error) {
     advance(cursor);
     double value = 0;
-    if (cursor.atEnd || !readNumbers(cursor, &value, 1, integerToken) || value < 0 ||
-        value > limit) {
+    if (!readNumbers(cursor, &value, 1, NumberForm::WHOLE) || value < 0 || value > limit) {
         return fail(cursor, what, error);
     }
     count = static_cast<int>(value);
@@ -157,12 +148,13 @@ bool readSizeLine(LineCursor& cursor, BrickFile& brick, ParseError& error) {
     const char* what = "the brick size: three whole numbers";
     advance(cursor);
     double size[3];
-    if (cursor.atEnd || !readNumbers(cursor, size, 3, integerToken)) {
+    if (!readNumbers(cursor, size, 3, NumberForm::WHOLE)) {
         return fail(cursor, what, error);
     }
     for (int axis = 0; axis < 3; ++axis) {
         if (size[axis] < INT32_MIN || size[axis] > INT32_MAX) {
-            return fail(cursor, what, error);
+            return fail(cursor, "the brick size: three whole numbers, -2147483648 to 2147483647",
+                        error);
         }
         brick.size[axis] = static_cast<int32_t>(size[axis]);
     }

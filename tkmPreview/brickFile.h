@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
-// Reading a special-brick file back: a strict parser of the format dxf2tkm
-// writes (CR LF or LF line ends), into fixed tables. A file that does not
-// follow the format is rejected with the line number and what was expected.
+// Reading a special-brick file back into fixed tables: the lines of the
+// format dxf2tkm writes (CR LF or LF line ends), each number read as the C
+// library's formatted scan reads it ("0", "-0.5", "1e-3", "+.5"), with any
+// run of blanks and tabs between numbers, so that a brick edited by hand
+// reads as its writer meant. A file that does not follow the format is
+// rejected with the line number, what was expected and what was found.
 #pragma once
 
 #include <cstddef>

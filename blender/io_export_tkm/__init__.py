@@ -1,7 +1,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Blender add-on: File > Export > Special brick (.tkm) (export_brick.py), and
 # File > Import of a brick back into objects (import_brick.py). This file
-# registers them and holds the preferences.
+# registers them, the file handler for a brick dropped on the viewport and for
+# Collection Exporters where Blender has them, and holds the preferences.
 
 # "version" is the project's, set when the add-on zip is packed.
 bl_info = {
@@ -35,8 +36,37 @@ class TkmExportPreferences(bpy.types.AddonPreferences):
         self.layout.prop(self, "converter_path")
 
 
+def poll_drop(cls, context):
+    """A brick dropped on the 3D viewport or on the outliner's view layer."""
+    area = context.area
+    if area is None:
+        return False
+    return area.type == "VIEW_3D" or (
+        area.type == "OUTLINER" and area.spaces.active.display_mode == "VIEW_LAYER"
+    )
+
+
+def file_handler():
+    """Blender 4.1 and later import a .tkm file dropped on them through a
+    file handler; 4.2 and later also offer its exporter as a Collection
+    Exporter. None before 4.1."""
+    if not hasattr(bpy.types, "FileHandler"):
+        return None
+    members = {
+        "bl_idname": "IO_FH_tkm_brick",
+        "bl_label": "Special brick",
+        "bl_import_operator": import_brick.IMPORT_SCENE_OT_tkm_brick.bl_idname,
+        "bl_file_extensions": ".tkm",
+        "poll_drop": classmethod(poll_drop),
+    }
+    if bpy.app.version >= (4, 2, 0):
+        members["bl_export_operator"] = export_brick.EXPORT_SCENE_OT_tkm_brick.bl_idname
+    return type("IO_FH_tkm_brick", (bpy.types.FileHandler,), members)
+
+
+FILE_HANDLER = file_handler()
 CLASSES = (TkmExportPreferences, export_brick.EXPORT_SCENE_OT_tkm_brick,
-           import_brick.IMPORT_SCENE_OT_tkm_brick)
+           import_brick.IMPORT_SCENE_OT_tkm_brick) + ((FILE_HANDLER,) if FILE_HANDLER else ())
 
 
 def register():

@@ -12,6 +12,7 @@ OMNI_HEADER = "----------------omni quads:"
 DEGENERATE_LINE = re.compile(r"Degenerate polys:\s*(\d+)")
 # Placement and size differences below this are rounding, not modelling.
 TOLERANCE = 1e-4
+MAX_SIZE_DIGITS = 9  # a 32-bit value's digits
 
 
 class BrickSummary:
@@ -60,6 +61,18 @@ def shown(value):
     return format_short(round(value, 4))
 
 
+def shown_size(value, written):
+    """A size as the modeller would write it, but with the digits it takes
+    never to read as a whole number other than the one written: the width
+    1.9999987 written as 1 is 1.999999, not 2."""
+    text = shown(value)
+    for digits in range(7, MAX_SIZE_DIGITS + 1):
+        if not float(text).is_integer() or float(text) == written:
+            break
+        text = "%.*g" % (digits, value)
+    return text
+
+
 def placement_warnings(model, brick, converter_output):
     low, high = [model.moved(corner) for corner in model.extent()]
     warnings = []
@@ -77,11 +90,13 @@ def placement_warnings(model, brick, converter_output):
         )
     extent = [high[axis] - low[axis] for axis in range(3)]
     extent[2] *= rules.Z_SCALE
-    if any(abs(e - s) > TOLERANCE for e, s in zip(extent, brick.size)):
+    imported = model.imported_size_lines  # a cut the imported brick had already
+    kept = imported and all(line == brick.size for line in imported)
+    if not kept and any(abs(e - s) > TOLERANCE for e, s in zip(extent, brick.size)):
         warnings.append(
             "Brick size %s is written as %s: the size line keeps whole numbers only "
             "(heights are scaled by 2.5); make the extent whole, heights in steps of 0.4"
-            % (" ".join(map(shown, extent)), " ".join(str(v) for v in brick.size))
+            % (" ".join(map(shown_size, extent, brick.size)), " ".join(map(str, brick.size)))
         )
     dropped = DEGENERATE_LINE.search(converter_output)
     if dropped and int(dropped.group(1)) > 0:

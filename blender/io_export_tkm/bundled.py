@@ -4,29 +4,79 @@
 # file.
 
 import os
+import platform
+import re
+import shutil
 import stat
 import subprocess
 import sys
+import tempfile
 
-BIN_FOLDER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "bin")
+PACKAGE_FOLDER = os.path.dirname(os.path.abspath(__file__))
+BIN_FOLDER = os.path.join(PACKAGE_FOLDER, "bin")
 EXECUTABLE_SUFFIX = ".exe" if sys.platform == "win32" else ""
+EXECUTE_BITS = stat.S_IXUSR | stat.S_IXGRP | stat.S_IXOTH
+
+
+# Where carried programs that cannot be made executable in place run from.
+RUN_COPIES = []
 
 
 def bundled_program(name):
     """The full path of the carried program name, ready to run, or None
     when the add-on carries none (installed from the source folder).
     Blender unpacks an add-on zip without the files' permission bits, so
-    the program is made executable here the first time."""
+    the program is made executable here the first time; where its folder
+    is not writable (a system-wide install) a copy in a folder of the user's
+    runs instead."""
     path = os.path.join(BIN_FOLDER, name + EXECUTABLE_SUFFIX)
     if not os.path.isfile(path):
         return None
-    if not os.access(path, os.X_OK):
-        try:
-            mode = os.stat(path).st_mode
-            os.chmod(path, mode | stat.S_IXUSR | stat.S_IXGRP | stat.S_IXOTH)
-        except OSError:
-            pass  # running it then fails with the reason
-    return path
+    if os.access(path, os.X_OK):
+        return path
+    try:
+        os.chmod(path, os.stat(path).st_mode | EXECUTE_BITS)
+        return path
+    except OSError:
+        return executable_copy(path)
+
+
+def executable_copy(path):
+    """An executable copy of path in a temporary folder of this session;
+    path itself when even that fails (running it then says why)."""
+    try:
+        if not RUN_COPIES:
+            RUN_COPIES.append(tempfile.mkdtemp(prefix="tkm-programs-"))
+        copy = os.path.join(RUN_COPIES[0], os.path.basename(path))
+        made = os.open(copy, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o700)  # executable as made
+        with os.fdopen(made, "wb") as out, open(path, "rb") as carried:
+            shutil.copyfileobj(carried, out)
+        return copy
+    except OSError:
+        return path
+
+
+def system_name():
+    """This system as the add-on zips are named: linux-x64, windows-x64, ..."""
+    system = {"win32": "windows", "darwin": "macos"}.get(sys.platform, sys.platform)
+    machine = platform.machine().lower()
+    return "%s-%s" % (system, "x64" if machine in ("x86_64", "amd64") else machine)
+
+
+def other_system_hint():
+    """When the add-on came from a zip for another system (its programs do
+    not run here): which zip to install instead; else None."""
+    try:
+        with open(os.path.join(PACKAGE_FOLDER, "blender_manifest.toml"), encoding="utf-8") as toml:
+            manifest = toml.read()
+    except OSError:
+        return None
+    version = re.search(r'^version = "([^"]*)"', manifest, re.M)
+    packed_for = re.search(r'^platforms = \["([^"]*)"\]', manifest, re.M)
+    if not version or not packed_for or packed_for.group(1) == system_name():
+        return None
+    return "this add-on zip is for %s: install dxf2tkm-addon-%s-%s.zip" % (
+        packed_for.group(1), version.group(1), system_name())
 
 
 def run_on_file(program, options, path, timeout):

@@ -22,6 +22,8 @@ COORDINATE_LIMIT = 9998.0
 Z_SCALE = 2.5
 
 BOUNDS = "BOUNDS"
+# The custom property of an imported BOUNDS object: the size line it came with.
+SIZE_LINE_PROPERTY = "size_line"
 COLLISION = "COLLISION"
 # The group name of faces without a colour: the player's paint colour.
 PAINT_GROUP = "paint"

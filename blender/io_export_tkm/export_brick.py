@@ -22,7 +22,8 @@ from bpy.props import BoolProperty, StringProperty
 from bpy_extras.io_utils import ExportHelper
 
 from . import brick_report, scene_geometry
-from .bundled import bundled_program, run_on_file
+from .brick_report import plural
+from .bundled import bundled_program, other_system_hint, run_on_file
 from .obj_model import ExportError, ObjModel
 from .replace import replace_file
 
@@ -38,10 +39,13 @@ DEFAULT_CONVERTER = "dxf2tkm.exe" if sys.platform == "win32" else "dxf2tkm"
 def resolve_converter(setting):
     """The converter's full path, or ExportError naming what was tried. The
     preference's default means the converter the add-on carries, if any."""
-    setting = setting.strip()
+    setting = unquoted(setting.strip())
     bundled = bundled_program("dxf2tkm")
     if setting in ("", DEFAULT_CONVERTER) and bundled:
         return bundled
+    hint = other_system_hint()
+    if setting in ("", DEFAULT_CONVERTER) and hint:
+        raise ExportError("Converter not found: %s" % hint)
     if not setting:
         raise ExportError("No converter set: give the path of dxf2tkm in the add-on's preferences")
     expanded = os.path.expanduser(bpy.path.abspath(setting))
@@ -55,6 +59,13 @@ def resolve_converter(setting):
             "add-on's preferences)" % expanded
         )
     return os.path.abspath(found)  # it runs in another folder
+
+
+def unquoted(path):
+    """A path as pasted from Explorer's "Copy as path", without its quotes."""
+    if len(path) >= 2 and path[0] == path[-1] and path[0] in "\"'":
+        return path[1:-1].strip()
+    return path
 
 
 def message_lines(output, *keywords):
@@ -98,7 +109,7 @@ def build_model(context, options, place_on_origin):
     return model, warnings
 
 
-def write_brick(context, target, converter_setting, options, place_on_origin=False):
+def write_brick(context, target, converter_setting, options, place_on_origin=False, preview=False):
     """Exports what options choose to the brick file target. Returns (the
     success report, warning lines); raises ExportError without touching
     target on any failure."""
@@ -124,10 +135,28 @@ def write_brick(context, target, converter_setting, options, place_on_origin=Fal
             replace_file(brick_path, target)
         except OSError as error:
             raise ExportError("Could not write '%s': %s" % (target, error))
+    if preview:
+        warnings += write_preview(target)
     warnings += brick_report.placement_warnings(model, brick, output)
     # A face the converter skipped is reported although the brick was written.
     warnings += message_lines(output, "ERROR") + converter_warnings
-    return brick_report.summary(brick, model, os.path.basename(target)), shorten(warnings)
+    return brick_report.summary(brick, model, os.path.basename(target)), warnings
+
+
+def write_preview(target):
+    """Writes the brick's picture beside it with the carried tkmpreview;
+    returns the warnings of a picture not written."""
+    program = bundled_program("tkmpreview") or shutil.which("tkmpreview")
+    if program is None:
+        return ["No preview picture: tkmpreview was not found (install the add-on from its zip)"]
+    try:
+        done = run_on_file(program, [], target, CONVERTER_TIMEOUT_SECONDS)
+    except (OSError, subprocess.TimeoutExpired) as error:
+        return ["No preview picture: %s" % error]
+    if done.returncode != 0:
+        message = done.stderr.decode("utf-8", "replace").strip()
+        return ["No preview picture: %s" % message.replace("tkmpreview: ", "", 1)]
+    return []
 
 
 # ---------------------------------------------------------------------------
@@ -172,29 +201,64 @@ class EXPORT_SCENE_OT_tkm_brick(bpy.types.Operator, ExportHelper):
         default=False,
     )
 
+    use_preview: BoolProperty(
+        name="Preview picture",
+        description="Also write the brick's picture (SVG) beside it, drawn by the tkmpreview "
+        "that comes with the add-on",
+        default=False,
+    )
+    # Set by a Collection Exporter (Blender 4.2 and later): export its objects only.
+    collection: StringProperty(name="Source Collection", options={"HIDDEN"})
+
     def execute(self, context):
         for obj in context.view_layer.objects:
             if obj.mode == "EDIT":  # edits not yet copied to the mesh
                 obj.update_from_editmode()
-        options = scene_geometry.Options(
-            self.use_selection, self.use_hidden_helpers, self.use_material_colors
-        )
         try:
+            options = scene_geometry.Options(
+                self.use_selection, self.use_hidden_helpers, self.use_material_colors,
+                self.source_collection(),
+            )  # fmt: skip
             report, warnings = write_brick(
                 context, self.filepath, converter_setting(context), options,
-                self.use_place_on_origin,
+                self.use_place_on_origin, self.use_preview,
             )  # fmt: skip
         except ExportError as error:
             self.tell("ERROR", str(error))
             return {"CANCELLED"}
-        for line in warnings:
+        for line in shorten(warnings):
             self.tell("WARNING", line)
+        if warnings:
+            # The status bar shows the last report only: it says where the rest are.
+            report += "; %s above, listed in the Info editor" % plural(len(warnings), "warning")
+            show_popup(context, shorten(warnings))
         self.tell("INFO", report)
         return {"FINISHED"}
+
+    def source_collection(self):
+        if not self.collection:
+            return None
+        found = bpy.data.collections.get(self.collection)
+        if found is None:
+            raise ExportError("Nothing exported: there is no collection '%s'" % self.collection)
+        return found
 
     def tell(self, level, message):
         """Every message of the export passes here (scripts may listen)."""
         self.report({level}, message)
+
+
+def show_popup(context, warnings):
+    """Lists the warnings in a popup where Blender has a window to show it."""
+    if bpy.app.background or context.window_manager is None or context.window is None:
+        return
+
+    def draw(menu, _context):
+        for line in warnings:
+            menu.layout.label(text=line, icon="ERROR")
+
+    title = "Special brick: %s" % plural(len(warnings), "warning")
+    context.window_manager.popup_menu(draw, title=title, icon="ERROR")
 
 
 def menu_func_export(self, context):

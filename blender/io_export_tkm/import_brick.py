@@ -9,6 +9,9 @@
 # quads' corners come back in the order that the converter writes again as
 # they stand, heights are divided by the vertical scale 2.5 after the shift
 # by half the brick height is taken back, so that the model stands on z = 0.
+# Sizes, boxes and heights are chosen among the 32-bit values Blender keeps
+# so that the converter writes them back to the last printed digit
+# (brick_fit.py): a brick imported and exported again is the same brick.
 
 import math
 import os
@@ -16,20 +19,16 @@ import shutil
 import subprocess
 
 import bpy
-from bpy.props import StringProperty
+from bpy.props import CollectionProperty, StringProperty
 from bpy_extras.io_utils import ImportHelper
 
+from . import brick_fit as fit
 from . import conventions as rules
-from .bundled import bundled_program, run_on_file
+from .bundled import bundled_program, other_system_hint, run_on_file
 
 READER = "tkmpreview"
 READER_TIMEOUT_SECONDS = 60
 PAINTABLE_NAME = "PAINTABLE"  # no colour prefix: the quads take the paint
-# A brick size is the extent truncated toward zero; the objects' extents
-# keep this far inside the range that truncates to it, so that the
-# converter's 32-bit arithmetic gives the same whole number again.
-EXTENT_MARGIN = 1e-4
-EXTENT_MARGIN_PER_UNIT = 1e-6
 
 
 class BrickImportError(Exception):
@@ -43,10 +42,10 @@ class BrickImportError(Exception):
 def find_reader():
     found = bundled_program(READER) or shutil.which(READER)
     if found is None:
-        raise BrickImportError(
-            "The brick reader %s was not found: install the add-on from its zip, "
-            "which carries it, or put tkmpreview on the PATH" % READER
+        hint = other_system_hint() or (
+            "install the add-on from its zip, which carries it, or put tkmpreview on the PATH"
         )
+        raise BrickImportError("The brick reader %s was not found: %s" % (READER, hint))
     return found
 
 
@@ -87,33 +86,31 @@ def read_contents(path):
 # Undoing the writer's transforms
 
 
-def extent_for_size(estimate, size):
-    """The extent nearest estimate that the converter truncates to size."""
-    margin = EXTENT_MARGIN + EXTENT_MARGIN_PER_UNIT * abs(size)
-    if size > 0:
-        low, high = size, size + 1
-    elif size < 0:
-        low, high = size - 1, size
-    else:
-        low, high = -1, 1
-    return min(max(estimate, low + margin), high - margin)
-
-
-def brick_extent(brick):
-    """(low corner, extent) of the BOUNDS box, as the brick is placed: x and
-    y centred on the origin, in model units; z from 0, in the brick's scaled
-    units. The extents are the quads' where the size line allows."""
+def brick_frame(brick):
+    """(BOUNDS low corner, BOUNDS high corner, shift) in model units: x and y
+    centred on the origin, z from 0; shift is what the converter takes from
+    every written height, half the brick height it computes from that box.
+    The extents are the quads' where the size line allows."""
     corners = [p for quad in brick["quads"] for p in quad["position"]]
     extent = []
     for axis in range(3):
         values = [p[axis] for p in corners if math.isfinite(p[axis])] or [0.0]
-        extent.append(extent_for_size(max(values) - min(values), brick["size"][axis]))
-    return (-extent[0] / 2, -extent[1] / 2, 0.0), extent
+        extent.append(max(values) - min(values))
+    x, _ = fit.fit_extent(extent[0], brick["size"][0])
+    y, _ = fit.fit_extent(extent[1], brick["size"][1])
+    height, brick_height = fit.fit_extent(
+        extent[2] / rules.Z_SCALE, brick["size"][2], rules.Z_SCALE
+    )
+    return (-x / 2, -y / 2, 0.0), (x / 2, y / 2, height), brick_height / 2
 
 
-def model_point(point, brick_height):
+def model_point(point, shift):
+    """The model point whose corner the converter writes as point, the
+    brick's heights shifted down by shift. (The 32-bit height nearest the
+    quotient is written back to the last digit: the shift is the one the
+    converter takes.)"""
     x, y, height = point
-    return (x, y, (height + brick_height / 2) / rules.Z_SCALE)
+    return (x, y, fit.f32((height + shift) / rules.Z_SCALE))
 
 
 def color_name(row):
@@ -129,13 +126,13 @@ def color_name(row):
     return rules.color_name(rules.COLOR, (r, g, b, a))
 
 
-def face_corners(quad, brick_height):
+def face_corners(quad, shift):
     """The face's (point, normal) corners in the order that the converter
     writes back as the file lists them (it writes an OBJ face's corners in
     reverse). A triangle that the converter closed (its last corner a copy
     of the one before, texture coordinates too) comes back as a triangle;
     other corners at one place stay, as corners of their own."""
-    corners = [(model_point(p, brick_height), n) for p, n in zip(quad["position"], quad["normal"])]
+    corners = [(model_point(p, shift), n) for p, n in zip(quad["position"], quad["normal"])]
     corners.reverse()
     if quad["uv"][3] == quad["uv"][2]:
         for first in (0, 2):  # stored corners 2 and 3, listed reversed or not
@@ -174,13 +171,10 @@ def faces_object(name, faces, collection):
     return linked_object(name, mesh, collection)
 
 
-def box_object(name, low, size, collection):
-    """A wire box; an empty mesh for a box that the converter left unset
-    (from a collision group without faces: it writes a negative size)."""
-    if all(extent < 0 for extent in size):
-        return linked_object(name, bpy.data.meshes.new(name), collection)
+def box_object(name, low, high, collection):
+    """A wire box from corner low to corner high."""
     (x0, y0, z0) = low
-    (x1, y1, z1) = (low[0] + size[0], low[1] + size[1], low[2] + size[2])
+    (x1, y1, z1) = high
     points = [
         (x0, y0, z0), (x1, y0, z0), (x1, y1, z0), (x0, y1, z0),
         (x0, y0, z1), (x1, y0, z1), (x1, y1, z1), (x0, y1, z1),
@@ -201,30 +195,38 @@ def linked_object(name, mesh, collection):
     return obj
 
 
-def collision_box(center, size, brick_height):
-    """(low corner, size) in model units of a box written as center, size."""
-    low_height = center[2] + brick_height / 2 - size[2] / 2
-    low = (center[0] - size[0] / 2, center[1] - size[1] / 2, low_height / rules.Z_SCALE)
-    return low, (size[0], size[1], size[2] / rules.Z_SCALE)
+def collision_box(center, size, shift):
+    """(low corner, high corner) in model units of a box written as center,
+    size; None for a box that the converter left unset (from a collision
+    group without faces: it writes a negative size)."""
+    if all(extent < 0 for extent in size):
+        return None
+    axes = [fit.fit_box_axis(center[axis], size[axis], 0.0, 1.0) for axis in range(2)]
+    axes.append(fit.fit_box_axis(center[2], size[2], shift, rules.Z_SCALE))
+    return tuple(low for low, _ in axes), tuple(high for _, high in axes)
 
 
 def add_brick(context, brick, title):
     """Adds the brick's objects in a new collection named title, selected;
     returns them."""
-    low, extent = brick_extent(brick)
-    brick_height = extent[2]
+    low, high, shift = brick_frame(brick)
     groups = {}
     for quad in brick["quads"]:
         name = color_name(quad["color"][0]) if quad["color"] else PAINTABLE_NAME
-        groups.setdefault(name, []).append(face_corners(quad, brick_height))
+        groups.setdefault(name, []).append(face_corners(quad, shift))
     collection = bpy.data.collections.new(title)
     context.scene.collection.children.link(collection)
     objects = [faces_object(name, faces, collection) for name, faces in sorted(groups.items())]
-    bounds_size = (extent[0], extent[1], brick_height / rules.Z_SCALE)
-    objects.append(box_object(rules.BOUNDS, low, bounds_size, collection))
+    bounds = box_object(rules.BOUNDS, low, high, collection)
+    # The size line this box was read with: the export does not warn that a
+    # size it keeps is cut (the brick was so before).
+    bounds[rules.SIZE_LINE_PROPERTY] = list(brick["size"])
+    objects.append(bounds)
     for number, (center, size) in enumerate(brick["boxes"]):
         name = rules.COLLISION if number == 0 else "%s.%03d" % (rules.COLLISION, number)
-        objects.append(box_object(name, *collision_box(center, size, brick_height), collection))
+        corners = collision_box(center, size, shift)
+        if corners:  # a box the converter left unset has no object
+            objects.append(box_object(name, *corners, collection))
     for obj in context.view_layer.objects:
         obj.select_set(obj in objects)
     context.view_layer.objects.active = objects[0]
@@ -240,18 +242,35 @@ class IMPORT_SCENE_OT_tkm_brick(bpy.types.Operator, ImportHelper):
 
     filename_ext = ".tkm"
     filter_glob: StringProperty(default="*.tkm", options={"HIDDEN"})
+    # Several files chosen or dropped at once.
+    directory: StringProperty(subtype="DIR_PATH", options={"HIDDEN", "SKIP_SAVE"})
+    files: CollectionProperty(type=bpy.types.OperatorFileListElement,
+                              options={"HIDDEN", "SKIP_SAVE"})
+
+    def invoke(self, context, event):
+        if self.properties.is_property_set("filepath"):  # dropped: no file browser
+            return self.execute(context)
+        return ImportHelper.invoke(self, context, event)
+
+    def paths(self):
+        if self.directory and len(self.files) > 0 and self.files[0].name:
+            return [os.path.join(self.directory, f.name) for f in self.files]
+        return [self.filepath]
 
     def execute(self, context):
         try:
-            brick = read_contents(self.filepath)
+            bricks = [(path, read_contents(path)) for path in self.paths()]
         except BrickImportError as error:
             self.report({"ERROR"}, str(error))
             return {"CANCELLED"}
         if context.mode != "OBJECT" and context.view_layer.objects.active:
             bpy.ops.object.mode_set(mode="OBJECT")
-        title = os.path.splitext(os.path.basename(self.filepath))[0]
-        objects = add_brick(context, brick, title)
-        self.report({"INFO"}, "Imported %d quads as %d objects" % (len(brick["quads"]), len(objects)))
+        for path, brick in bricks:
+            title = os.path.splitext(os.path.basename(path))[0]
+            objects = add_brick(context, brick, title)
+            self.report(
+                {"INFO"}, "Imported %d quads as %d objects" % (len(brick["quads"]), len(objects))
+            )
         return {"FINISHED"}
 
 

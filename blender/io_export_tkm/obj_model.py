@@ -5,6 +5,9 @@
 # the size and the coordinate range) before a line is written.
 
 from . import conventions as rules
+from .brick_fit import f32
+
+MAX_DECIMALS = 12  # enough for any 32-bit value from 1e-6 up
 
 
 class ExportError(Exception):
@@ -18,6 +21,21 @@ def format_number(value):
 
 def format_vector(vector):
     return " ".join(format_number(c) for c in vector)
+
+
+def format_position(vector):
+    """Six decimals, or as many more as the converter needs to read back the
+    32-bit value that Blender keeps (an imported brick is written again to
+    its last digit)."""
+    texts = []
+    for value in vector:
+        text = format_number(value)
+        for decimals in range(7, MAX_DECIMALS + 1):
+            if f32(float(text)) == f32(value):
+                break
+            text = "%.*f" % (decimals, value)
+        texts.append(text)
+    return " ".join(texts)
 
 
 def format_short(value):
@@ -51,6 +69,7 @@ class ObjModel:
         self.face_pieces = []  # (object name, box) of each object with faces
         self.helper_pieces = []
         self.bounds = []
+        self.imported_size_lines = []  # of BOUNDS objects an import made
         self.collisions = []
         self.object_count = 0
         self.offset = (0.0, 0.0, 0.0)
@@ -147,9 +166,9 @@ class ObjModel:
 
     def text(self):
         lines = ["# Special brick exported from Blender"]
-        lines += ["v " + format_vector(self.moved(p)) for p in self.positions]
+        lines += ["v " + format_position(self.moved(p)) for p in self.positions]
         helper_corners = [corner for box in self.bounds + self.collisions for corner in box]
-        lines += ["v " + format_vector(self.moved(p)) for p in helper_corners]
+        lines += ["v " + format_position(self.moved(p)) for p in helper_corners]
         lines += self.normal_lines
         for group, face_lines in self.groups.items():
             lines.append("g " + group)

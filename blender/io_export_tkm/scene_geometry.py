@@ -14,10 +14,19 @@ GEOMETRY_TYPES = {"MESH", "CURVE", "SURFACE", "FONT", "META"}
 
 
 class Options:
-    def __init__(self, selected_only, hidden_helpers, material_colors):
+    def __init__(self, selected_only, hidden_helpers, material_colors, collection=None):
         self.selected_only = selected_only
         self.hidden_helpers = hidden_helpers
         self.material_colors = material_colors
+        # A Collection Exporter's collection: only its objects (and its children's).
+        self.members = None if collection is None else set(collection.all_objects)
+
+    def leaves_out(self, obj):
+        """True for an object the options leave out: not selected with
+        Selected Only, or outside the exported collection."""
+        if self.selected_only and not obj.select_get():
+            return True
+        return self.members is not None and obj not in self.members
 
 
 class Warnings:
@@ -158,6 +167,9 @@ def add_helper(model, kind, obj, matrix, warnings):
         lows = [min(c[axis] for c in corners) for axis in range(3)]
         highs = [max(c[axis] for c in corners) for axis in range(3)]
         model.add_helper(kind, obj.name, (lows, highs))
+        size_line = obj.original.get(rules.SIZE_LINE_PROPERTY)
+        if kind == rules.BOUNDS and size_line is not None:
+            model.imported_size_lines.append(list(size_line))
     else:
         warnings.add("'%s' gives no %s box (%s); left out" % (obj.name, kind, reason))
 
@@ -191,7 +203,7 @@ def gather(context, model, options):
     for inst in depsgraph.object_instances:
         obj = inst.object
         owner = (inst.parent if inst.is_instance else obj).original
-        if options.selected_only and not owner.select_get():
+        if options.leaves_out(owner):
             continue
         if not inst.is_instance and obj.type != "MESH" and obj.name in own_geometry:
             continue  # its evaluated mesh comes as an instance
@@ -226,6 +238,8 @@ def add_hidden_helpers(context, depsgraph, model, options, seen, warnings):
     for obj in context.view_layer.objects:
         kind = rules.helper_kind(obj.name)
         if not kind or obj.name in seen or is_disabled(obj):
+            continue
+        if options.members is not None and obj not in options.members:
             continue
         hidden = not obj.visible_get()
         if options.selected_only and not obj.select_get():

@@ -8,6 +8,7 @@ checkScenes.py check OUTDIR SCENE
     checks what the export of SCENE did.
 
 Both print "SKIPPED: ..." and exit with 77 where Blender is not installed.
+DXF2TKM_BLENDER names the Blender to run (by default "blender").
 """
 
 import json
@@ -77,6 +78,10 @@ BRICKS = {
                   "quadBox": [4, 4, -5, 8.3, 6, 0]},
     "placedOnOrigin": {"size": [4, 2, 5], "boxes": [[0, 0, 0, 4.3, 2, 5]],
                        "quadBox": [-2.15, -1, -2.5, 2.15, 1, 2.5]},
+    "uvSphere": {"size": [1, 1, 5]},
+    # Neither the cube nor the COLLISION box outside the collection.
+    "collectionExporter": {"quads": 6, "colors": [[1, 0, 0, 1]], "size": [2, 2, 2],
+                           "boxes": [[0, 0, 0, 2, 2, 2]], "objects": 1},
 }
 
 # Each scene's warnings: every fragment in one warning, every warning with one.
@@ -107,6 +112,8 @@ WARNINGS = {
     "offOrigin": [OFF_ORIGIN % "x = 6.15, y = 5 and its lowest point is at z = -1",
                   "Brick size 4.3 2 5 " + SIZE_CUT % "4 2 5"],
     "placedOnOrigin": ["Brick size 4.3 2 5 " + SIZE_CUT % "4 2 5"],
+    # Not "Brick size 2 2 5 is written as 1 1 5".
+    "uvSphere": ["Brick size 1.999999 1.999999 5 " + SIZE_CUT % "1 1 5"],
 }
 
 # The scenes that must fail, with what their error message must name.
@@ -120,9 +127,11 @@ FAILURES = {
 
 
 def skip_without_blender():
-    blender = shutil.which("blender")
+    """The Blender to run: DXF2TKM_BLENDER, by default the one on the PATH."""
+    wanted = os.environ.get("DXF2TKM_BLENDER", "blender")
+    blender = shutil.which(wanted)
     if blender is None:
-        print("SKIPPED: needs blender (Debian package blender)")
+        print("SKIPPED: needs %s (Debian package blender)" % wanted)
         sys.exit(SKIP_STATUS)
     return blender
 
@@ -141,7 +150,8 @@ def run_blender(script, arguments, scratch, env=os.environ):
     blender = skip_without_blender()
     run = subprocess.run([blender, "--background", "--factory-startup", "--python-exit-code", "1",
                           "--python", script, "--"] + arguments,
-                         env=dict(env, BLENDER_USER_SCRIPTS=os.path.join(scratch, "userScripts")),
+                         env=dict(env, BLENDER_USER_SCRIPTS=os.path.join(scratch, "userScripts"),
+                                  BLENDER_USER_EXTENSIONS=os.path.join(scratch, "extensions")),
                          stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
                          timeout=BLENDER_TIMEOUT_SECONDS)  # fmt: skip
     print(run.stdout[-4000:])
@@ -171,10 +181,13 @@ def check_success(out_dir, scene, result):
     infos, quads = messages(result, "INFO"), len(brick.quads)
     coloured = sum(1 for q in brick.quads if q["colors"])
     summary = (r"Exported %d quads? \(%d coloured, %d paintable\) from %s objects?, %d collision "
-               r"box(es)?( \(the extent: no COLLISION object\))?, size %s, to %s\Z") % (
+               r"box(es)?( \(the extent: no COLLISION object\))?, size %s, to %s%s\Z") % (
         quads, coloured, quads - coloured, expected.get("objects", r"\d+"),
-        len(brick.boxes), " ".join(map(str, brick.size)), re.escape(scene + ".tkm"))  # fmt: skip
-    if len(infos) != 1 or not re.match(summary, infos[0]):
+        len(brick.boxes), " ".join(map(str, brick.size)), re.escape(scene + ".tkm"),
+        "; %d warnings? above, listed in the Info editor" % len(messages(result, "WARNING"))
+        if messages(result, "WARNING") else "")  # fmt: skip
+    # The status bar shows the last report: the summary, naming the warnings.
+    if len(infos) != 1 or not re.match(summary, infos[0]) or result["reports"][-1][1] != infos[0]:
         problems.append("report %s, expected %s" % (infos, summary))
     warnings, fragments = messages(result, "WARNING"), WARNINGS.get(scene, [])
     problems += ["no warning %r" % f for f in fragments if not any(f in w for w in warnings)]

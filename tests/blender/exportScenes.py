@@ -223,6 +223,21 @@ def out_of_range():
     return {}
 
 
+def uv_sphere():
+    added(bpy.ops.mesh.primitive_uv_sphere_add, "Sphere")  # 1.9999987 wide
+    return {"use_place_on_origin": True}
+
+
+def collection_exporter():
+    """A collection's own objects only; outside it a cube and a box."""
+    part = bpy.data.collections.new("Part")
+    bpy.context.scene.collection.children.link(part)
+    box("COLOR_255_0_0", (-1, -1, 0), (1, 1, 0.8), collection=part)
+    box("Outside", (4, 4, 0), (5, 5, 3))
+    box("COLLISION", (4, 4, 0), (5, 5, 3))
+    return {"collection": "Part"}
+
+
 SCENES = {
     "colouredBase": coloured_base,
     "fiveCorners": five_corners,
@@ -239,6 +254,8 @@ SCENES = {
     "offOrigin": lambda: placement(False),
     "placedOnOrigin": lambda: placement(True),
     "outOfRange": out_of_range,
+    "uvSphere": uv_sphere,
+    "collectionExporter": collection_exporter,
 }
 OLD_BRICK_SCENES = {"overLimits", "converterFails", "missingConverter", "outOfRange"}
 
@@ -284,7 +301,10 @@ def export_scene(name, build, out_dir, preferences, converter, reports):
     before = digest(target)
     del reports[:]
     try:
-        status = sorted(bpy.ops.export_scene.tkm_brick(filepath=target, **settings))[0]
+        if "collection" in settings and bpy.app.version >= (4, 2, 0):
+            status = export_collection(bpy.data.collections[settings["collection"]], target)
+        else:
+            status = sorted(bpy.ops.export_scene.tkm_brick(filepath=target, **settings))[0]
     except RuntimeError as error:
         status = "RuntimeError: %s" % error
     return {
@@ -293,6 +313,14 @@ def export_scene(name, build, out_dir, preferences, converter, reports):
         "before": before,
         "after": digest(target),
     }
+
+
+def export_collection(collection, target):
+    """Exports through a Collection Exporter, as its Export button does."""
+    with bpy.context.temp_override(collection=collection):
+        bpy.ops.collection.exporter_add(name="IO_FH_tkm_brick")
+        collection.exporters[0].export_properties.filepath = target
+        return sorted(bpy.ops.collection.export_all())[0]
 
 
 def main(addon_path, converter, out_dir):

@@ -1,5 +1,5 @@
 # SPDX-License-Identifier: MIT
-"""replaceTest.py ADDON [blender]: the add-on's replace.py, its decisions (Windows' too)
+"""replaceTest.py ADDON [BLENDER]: the add-on's replace.py, its decisions (Windows' too)
 and real files replaced, in plain Python or in headless Blender from its zip."""
 
 import errno
@@ -87,7 +87,7 @@ if __name__ == "__main__":
 
         exportScenes.install_addon(sys.argv[-1])
         replace = sys.modules[exportScenes.ADDON_MODULE].replace
-    elif sys.argv[2:] == ["blender"]:
+    elif len(sys.argv) > 2:  # the Blender that DXF2TKM_BLENDER names
         import checkScenes
 
         with tempfile.TemporaryDirectory() as scratch:

@@ -408,6 +408,22 @@ double scanPaddedDouble(const char* text) {
     return libraryDouble(text);
 }
 
+const char* scanPaddedDoubleAt(const char* text, double& value) {
+    const char* start = skipScanSpace(text);
+    DecimalNumber number;
+    double magnitude = 0.0;
+    if (EXACT_DOUBLE_ARITHMETIC && readDecimal(start, number) &&
+        exactMagnitude(number, magnitude)) {
+        value = number.negative ? -magnitude : magnitude;
+        return number.end;
+    }
+    int consumed = 0;
+    if (sscanf(start, "%lf%n", &value, &consumed) != 1) {
+        return nullptr;
+    }
+    return start + consumed;
+}
+
 bool equalsIgnoringCase(const char* a, const char* b) {
     for (;; ++a, ++b) {
         if (*a != *b && lowerAscii(*a) != lowerAscii(*b)) {

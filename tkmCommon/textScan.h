@@ -57,6 +57,11 @@ int scanPaddedFloatList(const char* text, char separator, int count, float* cons
 // number it can read, 0 when there is none).
 double scanPaddedDouble(const char* text);
 
+// Reads a double at padded text as the formatted scan's "%lf" reads it
+// (white space, then the longest number it takes, hexadecimal, "inf" and
+// "nan" included); returns the position past it, or null when there is none.
+const char* scanPaddedDoubleAt(const char* text, double& value);
+
 // Just past the word that starts at text: at the first white space or zero.
 inline const char* skipWord(const char* text) {
     constexpr unsigned char BLANK = ' ';  // every byte above it belongs to a word
