@@ -24,6 +24,10 @@ Z_SCALE = 2.5
 BOUNDS = "BOUNDS"
 # The custom property of an imported BOUNDS object: the size line it came with.
 SIZE_LINE_PROPERTY = "size_line"
+# The boolean face attribute of an imported mesh: the face turned round so that
+# Blender's face normal agrees with the brick's normals; the export writes its
+# corners in the reverse order, as the brick had them.
+REVERSED_ATTRIBUTE = "tkm_reversed"
 COLLISION = "COLLISION"
 # The group name of faces without a colour: the player's paint colour.
 PAINT_GROUP = "paint"

@@ -151,19 +151,48 @@ def usable_normal(normal):
     return normal if all(math.isfinite(c) for c in normal) else (0.0, 0.0, 0.0)
 
 
+def winding_normal(points):
+    """The normal (not unit) that the corners' order gives by the right-hand
+    rule, as Blender's face normal (Newell's sum)."""
+    total = [0.0, 0.0, 0.0]
+    for (x0, y0, z0), (x1, y1, z1) in zip(points, points[1:] + points[:1]):
+        total[0] += (y0 - y1) * (z0 + z1)
+        total[1] += (z0 - z1) * (x0 + x1)
+        total[2] += (x0 - x1) * (y0 + y1)
+    return total
+
+
+def against_winding(corners):
+    """Whether the face's normals point against the normal its corners'
+    order gives. Blender keeps a custom normal as angles from the face's own
+    normal, computed in 32 bits: one nearly opposite it comes back only
+    within about 0.0003 (the arc cosine of a 32-bit number near -1), so such
+    a face is better turned round."""
+    winding = winding_normal([point for point, _ in corners])
+    normals = [usable_normal(normal) for _, normal in corners]
+    return sum(w * sum(n[axis] for n in normals) for axis, w in enumerate(winding)) < 0
+
+
 def faces_object(name, faces, collection):
     """A mesh object of faces (lists of (point, normal)), with the points
     shared between faces and the normals kept as custom normals. Corners of
-    one face at one place get a vertex each."""
+    one face at one place get a vertex each. A face whose normals point
+    against its corners' order is turned round and marked so that the export
+    writes it as it was (rules.REVERSED_ATTRIBUTE)."""
     index = {}
-    polygons, normals = [], []
+    polygons, normals, turned = [], [], []
     for corners in faces:
+        turned.append(against_winding(corners))
+        corners = corners[::-1] if turned[-1] else corners
         points = [point for point, _ in corners]
         keys = [(point, points[:k].count(point)) for k, point in enumerate(points)]
         polygons.append([index.setdefault(key, len(index)) for key in keys])
         normals += [usable_normal(normal) for _, normal in corners]
     mesh = bpy.data.meshes.new(name)
     mesh.from_pydata([point for point, _ in index], [], polygons)
+    if any(turned):
+        flags = mesh.attributes.new(rules.REVERSED_ATTRIBUTE, "BOOLEAN", "FACE")
+        flags.data.foreach_set("value", turned)
     if hasattr(mesh, "use_auto_smooth"):  # needed for custom normals before 4.1
         mesh.use_auto_smooth = True
     mesh.normals_split_custom_set(normals)

@@ -73,6 +73,17 @@ def face_corner_lists(mesh):
     return faces
 
 
+def reversed_faces(mesh):
+    """Whether each face is to be written in the reverse of its Blender
+    order (the import's attribute rules.REVERSED_ATTRIBUTE); all False
+    without it."""
+    flags = [False] * len(mesh.polygons)
+    attribute = mesh.attributes.get(rules.REVERSED_ATTRIBUTE)
+    if attribute and attribute.domain == "FACE" and attribute.data_type == "BOOLEAN":
+        attribute.data.foreach_get("value", flags)
+    return flags
+
+
 def base_color(material):
     """The colour the material's colour picker shows: the Principled BSDF's
     Base Color, else the viewport colour."""
@@ -125,9 +136,12 @@ def model_faces(obj, matrix, options, warnings):
         colors = FaceColors(obj, mesh, options, warnings)
         normal_matrix = matrix.to_3x3().inverted_safe().transposed()
         normals = corner_normals(mesh)
+        reverse = reversed_faces(mesh)
         faces = []
         for poly_index, loops in face_corner_lists(mesh):
-            if matrix.is_negative:  # a mirroring transform turns the winding around
+            # A mirroring transform turns the winding around, as does the import
+            # where a face was turned round to agree with its normals.
+            if matrix.is_negative != reverse[poly_index]:
                 loops = loops[::-1]
             corners = [
                 (

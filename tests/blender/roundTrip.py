@@ -25,7 +25,8 @@ from brickCheck import close, parse_brick  # noqa: E402
 
 EXACT = 1e-9  # far below the last printed digit
 # Blender keeps a custom normal as two 16-bit angles in its corner's frame: one
-# off the face's own normal (as in DXF and RDS bricks) comes back within pi / 65534.
+# off the face's own normal comes back within pi / 65534. (One nearly against
+# it would not: the import turns such faces round.)
 NORMAL_TOLERANCE = 5e-5
 # What Blender 4.2's documentation requires of a manifest.
 MANIFEST_KEYS = "schema_version id version name tagline maintainer type blender_version_min license"
