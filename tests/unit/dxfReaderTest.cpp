@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -26,16 +27,15 @@ std::string faceOnLayer(const std::string& layer, const std::string& before = ""
                 "\n10\n1\n20\n2\n30\n3\n11\n4\n21\n5\n31\n6\n12\n4\n22\n2\n32\n3\n");
 }
 
-// A polyface mesh of count vertices (70 = 192) and then the given pairs.
-std::string polyface(int count, const std::string& after) {
-    std::string text = "0\nPOLYLINE\n70\n64\n";
+// A POLYLINE of the given pairs, count VERTEX entities at x = 0, 1, ... that a
+// polyface mesh takes as its vertices (70 = 192), then after.
+std::string polyline(const std::string& pairs, int count, const std::string& after = "") {
+    std::string text = "0\nPOLYLINE\n" + pairs;
     for (int i = 0; i < count; ++i) {
         text += "0\nVERTEX\n70\n192\n10\n" + std::to_string(i) + "\n";
     }
     return text + after;
 }
-
-const char* const FACE_RECORD = "0\nVERTEX\n70\n128\n71\n1\n72\n2\n73\n3\n";
 
 TEST(DxfValueTest, GroupCodesAgreeWithAtoiWithinRange) {
     const char* lines[] = {"0",    "  0", " 10", "+5",  "-999", "abc", "12abc",        "",
@@ -144,50 +144,35 @@ TEST(DxfReaderTest, LongValueDoesNotShiftThePairing) {
 }
 
 TEST(DxfReaderTest, BinaryDrawingIsRefusedByItsFirstLineOnly) {
-    MeshStore& store = freshStore();
-    const std::string binary("AutoCAD Binary DXF\r\n\x1a\0\0\0SECTION\0\2\0HEADER", 38);
-    const ReaderRun run = readDxf(binary, store);
-    EXPECT_FALSE(run.completed);
-    EXPECT_EQ(run.log, "ERROR: binary DXF is not supported; save the drawing as ASCII DXF\n");
+    // The refusal itself: the end-to-end case dxfBinaryDrawing.
     for (const char* text : {"999\nAutoCAD Binary DXF\n", "AutoCAD Binary DXF \nEOF\n"}) {
-        store = freshStore();
+        MeshStore& store = freshStore();
         EXPECT_TRUE(readDxf(text, store).completed) << text;
     }
 }
 
 TEST(DxfLayerTest, LayerNamesActAsGroupNames) {
-    const QuadColor none = {-1, -1, -1, -1};
+    // The names themselves: the OBJ reader's tests and the end-to-end case
+    // dxfLayerConventions. The last code 8 counts; a quad taken back leaves
+    // its slot to the next face as it found it.
     const struct {
         const char* layer;
-        int quads;
-        int boxes;
-        bool bounds;
-        QuadColor color;
-    } cases[] = {{"COLOR_1_2_3", 1, 0, false, {1, 2, 3, 255}},
-                 {"COLOR_1_2_3_4", 1, 0, false, {1, 2, 3, 4}},
-                 {"SUBCOLOR_1_2_3", 1, 0, false, {-1, -2, -3, -255}},
-                 {"ADDCOLOR_1_2_3", 1, 0, false, {1, 2, 3, -255}},
-                 {"COLOR_red", 1, 0, false, none},
-                 {" COLOR_1_2_3", 1, 0, false, none},
-                 {"color_1_2_3", 1, 0, false, none},
-                 {"", 1, 0, false, none},
-                 {"bounds", 1, 0, false, none},
-                 {"Collision", 1, 0, false, none},
-                 {"BOUNDS_box", 0, 0, true, none},
-                 {"COLLISION.001", 0, 1, false, none}};
+        char kind;  // q: a quad of the colour, b: bounds, c: a collision box
+        std::array<int32_t, 4> color = {-1, -1, -1, -1};
+    } cases[] = {{"COLOR_1_2_3_4", 'q', {1, 2, 3, 4}},
+                 {"COLOR_red", 'q'},
+                 {"bounds", 'q'},
+                 {"BOUNDS_box", 'b'},
+                 {"COLLISION.001", 'c'}};
     for (const auto& example : cases) {
         MeshStore& store = freshStore();
-        // The last code 8 counts; a quad taken back leaves its slot as it found it.
         readDxf(faceOnLayer(example.layer, "8\nCOLLISION\n") + faceOnLayer("0"), store);
-        ASSERT_EQ(store.quadCount, example.quads + 1) << example.layer;
-        EXPECT_EQ(store.collisionCount, example.boxes) << example.layer;
-        EXPECT_EQ(store.boundsMax == Vec3(4, 5, 6), example.bounds) << example.layer;
-        EXPECT_EQ(store.brickSize == Vec3(3, 3, 7.5f), example.bounds) << example.layer;
+        ASSERT_EQ(store.quadCount, example.kind == 'q' ? 2 : 1) << example.layer;
+        EXPECT_EQ(store.collisionCount, example.kind == 'c' ? 1 : 0) << example.layer;
+        EXPECT_EQ(store.boundsMax == Vec3(4, 5, 6), example.kind == 'b') << example.layer;
         const QuadColor& color = store.quads[0].color[3];
-        EXPECT_TRUE(color.r == example.color.r && color.g == example.color.g &&
-                    color.b == example.color.b && color.a == example.color.a)
+        EXPECT_EQ((std::array<int32_t, 4>{color.r, color.g, color.b, color.a}), example.color)
             << example.layer;
-        EXPECT_EQ(store.quads[example.quads].color[0].r, -1) << example.layer;
     }
 }
 
@@ -213,38 +198,26 @@ TEST(DxfLayerTest, TenCollisionLayersAndNoMore) {
 }
 
 TEST(DxfMeshTest, PolygonMeshQuadsByTheirFlags) {
+    // Flags (70), M (71) and N (72) of rows of N of six vertices, ending with
+    // the input; last: the vertices of the last quad. Ragged, smoothed and thin
+    // meshes: the end-to-end cases dxfPolygonMesh and dxfMalformedMeshes.
     const struct {
-        int flags, m, n, vertices, quads;
-        const char* warning;
-    } cases[] = {{16, 2, 3, 6, 2, ""},
-                 {17, 2, 3, 6, 4, ""},
-                 {48, 2, 3, 6, 3, ""},
-                 {49, 2, 3, 6, 6, ""},
-                 {16, 3, 2, 6, 2, ""},
-                 {16, 1, 6, 6, 0, ""},
-                 {16, 2, -3, 6, 0, ""},
-                 {80, 2, 3, 6, 0, ""},
-                 {16, 2, 2, 3, 0, "of 3 vertices"},
-                 {20, 2, 2, 4, 0, "of 4 vertices"},
-                 {16, 65536, 65536, 0, 0, "of 0 vertices"}};
+        const char* pairs;
+        int quads;
+        const char* last;
+    } cases[] = {{"16\n71\n2\n72\n3\n", 2, "1254"}, {"17\n71\n2\n72\n3\n", 4, "4521"},
+                 {"48\n71\n2\n72\n3\n", 3, "2035"}, {"49\n71\n2\n72\n3\n", 6, "5302"},
+                 {"16\n71\n2\n72\n-3\n", 0, ""},    {"80\n71\n2\n72\n3\n", 0, ""}};
     for (const auto& example : cases) {
-        std::string text = "0\nPOLYLINE\n70\n" + std::to_string(example.flags) + "\n71\n" +
-                           std::to_string(example.m) + "\n72\n" + std::to_string(example.n) + "\n";
-        for (int k = 0; k < example.vertices; ++k) {
-            text += "0\nVERTEX\n10\n" + std::to_string(k) + "\n";
-        }
         MeshStore& store = freshStore();
-        const ReaderRun run = readDxf(text, store);  // the mesh ends with the input
-        EXPECT_EQ(store.quadCount, example.quads) << example.flags << " " << example.m;
-        const bool warned = run.log.find("WARNING: polygon mesh ") != std::string::npos;
-        EXPECT_EQ(warned, *example.warning != '\0') << example.flags << " " << example.m;
-        EXPECT_NE(run.log.find(example.warning), std::string::npos);
-        if (example.flags == 48) {  // the quad closing the rows: v(0, 2), v(0, 0), v(1, 0), v(1, 2)
-            const BrickQuad& closing = store.quads[2];
-            EXPECT_EQ(closing.position[0].x + closing.position[1].x * 10 +
-                          closing.position[2].x * 100 + closing.position[3].x * 1000,
-                      5302.0f);
+        const ReaderRun run = readDxf(polyline(std::string("70\n") + example.pairs, 6), store);
+        ASSERT_EQ(store.quadCount, example.quads) << example.pairs;
+        EXPECT_EQ(run.log.find("WARNING"), std::string::npos) << example.pairs;
+        std::string last;
+        for (int k = 0; example.quads > 0 && k < CORNERS_PER_QUAD; ++k) {
+            last += std::to_string(static_cast<int>(store.quads[example.quads - 1].position[k].x));
         }
+        EXPECT_EQ(last, example.last) << example.pairs;
     }
 }
 
@@ -276,28 +249,27 @@ TEST(DxfReaderLimitTest, FiveHundredTwelveFacesAndNoMore) {
 
     // Inside a polyface mesh: its second face record is the 513th quad.
     text.resize(text.size() - face("10\n1\n").size());
+    const std::string record = "0\nVERTEX\n70\n128\n71\n1\n72\n2\n73\n3\n";
     store = freshStore();
-    run =
-        readDxf(text + polyface(3, std::string(FACE_RECORD) + FACE_RECORD + "0\nSEQEND\n"), store);
+    run = readDxf(text + polyline("70\n64\n", 3, record + record + "0\nSEQEND\n"), store);
     EXPECT_FALSE(run.completed);
     EXPECT_TRUE(
         endsWith(run.log, "unhandled groupcode 73\nGetting poly 512\nERROR: > 512 quads\n"));
 }
 
 TEST(DxfReaderLimitTest, MeshesHold4096VerticesEach) {
+    const std::string polyface = "70\n64\n";
     const std::string lastVertexFace = "0\nVERTEX\n70\n128\n71\n4096\n72\n1\n73\n2\n";
     MeshStore& store = freshStore();
-    ReaderRun run =
-        readDxf(polyface(MAX_VERTICES, lastVertexFace) + polyface(MAX_VERTICES, ""), store);
+    ReaderRun run = readDxf(
+        polyline(polyface, MAX_VERTICES, lastVertexFace) + polyline(polyface, MAX_VERTICES), store);
     EXPECT_TRUE(run.completed);
+    ASSERT_EQ(store.quadCount, 1);
     EXPECT_EQ(store.quads[0].position[0], Vec3(4095, 0, 0));
-    EXPECT_EQ(store.quadCount, 1);
 
-    for (const std::string& tooMany :
-         {polyface(MAX_VERTICES + 1, ""),
-          "0\nPOLYLINE\n70\n16\n71\n2\n72\n2049\n" + polyface(MAX_VERTICES + 1, "").substr(18)}) {
+    for (const std::string& pairs : {polyface, std::string("70\n16\n71\n2\n72\n2049\n")}) {
         store = freshStore();
-        run = readDxf(tooMany, store);
+        run = readDxf(polyline(pairs, MAX_VERTICES + 1), store);
         EXPECT_FALSE(run.completed);
         EXPECT_TRUE(endsWith(run.log, "unhandled groupcode 70\nERROR: > 4096 verts!\n")) << run.log;
     }

@@ -9,17 +9,13 @@ them all). All are ezdxf's default DXF version, R2013.
 - ezdxfMixed.dxf: one 3DFACE quad in the model space, a block "WINDOW" of
   two 3DFACE quads inserted twice, and entities of other kinds: LINE,
   CIRCLE, ARC, TEXT, MTEXT, LWPOLYLINE, POINT and a polyface mesh.
-- ezdxfLayers.dxf: a brick organised by layers, as a CAD user draws it: a
-  red base 4 x 2 x 1 of 3DFACEs on layer COLOR_255_0_0, a half-transparent
-  blue block 1 x 1 x 1 on it as a polyface mesh on layer COLOR_0_0_255_128,
-  the brick's extent 4 x 2 x 2 as a polyface box on layer BOUNDS, and two
-  collision boxes on layers COLLISION_BASE (3DFACEs) and COLLISION_TOP (a
-  polyface box whose faces carry their own layer, as the VERTEX entities
-  may).
-- ezdxfMeshes.dxf: polygon meshes (a 3 x 4 grid of vertices, open, on layer
-  COLOR_0_160_0; a 2 x 4 tube closed in N) and what the converter does not
-  read: a MESH entity, an empty 3DSOLID and REGION, and a block of one
-  3DFACE inserted twice.
+- ezdxfLayers.dxf: a brick drawn by layers: a red base 4 x 2 x 1 of 3DFACEs, a
+  half-transparent blue polyface block 1 x 1 x 1 on it, a polyface BOUNDS box
+  4 x 2 x 2, and collision layers of 3DFACEs and of polyface faces on a layer
+  of their own.
+- ezdxfMeshes.dxf: an open 3 x 4 polygon mesh on a colour layer, a 2 x 4 one
+  closed in N, and what is not read: MESH, 3DSOLID, REGION, a block inserted
+  twice.
 """
 
 import os
