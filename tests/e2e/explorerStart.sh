@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Both programs as started from Explorer, with the decision forced by the
-# tests' variable DXF2TKM_TEST_EXPLORER=1: quiet lines, "Press Enter to close
-# this window." and a wait that only Enter ends; the three lines of help
-# without a file; under Wine, each picture written opened in the program the
+# Both programs as started from Explorer, forced by DXF2TKM_TEST_EXPLORER=1:
+# quiet lines, "Press Enter to close this window." and a wait only Enter ends;
+# the help without a file; under Wine, each picture opened in the program the
 # prefix associates with .svg (a command that notes the path it was given).
 #
 #   explorerStart.sh DXF2TKM TKMPREVIEW CASES_DIR [EMULATOR...]
@@ -17,7 +16,6 @@ trap 'exec 3>&- 2> /dev/null
     rm -rf "$scratch"' EXIT
 work=$scratch/work
 mkdir "$work"
-cd "$work" || exit 1
 exe=
 [ ${#emulator[@]} -gt 0 ] && exe=.exe
 cp "$1" "$scratch/dxf2tkm$exe"
@@ -28,6 +26,7 @@ export DXF2TKM_TEST_EXPLORER=1
 run() {
     local program=$1
     shift
+    cd "$work" || exit 1
     if [ ${#emulator[@]} -eq 0 ]; then
         exec -a "$program" "$scratch/$program" "$@"
     fi
@@ -39,11 +38,7 @@ fail() { echo "FAILED: $*"; failed=1; }
 prompt="Press Enter to close this window."
 
 if [ ${#emulator[@]} -gt 0 ]; then
-    probe=$(run dxf2tkm --version 2>&1)
-    if [ $? = 77 ]; then
-        echo "$probe"
-        exit 77
-    fi
+    probe=$(run dxf2tkm --version 2>&1) || [ $? != 77 ] || { echo "$probe"; exit 77; }
     # Wine's classes root reads the machine's classes before the user's.
     opened=$scratch/opened.txt
     opener="cmd.exe /c echo %1>Z:${opened//\//\\}"
