@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Both programs as started from Explorer, with the decision forced by the
-# tests' variable DXF2TKM_TEST_EXPLORER=1: quiet lines, "Press Enter to close
-# this window." and a wait that only Enter ends; the three lines of help
-# without a file; under Wine, each picture written opened in the program the
+# Both programs as started from Explorer, forced by DXF2TKM_TEST_EXPLORER=1:
+# quiet lines, "Press Enter to close this window." and a wait only Enter ends;
+# the help without a file; under Wine, each picture opened in the program the
 # prefix associates with .svg (a command that notes the path it was given).
 #
 #   explorerStart.sh DXF2TKM TKMPREVIEW CASES_DIR [EMULATOR...]
@@ -11,7 +10,10 @@ set -u
 cases=$3
 emulator=("${@:4}")
 scratch=$(mktemp -d)
-trap 'exec 3>&- 2> /dev/null; rm -rf "$scratch"' EXIT
+previous=
+trap 'exec 3>&- 2> /dev/null
+    [ -z "$previous" ] || "${emulator[@]}" reg add "$classes\.svg" /ve /d "$previous" /f > /dev/null
+    rm -rf "$scratch"' EXIT
 work=$scratch/work
 mkdir "$work"
 exe=
@@ -19,37 +21,30 @@ exe=
 cp "$1" "$scratch/dxf2tkm$exe"
 cp "$2" "$scratch/tkmpreview$exe"
 cp "$cases/exampleWedge/files/wedge.obj" "$work/"
+export DXF2TKM_TEST_EXPLORER=1
 
 run() {
     local program=$1
     shift
     cd "$work" || exit 1
     if [ ${#emulator[@]} -eq 0 ]; then
-        DXF2TKM_TEST_EXPLORER=1 exec -a "$program" "$scratch/$program" "$@"
+        exec -a "$program" "$scratch/$program" "$@"
     fi
-    DXF2TKM_TEST_EXPLORER=1 exec "${emulator[@]}" "$scratch/$program$exe" "$@"
+    exec "${emulator[@]}" "$scratch/$program$exe" "$@"
 }
 
 failed=0
 fail() { echo "FAILED: $*"; failed=1; }
-text() { sed -e 's/\r$//' "$1"; }
 prompt="Press Enter to close this window."
 
 if [ ${#emulator[@]} -gt 0 ]; then
-    probe=$(run dxf2tkm --version 2>&1)
-    if [ $? = 77 ]; then
-        echo "$probe"
-        exit 77
-    fi
+    probe=$(run dxf2tkm --version 2>&1) || [ $? != 77 ] || { echo "$probe"; exit 77; }
     # Wine's classes root reads the machine's classes before the user's.
     opened=$scratch/opened.txt
     opener="cmd.exe /c echo %1>Z:${opened//\//\\}"
     classes='HKLM\Software\Classes'
     previous=$("${emulator[@]}" reg query "$classes\.svg" /ve 2> /dev/null |
         sed -n 's/^ *(Default) *REG_SZ *//p' | tr -d '\r')
-    trap 'exec 3>&- 2> /dev/null
-        [ -z "$previous" ] || "${emulator[@]}" reg add "$classes\.svg" /ve /d "$previous" /f > /dev/null
-        rm -rf "$scratch"' EXIT
     "${emulator[@]}" reg add "$classes\.svg" /ve /d dxf2tkmTest.svg /f > /dev/null &&
         "${emulator[@]}" reg add "$classes\dxf2tkmTest.svg\shell\open\command" \
             /ve /d "$opener" /f > /dev/null || fail "the .svg association could not be set"
@@ -70,29 +65,27 @@ echo >&3
 exec 3>&-
 wait $program
 status=$?
-[ $status = 2 ] || fail "exit status $status after the help, expected 2"
-expected="Drop model files (.obj, .rds, .dxf) on dxf2tkm.exe to convert them.
+out=$(tr -d '\r' < "$scratch/out")
+expected="2 Drop model files (.obj, .rds, .dxf) on dxf2tkm.exe to convert them.
 Each brick is written beside its model, with the extension .tkm.
 Drop a brick on tkmpreview.exe for a picture of it.
 $prompt"
-[ "$(text "$scratch/out")" = "$expected" ] || fail "help: '$(text "$scratch/out")'"
+[ "$status $out" = "$expected" ] || fail "help: status, output '$status $out'"
 
 # A model dropped on the converter: its quiet line; the end of input ends the wait too.
 out=$(run dxf2tkm "$work/wedge.obj" < /dev/null 2>&1)
 status=$?
-[ $status = 0 ] || fail "exit status $status for wedge.obj"
 model=$work/wedge
-expected="$model.obj -> $model.tkm: 5 quads (4 coloured, 1 paintable), 1 collision box, size 4 2 3
+expected="0 $model.obj -> $model.tkm: 5 quads (4 coloured, 1 paintable), 1 collision box, size 4 2 3
 $prompt"
-[ "${out//$'\r'/}" = "$expected" ] || fail "dropped model: '$out'"
+[ "$status ${out//$'\r'/}" = "$expected" ] || fail "dropped model: status, output '$status $out'"
 cmp -s "$work/wedge.tkm" "$cases/exampleWedge/expected/wedge.tkm" || fail "wedge.tkm differs"
 
 # The brick dropped on the preview: the picture written and, on Windows, opened.
 out=$(echo | run tkmpreview wedge.tkm 2>&1)
 status=$?
-[ $status = 0 ] || fail "exit status $status for the preview"
-[ "${out//$'\r'/}" = "Wrote wedge.svg
-$prompt" ] || fail "preview: '$out'"
+[ "$status ${out//$'\r'/}" = "0 Wrote wedge.svg
+$prompt" ] || fail "preview: status, output '$status $out'"
 [ -s "$work/wedge.svg" ] || fail "no picture"
 if [ ${#emulator[@]} -gt 0 ]; then
     for _ in $(seq 100); do

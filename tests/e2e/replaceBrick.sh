@@ -305,7 +305,6 @@ Wrote 2 of 3 pictures' ] || fail "preview said '$out'"
     expectStatus 0
     expectLastLine "Wrote 2 of 2 pictures"
     expectSame "$drawingBrick" "$work/b.tkm"
-    grep -q '<svg' "$work/a.svg" && grep -q '<svg' "$work/b.svg" || fail "a picture is missing"
     expectFiles "$work" "./a.svg ./a.tkm ./b.svg ./b.tkm ./bad.tkm "
     ;;
 *)

@@ -138,9 +138,8 @@ TEST(PlatformFilesTest, WindowsAttributesOfTheOldBrick) {
 #endif
 
 // Only a program alone in a console whose input and output are that console
-// was started from Explorer: not from a terminal (two or more processes),
-// nor from Blender or a script with pipes or files, nor without a console.
-// The tests' variable forces either answer, and only with "1" or "0".
+// was started from Explorer (not a terminal, pipes, files, or no console);
+// the tests' variable forces either answer, and only with "1" or "0".
 TEST(ConsoleWindowTest, ExplorerDecision) {
     const struct {
         ConsoleFacts facts;
@@ -149,15 +148,12 @@ TEST(ConsoleWindowTest, ExplorerDecision) {
     } cases[] = {
         {{1, true, true}, nullptr, true},   {{2, true, true}, nullptr, false},
         {{0, true, true}, nullptr, false},  {{1, false, true}, nullptr, false},
-        {{1, true, false}, nullptr, false}, {{1, false, false}, nullptr, false},
-        {{0, false, false}, "1", true},     {{1, true, true}, "0", false},
-        {{1, true, true}, "", true},        {{1, true, true}, "yes", true},
-        {{3, false, false}, "10", false},
+        {{1, true, false}, nullptr, false}, {{0, false, false}, "1", true},
+        {{1, true, true}, "0", false},      {{1, true, true}, "", true},
+        {{1, true, true}, "yes", true},     {{3, false, false}, "10", false},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(ownsConsoleWindow(c.facts, c.forced), c.owns)
-            << c.facts.processCount << " " << c.facts.inputIsConsole << " "
-            << c.facts.outputIsConsole << " " << (c.forced ? c.forced : "unset");
+        EXPECT_EQ(ownsConsoleWindow(c.facts, c.forced), c.owns) << "row " << &c - cases;
     }
 }
 
