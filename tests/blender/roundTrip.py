@@ -1,10 +1,8 @@
 # SPDX-License-Identifier: MIT
-"""roundTrip.py ZIP VERSION OUTDIR CONVERTER TESTS EXAMPLES: the zip installed in a
-headless Blender (a valid extension from 4.2 on), no PATH; its manifest and version; the
-finite bricks of TESTS, the EXAMPLES' bricks and a hand-edited brick dropped on Blender and
-exported again without a warning to the same size line, boxes and quads to the last digit;
-the preview picture, a quoted converter path, programs that cannot be made executable, a
-zip for another system, a malformed brick refused."""
+"""roundTrip.py ZIP VERSION OUTDIR CONVERTER TESTS EXAMPLES: the zip installed in a headless
+Blender, no PATH; its manifest; the bricks of TESTS and EXAMPLES and a hand-edited one dropped
+on Blender and exported again, silently, to the same size line, boxes and quads to the last
+digit; carried programs, other systems' zips, a malformed brick refused."""
 
 import ast
 import math
@@ -21,8 +19,7 @@ from brickCheck import close, parse_brick  # noqa: E402
 
 TOLERANCE = 1e-9  # far below the last printed digit
 # Blender keeps a custom normal as two 16-bit angles in its corner's frame: one
-# off the face's own normal comes back within pi / 65534. (One nearly against
-# it would not: the import turns such faces round.)
+# off the face's own normal comes back within pi / 65534 (one against it: turned round).
 NORMAL_TOLERANCE = 5e-5
 # What Blender 4.2's documentation requires of a manifest.
 MANIFEST_KEYS = "schema_version id version name tagline maintainer type blender_version_min license"
@@ -153,8 +150,7 @@ def check_carried_programs(package, version, out_dir):
     with mock.patch.object(os, "chmod", side_effect=PermissionError("read-only file system")):
         copy = bundled.bundled_program("tkmpreview")
     problems = [] if copy != carried and os.access(copy, os.X_OK) else ["copy %s" % copy]
-    windows = mock.Mock(return_value="windows-x64")
-    with mock.patch.multiple(bundled, BIN_FOLDER=out_dir, system_name=windows):
+    with mock.patch.multiple(bundled, BIN_FOLDER=out_dir, system_name=lambda: "windows-x64"):
         try:
             error = "found %s" % package.export_brick.resolve_converter("dxf2tkm")
         except package.obj_model.ExportError as raised:
