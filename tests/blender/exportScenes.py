@@ -328,7 +328,8 @@ def main(addon_path, converter, out_dir):
     reports = []
     record_reports(reports)
     draw_functions = bpy.types.TOPBAR_MT_file_export._dyn_ui_initialize()
-    results = {"inExportMenu": sys.modules[ADDON_MODULE].export_brick.menu_func_export in draw_functions}
+    results = {"inExportMenu": sys.modules[ADDON_MODULE].export_brick.menu_func_export
+               in draw_functions}  # fmt: skip
     for name, build in SCENES.items():
         try:
             results[name] = export_scene(name, build, out_dir, preferences, converter, reports)

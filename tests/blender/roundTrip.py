@@ -1,19 +1,13 @@
 # SPDX-License-Identifier: MIT
-"""roundTrip.py ZIP VERSION OUTDIR CONVERTER TESTS EXAMPLES: the zip installed in a
-headless Blender (as an extension from 4.2 on, which Blender's validator must
-accept), no PATH. Its manifest and version; every brick of TESTS (but those
-holding values that are not finite) and the bricks of the EXAMPLES' models
-imported and exported again without a warning, to the same size line, boxes
-and quads to the last printed digit; a hand-edited brick, a drop on the
-viewport, the preview picture, a zip for another system, programs that
-cannot be made executable, a malformed brick refused."""
+"""roundTrip.py ZIP VERSION OUTDIR CONVERTER TESTS EXAMPLES: the zip installed in a headless
+Blender, no PATH; its manifest; the bricks of TESTS and EXAMPLES and a hand-edited one dropped
+on Blender and exported again, silently, to the same size line, boxes and quads to the last
+digit; carried programs, other systems' zips, a malformed brick refused."""
 
 import ast
-import glob
 import math
 import os
 import pathlib
-import re
 import shutil
 import subprocess
 import sys
@@ -23,10 +17,9 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path[:0] = [HERE, os.path.join(HERE, "..", "e2e")]
 from brickCheck import close, parse_brick  # noqa: E402
 
-EXACT = 1e-9  # far below the last printed digit
+TOLERANCE = 1e-9  # far below the last printed digit
 # Blender keeps a custom normal as two 16-bit angles in its corner's frame: one
-# off the face's own normal comes back within pi / 65534. (One nearly against
-# it would not: the import turns such faces round.)
+# off the face's own normal comes back within pi / 65534 (one against it: turned round).
 NORMAL_TOLERANCE = 5e-5
 # What Blender 4.2's documentation requires of a manifest.
 MANIFEST_KEYS = "schema_version id version name tagline maintainer type blender_version_min license"
@@ -58,8 +51,7 @@ def check_package(package, version):
     problems += [] if manifest.get("permissions", {}).get("files") else ["no reason for files"]
     # An extension's bl_info is read from the file: Blender removes it from the module.
     wanted = '"version": (%s)' % version.replace(".", ", ")
-    text = pathlib.Path(package.__file__).read_text()
-    return problems + ([] if wanted in text else ["no %s in bl_info" % wanted])
+    return problems + ([] if wanted in pathlib.Path(package.__file__).read_text() else [wanted])
 
 
 def corners(quad):
@@ -67,9 +59,9 @@ def corners(quad):
     place of the one before dropped: a closed triangle, whichever corner doubled."""
     found = []
     for position, normal in zip(quad["positions"], quad["normals"]):
-        if not found or not close(found[-1][0], position, EXACT):
+        if not found or not close(found[-1][0], position, TOLERANCE):
             found.append((position, [c / (math.hypot(*normal) or 1) for c in normal]))
-    if len(found) > 1 and close(found[0][0], found[-1][0], EXACT):
+    if len(found) > 1 and close(found[0][0], found[-1][0], TOLERANCE):
         found.pop()
     start = found.index(min(found))
     return found[start:] + found[:start]
@@ -78,8 +70,8 @@ def corners(quad):
 def same_quad(a, b):
     ca, cb = corners(a), corners(b)
     rows = lambda q: sum(q["uv"] + (q["colors"] or []), [])  # noqa: E731
-    return (len(ca) == len(cb) and close(rows(a), rows(b), EXACT)
-            and all(close(pa, pb, EXACT) and close(na, nb, NORMAL_TOLERANCE)
+    return (len(ca) == len(cb) and close(rows(a), rows(b), TOLERANCE)
+            and all(close(pa, pb, TOLERANCE) and close(na, nb, NORMAL_TOLERANCE)
                     for (pa, na), (pb, nb) in zip(ca, cb)))  # fmt: skip
 
 
@@ -88,7 +80,7 @@ def compare(original_path, new_path):
     # Boxes left unset (a collision group without faces) have no object to export.
     boxes = [sum(sorted(c + s for c, s in b.boxes if max(s) >= 0), []) for b in (original, new)]
     problems = [] if new.size == original.size else ["size %s" % new.size]
-    problems += [] if close(*boxes, EXACT) else ["boxes %s, not %s" % (boxes[1], boxes[0])]
+    problems += [] if close(*boxes, TOLERANCE) else ["boxes %s" % boxes[1]]
     unmatched = list(new.quads)
     for quad in original.quads:
         match = next((q for q in unmatched if same_quad(quad, q)), None)
@@ -135,106 +127,69 @@ def install(zip_path):
     return package, [] if valid.returncode == 0 else ["invalid: " + valid.stdout + valid.stderr]
 
 
-def round_trip(package, brick, target, **options):
-    """brick imported into an empty scene (as a drop starts it, with no file
-    browser) and exported to target; the export's reports."""
+def check_drops(handler):
+    """From 4.1 on, a brick dropped on the viewport or the outliner's view layer
+    imports, one dropped elsewhere not. (Collection Exporters: exportScenes.)"""
     import bpy
 
-    bpy.ops.wm.read_homefile(use_empty=True)
-    reports = []
-    package.export_brick.EXPORT_SCENE_OT_tkm_brick.tell = lambda _, *report: reports.append(report)
-    folder, name = os.path.split(brick)
-    bpy.ops.import_scene.tkm_brick("INVOKE_DEFAULT", filepath=brick, directory=folder,
-                                   files=[{"name": name}])  # fmt: skip
-    bpy.ops.export_scene.tkm_brick(filepath=target, use_selection=False, **options)
-    return reports
-
-
-def check_file_handler(package):
-    """From 4.1 on, bricks dropped on the viewport and the outliner import;
-    from 4.2 on, the exporter serves Collection Exporters."""
-    import bpy
-
-    handler = getattr(package, "FILE_HANDLER", None)
     if bpy.app.version < (4, 1, 0):
         return [] if handler is None else ["a file handler before Blender 4.1"]
     places = ("VIEW_3D", 0), ("OUTLINER", "VIEW_LAYER"), ("OUTLINER", "SCENES"), ("IMAGE_EDITOR", 0)
     drops = [handler.poll_drop(Space(area=Space(type=kind, spaces=Space(active=Space(
         display_mode=mode))))) for kind, mode in places]  # fmt: skip
-    exports = getattr(handler, "bl_export_operator", None) == "export_scene.tkm_brick"
-    wanted = [True, True, False, False, bpy.app.version >= (4, 2, 0)]
-    return [] if drops + [exports] == wanted else ["drops, exports: %s" % (drops + [exports])]
+    return [] if drops == [True, True, False, False] else ["drops %s" % drops]
 
 
-def check_smaller_things(package, version, brick, out_dir):
-    """The preview picture beside the brick; a quoted converter path; a
-    program that cannot be made executable run from a copy; a zip for
-    another system named."""
-    import bpy
+def check_carried_programs(package, version, out_dir):
+    """A carried program that cannot be made executable (a read-only folder)
+    runs from a copy; a zip for another system, its programs not found, is named."""
+    from unittest import mock
 
-    bundled, preferences = package.bundled, bpy.context.preferences.addons[package.__name__]
-    preferences.preferences.converter_path = '"%s"' % bundled.bundled_program("dxf2tkm")
-    target = os.path.join(out_dir, "quotedWithPicture.tkm")
-    reports = round_trip(package, brick, target, use_preview=True)
-    problems = [] if os.path.isfile(target[:-4] + ".svg") else ["no picture: %s" % reports]
-    problems += [] if reports[-1][1].startswith("Exported") else ["quoted path: %s" % reports]
-    preferences.preferences.property_unset("converter_path")
-    carried = os.path.join(bundled.BIN_FOLDER, "tkmpreview")
+    bundled, carried = package.bundled, os.path.join(package.bundled.BIN_FOLDER, "tkmpreview")
     os.chmod(carried, 0o644)
-    chmod, bin_folder, system = os.chmod, bundled.BIN_FOLDER, bundled.system_name
-    try:
-        os.chmod = refuse  # as in a folder the user cannot write
+    with mock.patch.object(os, "chmod", side_effect=PermissionError("read-only file system")):
         copy = bundled.bundled_program("tkmpreview")
-        problems += [] if copy != carried and os.access(copy, os.X_OK) else ["copy %s" % copy]
-        bundled.BIN_FOLDER = out_dir  # the linux-x64 programs as Windows would not find them
-        bundled.system_name = lambda: "windows-x64"
-        package.export_brick.resolve_converter("dxf2tkm")
-        problems.append("another system's zip exported")
-    except package.obj_model.ExportError as error:
-        wanted = ("Converter not found: this add-on zip is for linux-x64: install "
-                  "dxf2tkm-addon-%s-windows-x64.zip" % version)  # fmt: skip
-        problems += [] if str(error) == wanted else ["another system's zip: %s" % error]
-    finally:
-        os.chmod, bundled.BIN_FOLDER, bundled.system_name = chmod, bin_folder, system
-    return problems
+    problems = [] if copy != carried and os.access(copy, os.X_OK) else ["copy %s" % copy]
+    with mock.patch.multiple(bundled, BIN_FOLDER=out_dir, system_name=lambda: "windows-x64"):
+        try:
+            error = "found %s" % package.export_brick.resolve_converter("dxf2tkm")
+        except package.obj_model.ExportError as raised:
+            error = str(raised)
+    wanted = ("Converter not found: this add-on zip is for linux-x64: install "
+              "dxf2tkm-addon-%s-windows-x64.zip" % version)  # fmt: skip
+    return problems + ([] if error == wanted else ["another system's zip: %s" % error])
 
 
-def refuse(*arguments):
-    raise PermissionError("read-only file system")
-
-
-def run_inside(zip_path, version, out_dir, hand_edited, *bricks):
+def run_inside(zip_path, version, out_dir, hand_edited, example, *bricks):
     import bpy
 
     package, problems = install(zip_path)
     os.environ["PATH"] = ""  # the add-on must run the programs it carries
     menu = bpy.types.TOPBAR_MT_file_import._dyn_ui_initialize()
-    problems += check_package(package, version) + check_file_handler(package)
+    problems += check_package(package, version) + check_drops(package.FILE_HANDLER)
     problems += [] if package.import_brick.menu_func_import in menu else ["no File > Import entry"]
-    # The hand-edited brick holds the first brick's numbers written otherwise.
-    for number, (brick, like) in enumerate([(b, b) for b in bricks] + [(hand_edited, bricks[0])]):
-        target = os.path.join(out_dir, "brick%d.tkm" % number)
-        said = [text for level, text in round_trip(package, brick, target) if level != "INFO"]
+    reports = []
+    package.export_brick.EXPORT_SCENE_OT_tkm_brick.tell = lambda _, *report: reports.append(report)
+    # Last the hand-edited brick (the example's numbers written otherwise) through a quoted
+    # converter path, with the preview picture.
+    for number, (brick, like) in enumerate([(b, b) for b in bricks] + [(hand_edited, example)]):
+        bpy.ops.wm.read_homefile(use_empty=True)
+        if number == len(bricks):
+            preferences = bpy.context.preferences.addons[package.__name__].preferences
+            preferences.converter_path = '"%s"' % package.bundled.bundled_program("dxf2tkm")
+        folder, name = os.path.split(brick)  # as a drop imports, with no file browser
+        bpy.ops.import_scene.tkm_brick("INVOKE_DEFAULT", filepath=brick, directory=folder,
+                                       files=[{"name": name}])  # fmt: skip
+        target, reports[:] = os.path.join(out_dir, "brick%d.tkm" % number), []
+        bpy.ops.export_scene.tkm_brick(filepath=target, use_selection=False,
+                                       use_preview=number == len(bricks))  # fmt: skip
+        said = [text for level, text in reports if level != "INFO"]
         problems += ["%s: %s" % (brick, p) for p in compare(like, target) + said]
-    problems += check_smaller_things(package, version, bricks[0], out_dir)
-    problems += check_refusal(out_dir, bricks[0])
+    problems += [] if os.path.isfile(target[:-4] + ".svg") else ["no preview picture"]
+    problems += check_carried_programs(package, version, out_dir)
+    problems += check_refusal(out_dir, example)
     if problems:
         raise RuntimeError("\n".join(problems))
-
-
-def test_bricks(tests, examples, converter, out_dir):
-    """Every brick under tests (not old bricks' stand-ins, nor one of values
-    that are not finite), the documented example first; the examples'."""
-    bricks = [os.path.join(tests, "data", "writer", "fiftyLineExample.tkm")]
-    for path in sorted(glob.glob(os.path.join(tests, "**", "*.tkm"), recursive=True)):
-        text = pathlib.Path(path).read_bytes()
-        if text.split(b"\r\n")[1:2] == [b"SPECIALBRICK"] and not re.search(b"nan|inf", text):
-            bricks += [] if path in bricks else [path]
-    for model in sorted(os.listdir(examples)):
-        shutil.copy(os.path.join(examples, model), out_dir)
-        subprocess.run([converter, model], cwd=out_dir, stdout=subprocess.DEVNULL, check=True)
-        bricks.append(os.path.join(out_dir, os.path.splitext(model)[0] + ".tkm"))
-    return bricks
 
 
 if __name__ == "__main__":
@@ -246,7 +201,14 @@ if __name__ == "__main__":
         zip_path, version, out_dir, converter, tests, examples = sys.argv[1:]
         shutil.rmtree(out_dir, ignore_errors=True)
         os.makedirs(out_dir)
-        bricks = test_bricks(tests, examples, converter, out_dir)
-        hand_edited = os.path.join(HERE, "handEdited.tkm")
-        arguments = [zip_path, version, out_dir, hand_edited] + bricks
-        sys.exit(checkScenes.run_blender(__file__, arguments, out_dir))
+        # Every brick of the tests but old bricks' stand-ins and those of values not finite.
+        texts = {str(p): p.read_bytes() for p in sorted(pathlib.Path(tests).rglob("*.tkm"))}
+        bricks = [path for path, text in texts.items() if b"nan" not in text and b"inf" not in text
+                  and text.split(b"\r\n")[1:2] == [b"SPECIALBRICK"]]  # fmt: skip
+        for model in sorted(os.listdir(examples)):
+            shutil.copy(os.path.join(examples, model), out_dir)
+            subprocess.run([converter, model], cwd=out_dir, stdout=subprocess.DEVNULL, check=True)
+            bricks.append(os.path.join(out_dir, os.path.splitext(model)[0] + ".tkm"))
+        example = os.path.join(tests, "data", "writer", "fiftyLineExample.tkm")
+        arguments = [zip_path, version, out_dir, os.path.join(HERE, "handEdited.tkm"), example]
+        sys.exit(checkScenes.run_blender(__file__, arguments + bricks, out_dir))

@@ -16,18 +16,13 @@ COLLISION box around the base. It is written four ways:
   hands to the converter;
 - blenderDxfExport.dxf: File > Export > Autodesk (.dxf), the add-on
   io_export_dxf bundled with Blender, with its default settings;
-- blenderDxfPolyface.dxf: the same exporter with Export Mesh As POLYFACE
-  and Entity Layer "Object name" (the exporter of Blender 3.4 puts every
-  mesh entity on layer 0 all the same, so the names reach no layer).
+- blenderDxfPolyface.dxf: the same with Export Mesh As POLYFACE and Entity
+  Layer "Object name" (which Blender 3.4's exporter ignores: all on layer 0).
 
-A second scene has polygons of more than four corners and its colours in
-material names: a cylinder of 8 sides (its caps are octagons) with the
-material COLOR_255_0_0, a cube named COLOR_0_0_255 with the same material,
-and a BOUNDS box 4 x 2 x 2. It is written once:
-
-- blenderPolygons.obj: File > Export > Wavefront (.obj) with Normals off,
-  Object Groups on, Forward Axis Y and Up Axis Z (faces "f v/t ...", the
-  material on "usemtl" lines; the .mtl is not kept).
+A second scene, colours in material names: an 8-sided cylinder (octagon caps)
+with the material COLOR_255_0_0, a cube COLOR_0_0_255 with the same material,
+a BOUNDS box 4 x 2 x 2. blenderPolygons.obj: File > Export > Wavefront (.obj)
+with Normals off, Object Groups on, Forward Axis Y, Up Axis Z (no .mtl kept).
 """
 
 import os
@@ -58,7 +53,6 @@ def build_polygon_scene():
     bpy.ops.wm.read_factory_settings(use_empty=True)
     red = bpy.data.materials.new("COLOR_255_0_0")
     bpy.ops.mesh.primitive_cylinder_add(vertices=8, radius=1.0, depth=2.0, location=(0, 0, 1))
-    bpy.context.active_object.name = "Cylinder"
     bpy.context.active_object.data.materials.append(red)
     cube("COLOR_0_0_255", (2, 0, 0.5), (1, 1, 1))
     bpy.context.active_object.data.materials.append(red)
