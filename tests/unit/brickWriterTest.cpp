@@ -6,6 +6,7 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -55,24 +56,11 @@ std::vector<std::string> brickLines(const MeshStore& store) {
     return lines;
 }
 
-// The count lines (a section's four by default) after the occurrence-th line
-// that equals title.
-std::vector<std::string> linesAfter(const std::vector<std::string>& lines, const std::string& title,
-                                    int occurrence, size_t count = 4) {
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i] == title && occurrence-- == 0 && i + count < lines.size()) {
-            return std::vector<std::string>(lines.begin() + i + 1, lines.begin() + i + 1 + count);
-        }
-    }
-    return {};
-}
-
-// The index-th line after the first line that equals title (0 is the
-// section's first line); "" without one.
+// The index-th line after the first line that equals title; "" without one.
 std::string sectionLine(const std::vector<std::string>& lines, const std::string& title,
                         size_t index) {
-    const std::vector<std::string> section = linesAfter(lines, title, 0, index + 1);
-    return section.empty() ? "" : section[index];
+    const auto found = std::find(lines.begin(), lines.end(), title);
+    return static_cast<size_t>(lines.end() - found) > index + 1 ? found[index + 1] : "";
 }
 
 TEST(BrickWriterTest, DocumentedExampleByteForByte) {
@@ -140,6 +128,17 @@ TEST(BrickWriterTest, OnlyRedOfCornerZeroDecidesTheColourSection) {
     ASSERT_EQ(lines.size(), 28u + 22u);
     EXPECT_EQ(sectionLine(lines, "COLORS:", 2), "-0.003922 -0.003922 -0.003922 -0.003922");
     EXPECT_EQ(sectionLine(lines, "COLORS:", 3), "-1.000000 2.000000 0.000000 -1.000000");
+}
+
+// The four lines after the occurrence-th line that equals title.
+std::vector<std::string> linesAfter(const std::vector<std::string>& lines, const std::string& title,
+                                    int occurrence) {
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i] == title && occurrence-- == 0 && i + 4 < lines.size()) {
+            return std::vector<std::string>(lines.begin() + i + 1, lines.begin() + i + 5);
+        }
+    }
+    return {};
 }
 
 // Colour, normal and texture lines that repeat are copied from the last one

@@ -167,8 +167,9 @@ TEST(LineReaderTest, LongLinesAcrossTheReadChunkInEveryFormat) {
     }
 }
 
-// A reader for the read loop that writes each line with its number, stops
-// after a line "stop" and ends the input with "end" and finishResult.
+// The read loop's reader here logs each line with its number, stops after a
+// line "stop", and at the end logs "end" and answers finishResult. The loop
+// must write a long line's warning in order, and end only a completed input.
 bool recordLine(const char* line, int lineNumber, bool&, TextSink& sink) {
     const std::string text = std::to_string(lineNumber) + ":" + line + "\n";
     sinkText(sink, text.c_str(), text.size());
@@ -180,9 +181,6 @@ bool recordEnd(bool& finishResult, TextSink& sink) {
     return finishResult;
 }
 
-// The loop hands every line and its number to the reader, writes a long
-// line's warning after what the earlier lines gathered, stops where the
-// reader says, and runs the end step only for an input read to its end.
 TEST(LineReaderTest, ReadLoopFollowsItsReader) {
     const std::string kept(MAX_LINE_LENGTH, 'x');
     const struct {

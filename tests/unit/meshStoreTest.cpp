@@ -49,21 +49,16 @@ TEST(Vec3Test, NormalizeScalesByOneSharedReciprocal) {
     expectVec3(slanted, 0.6f, 0.8f, 0.0f);
 }
 
+// Any other vector comes out at unit length, parallel to the original and along it.
 TEST(Vec3Test, NormalizeKeepsTheDirectionAtUnitLength) {
-    const Vec3 vectors[] = {Vec3(1.0f, 1.0f, 1.0f), Vec3(-2.5f, 0.001f, 7.0f),
-                            Vec3(1e15f, -3e15f, 2e15f), Vec3(0.0f, -1e-10f, 0.0f)};
-    for (const Vec3& original : vectors) {
+    for (const Vec3& original :
+         {Vec3(1, 1, 1), Vec3(-2.5f, 0.001f, 7), Vec3(1e15f, -3e15f, 2e15f), Vec3(0, -1e-10f, 0)}) {
         Vec3 unit = original;
         unit.normalize();
-        const double length =
-            std::sqrt(static_cast<double>(unit.x) * unit.x + static_cast<double>(unit.y) * unit.y +
-                      static_cast<double>(unit.z) * unit.z);
-        EXPECT_NEAR(length, 1.0, 1e-6) << original.x;
-        const Vec3 across = unit.cross(original);  // parallel: no part across
-        const double scale = std::fabs(original.x) + std::fabs(original.y) + std::fabs(original.z);
-        EXPECT_NEAR(std::fabs(across.x) + std::fabs(across.y) + std::fabs(across.z), 0.0,
-                    1e-6 * scale)
-            << original.x;
+        const Vec3 across = unit.cross(original);
+        const float size = std::fabs(original.x) + std::fabs(original.y) + std::fabs(original.z);
+        EXPECT_NEAR(std::hypot(unit.x, unit.y, unit.z), 1.0f, 1e-6f) << original.x;
+        EXPECT_LE(std::fabs(across.x) + std::fabs(across.y) + std::fabs(across.z), 1e-6f * size);
         EXPECT_GE(unit.x * original.x + unit.y * original.y + unit.z * original.z, 0.0f);
     }
 }

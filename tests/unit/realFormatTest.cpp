@@ -179,21 +179,17 @@ TEST(RealFormatTest, SinkRealsSeparatesWithOneBlank) {
 // ends of the ranges, and each written where the sink is nearly full, so
 // that the flush before it keeps the order.
 TEST(RealFormatTest, IntegersAsTheCLibraryWritesThem) {
-    const int32_t values[] = {0,    9,     10,     99,        100,       999,
-                              1000, 9999,  10000,  99999,     100000,    123456789,
-                              -1,   -9999, -10000, INT32_MAX, INT32_MIN, -2147483647};
-    const uint64_t wide[] = {UINT64_MAX, 10000000000000000000u, 9999999999999999999u};
-    for (const uint64_t value : wide) {
+    for (const uint64_t value : {UINT64_MAX, 10000000000000000000u, 9999999999999999999u}) {
         char text[UNSIGNED_TEXT_CAPACITY + 1] = {};
         formatUnsigned(value, text);
-        EXPECT_EQ(std::string(text), std::to_string(value));
+        EXPECT_EQ(text, std::to_string(value));
     }
-    for (const int32_t value : values) {
-        char expected[INT_TEXT_CAPACITY + 1];
-        snprintf(expected, sizeof expected, "%d", value);
+    for (const int32_t value : {0, 9, 10, 99, 100, 999, 1000, 9999, 10000, 99999, 100000, 123456789,
+                                -1, -9999, -10000, INT32_MAX, INT32_MIN, -2147483647}) {
+        const std::string expected = std::to_string(value);  // as "%d" writes it
         char text[INT_TEXT_CAPACITY + 1] = {};
-        EXPECT_EQ(formatInt(value, text), strlen(expected));
-        EXPECT_STREQ(text, expected);
+        EXPECT_EQ(formatInt(value, text), expected.size());
+        EXPECT_EQ(text, expected);
         for (size_t room = 0; room <= INT_TEXT_CAPACITY + 8; room += 4) {
             const std::string filler(SINK_CAPACITY - room, '.');
             FILE* out = temporaryStream();

@@ -115,24 +115,20 @@ namespace {
     }
     float mine[3] = {-77.0f, -77.0f, -77.0f};
     float* const targets[] = {&mine[0], &mine[1], &mine[2]};
-    const char separator = pattern[2];
-    const int count = scanPaddedFloatList(padded(input).c_str(), separator, 3, targets);
-    if (count != libraryCount) {
-        return ::testing::AssertionFailure() << '"' << input << "\" as " << pattern << ": " << count
-                                             << " values, the library " << libraryCount;
+    const int count = scanPaddedFloatList(padded(input).c_str(), pattern[2], 3, targets);
+    bool same = count == libraryCount;
+    for (int i = 0; same && i < 3; ++i) {
+        same = std::isnan(library[i])
+                   ? std::isnan(mine[i]) && std::signbit(mine[i]) == std::signbit(library[i])
+                   : memcmp(&mine[i], &library[i], sizeof(float)) == 0;
     }
-    for (int i = 0; i < 3; ++i) {
-        const bool same =
-            std::isnan(library[i])
-                ? std::isnan(mine[i]) && std::signbit(mine[i]) == std::signbit(library[i])
-                : memcmp(&mine[i], &library[i], sizeof(float)) == 0;
-        if (!same) {
-            return ::testing::AssertionFailure()
-                   << '"' << input << "\" as " << pattern << ": field " << i << " is " << mine[i]
-                   << ", the library's " << library[i];
-        }
+    if (same) {
+        return ::testing::AssertionSuccess();
     }
-    return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << '"' << input << "\" as " << pattern << ": " << count << " values " << mine[0] << ' '
+           << mine[1] << ' ' << mine[2] << ", the library " << libraryCount << ": " << library[0]
+           << ' ' << library[1] << ' ' << library[2];
 }
 
 TEST(TextScanTest, FloatsAgreeWithTheFormattedScanOnAwkwardInputs) {
