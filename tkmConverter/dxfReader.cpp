@@ -18,6 +18,7 @@ constexpr int32_t COLOR_NUMBER_CODE = 62;
 constexpr int32_t FIRST_X_CODE = 10;
 constexpr int32_t FIRST_Y_CODE = 20;
 constexpr int32_t FIRST_Z_CODE = 30;
+constexpr int32_t AXIS_CODE_STEP = FIRST_Y_CODE - FIRST_X_CODE;  // also Z's from Y's
 // Codes 70 to 74: the flags of a POLYLINE or VERTEX; a polygon mesh's M and N
 // (71, 72); the vertex numbers of a polyface face's corners 0 to 3 (71 to 74).
 constexpr int32_t FLAGS_CODE = 70;
@@ -66,6 +67,7 @@ struct DxfEntity {
     int32_t meshCodes[MESH_CODE_COUNT];  // codes 70 to 74; 0 when not given
     Vec3 point;                          // a VERTEX's codes 10, 20, 30
     uint32_t givenCoordinates;           // a 3DFACE's: bit 3 * corner + axis
+    BrickQuad* face;                     // a 3DFACE's quad, in the store
 };
 
 // A POLYLINE mesh, from the POLYLINE's end up to the next entity that is not
@@ -80,7 +82,7 @@ struct OpenMesh {
 
 struct DxfReaderState {
     int32_t groupCode = NO_GROUP_CODE;
-    DxfEntity entity{EntityKind::Other, false, "", {}, Vec3(), 0};
+    DxfEntity entity{EntityKind::Other, false, "", {}, Vec3(), 0, nullptr};
     OpenMesh mesh{MeshKind::None, 0, 0, 0, ""};
     char collisionLayers[MAX_COLLISION_BOXES][LINE_BUFFER_SIZE]{};  // box k's layer
     int32_t unreadCounts[UNREAD_TYPE_COUNT]{};
@@ -89,19 +91,21 @@ struct DxfReaderState {
 // Decodes a corner coordinate code (10-13, 20-23, 30-33) into its axis (0 for
 // x, 1 for y, 2 for z) and corner; false for every other code.
 bool decodeCornerCode(int32_t code, int& axis, int& corner) {
-    const int32_t firstCodes[] = {FIRST_X_CODE, FIRST_Y_CODE, FIRST_Z_CODE};
-    for (axis = 0; axis < 3; ++axis) {
-        if (code >= firstCodes[axis] && code < firstCodes[axis] + CORNERS_PER_QUAD) {
-            corner = code - firstCodes[axis];
-            return true;
-        }
+    // Below 10 the difference wraps to a large value, without an overflow.
+    const uint32_t offset = static_cast<uint32_t>(code) - static_cast<uint32_t>(FIRST_X_CODE);
+    if (offset >= static_cast<uint32_t>(FIRST_Z_CODE + CORNERS_PER_QUAD - FIRST_X_CODE)) {
+        return false;
     }
-    return false;
+    axis = static_cast<int>(offset / AXIS_CODE_STEP);
+    corner = static_cast<int>(offset % AXIS_CODE_STEP);
+    return corner < CORNERS_PER_QUAD;
 }
 
+// A Vec3's coordinates by axis, for a store without a branch per axis.
+constexpr float Vec3::*const AXIS_MEMBERS[] = {&Vec3::x, &Vec3::y, &Vec3::z};
+
 void storeCoordinate(Vec3& position, int axis, float value) {
-    float& target = axis == 0 ? position.x : axis == 1 ? position.y : position.z;
-    target = value;
+    position.*AXIS_MEMBERS[axis] = value;
 }
 
 // "Entity type %s" and "Getting poly %d", one or two for every entity,
@@ -337,6 +341,7 @@ void startEntity(EntityKind kind, DxfEntity& entity) {
     memset(entity.meshCodes, 0, sizeof entity.meshCodes);
     entity.point = Vec3();
     entity.givenCoordinates = 0;
+    entity.face = nullptr;
 }
 
 // A group-0 pair: the entity before it is finished, then a mesh whose
@@ -352,7 +357,11 @@ bool readEntityType(const char* line, DxfReaderState& state, MeshStore& store, T
     traceEntity(line, log);
     if (strcmp(line, FACE_ENTITY) == 0) {
         startEntity(EntityKind::Face, state.entity);
-        return startQuad(store, log);
+        if (!startQuad(store, log)) {
+            return false;
+        }
+        state.entity.face = &store.quads[store.quadCount - 1];
+        return true;
     }
     if (strcmp(line, VERTEX_ENTITY) == 0) {
         startEntity(EntityKind::Vertex, state.entity);
@@ -365,10 +374,9 @@ bool readEntityType(const char* line, DxfReaderState& state, MeshStore& store, T
     return true;
 }
 
-void readCoordinate(const char* line, int axis, int corner, DxfEntity& entity, MeshStore& store) {
+void readCoordinate(const char* line, int axis, int corner, DxfEntity& entity) {
     if (entity.kind == EntityKind::Face) {
-        BrickQuad& newest = store.quads[store.quadCount - 1];
-        storeCoordinate(newest.position[corner], axis, parseGroupValue(line));
+        storeCoordinate(entity.face->position[corner], axis, parseGroupValue(line));
         entity.givenCoordinates |= 1u << (3 * corner + axis);
     } else if (entity.kind == EntityKind::Vertex && corner == 0) {
         storeCoordinate(entity.point, axis, parseGroupValue(line));
@@ -383,7 +391,7 @@ bool readValueLine(const char* line, DxfReaderState& state, MeshStore& store, Te
     int axis = 0;
     int corner = 0;
     if (decodeCornerCode(code, axis, corner)) {
-        readCoordinate(line, axis, corner, state.entity, store);
+        readCoordinate(line, axis, corner, state.entity);
         return true;
     }
     if (code == LAYER_NAME_CODE) {

@@ -93,13 +93,10 @@ void widenBox(Vec3& boxMin, Vec3& boxMax, const Vec3& point) {
     if (point.z > boxMax.z) boxMax.z = point.z;
 }
 
-float toFloat32(double value) {
+float saturatedFloat32(double value) {
     // Halfway between FLT_MAX and the next power of two: from here on the
     // nearest float (ties to even) is infinity.
     const double overflowEdge = 0x1.ffffffp+127;
-    if (std::isnan(value) || std::fabs(value) <= static_cast<double>(FLT_MAX)) {
-        return static_cast<float>(value);
-    }
     const float magnitude = std::fabs(value) >= overflowEdge ? HUGE_VALF : FLT_MAX;
     return value < 0.0 ? -magnitude : magnitude;
 }

@@ -5,6 +5,8 @@
 // reads it. Every table has a fixed capacity: no stage allocates.
 #pragma once
 
+#include <cfloat>
+#include <cmath>
 #include <cstdint>
 
 #include "brickFormat.h"  // CORNERS_PER_QUAD, BLEND_ALPHA
@@ -93,9 +95,18 @@ void resetBoxes(MeshStore& store);
 // coordinate changes nothing.
 void widenBox(Vec3& boxMin, Vec3& boxMax, const Vec3& point);
 
+// What toFloat32 gives for a value beyond the largest float: it or infinity.
+float saturatedFloat32(double value);
+
 // Nearest 32-bit float to value, without undefined behaviour outside the float
-// range: values beyond the largest float round to it or to infinity.
-float toFloat32(double value);
+// range: values beyond the largest float round to it or to infinity. Inline:
+// the readers convert every coordinate they read.
+inline float toFloat32(double value) {
+    if (std::isnan(value) || std::fabs(value) <= static_cast<double>(FLT_MAX)) {
+        return static_cast<float>(value);
+    }
+    return saturatedFloat32(value);
+}
 
 // brickSize = boundsMax - boundsMin per axis, its height then scaled.
 void setBrickSizeFromBounds(MeshStore& store);
