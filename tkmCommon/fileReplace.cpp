@@ -97,20 +97,6 @@ HANDLE createTemporary(const wchar_t* target, wchar_t* temporary) {
     return INVALID_HANDLE_VALUE;
 }
 
-// A binary stream over an open file handle, which it then owns.
-FILE* streamOf(HANDLE file) {
-    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_WRONLY | _O_BINARY);
-    if (descriptor < 0) {
-        CloseHandle(file);
-        return nullptr;
-    }
-    FILE* out = _fdopen(descriptor, "wb");
-    if (out == nullptr) {
-        _close(descriptor);
-    }
-    return out;
-}
-
 // writeAndClose for the temporary, which also checks that the file holds
 // every byte the stream took: a write cut short by a full disk or a size
 // limit can come back as a success with fewer bytes (so Wine does), which
@@ -156,7 +142,7 @@ ReplaceOutcome replaceThroughTemporary(const char* path, const wchar_t* target, 
     if (file == INVALID_HANDLE_VALUE) {
         return writeInPlace(path, true, writeContent, content);
     }
-    FILE* out = streamOf(file);
+    FILE* out = streamOfHandle(file, false);
     bool written = out != nullptr && writeCheckedAndClose(out, file, writeContent, content);
     if (written && oldAttributes != INVALID_FILE_ATTRIBUTES && (oldAttributes & KEPT_ATTRIBUTES)) {
         SetFileAttributesW(temporary, oldAttributes & KEPT_ATTRIBUTES);

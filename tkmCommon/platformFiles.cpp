@@ -274,19 +274,23 @@ FILE* openScratchFile() {
         if (file == INVALID_HANDLE_VALUE) {
             continue;
         }
-        const int descriptor =
-            _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_RDWR | _O_BINARY);
-        if (descriptor < 0) {
-            CloseHandle(file);
-            return nullptr;
-        }
-        FILE* stream = _fdopen(descriptor, "w+b");
-        if (stream == nullptr) {
-            _close(descriptor);
-        }
-        return stream;
+        return streamOfHandle(file, true);
     }
     return nullptr;
+}
+
+FILE* streamOfHandle(void* file, bool readable) {
+    const int access = readable ? _O_RDWR : _O_WRONLY;
+    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(file), access | _O_BINARY);
+    if (descriptor < 0) {
+        CloseHandle(file);
+        return nullptr;
+    }
+    FILE* stream = _fdopen(descriptor, readable ? "w+b" : "wb");
+    if (stream == nullptr) {
+        _close(descriptor);
+    }
+    return stream;
 }
 
 #else

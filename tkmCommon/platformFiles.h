@@ -70,6 +70,11 @@ size_t folderPartLength(const wchar_t* path);
 // True when the wide path names a device (NUL, CON, a serial port) or a pipe
 // rather than a file on a disk.
 bool isDevice(const wchar_t* path);
+
+// A binary stream over an open file handle (a HANDLE), which it then owns:
+// for writing, or for writing and reading. nullptr, the handle closed, when
+// none can be made.
+FILE* streamOfHandle(void* file, bool readable);
 #endif
 
 // A new temporary file in the system's temporary folder, open for writing and
