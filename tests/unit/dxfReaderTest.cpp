@@ -159,11 +159,7 @@ TEST(DxfLayerTest, LayerNamesActAsGroupNames) {
         const char* layer;
         char kind;  // q: a quad of the colour, b: bounds, c: a collision box
         std::array<int32_t, 4> color = {-1, -1, -1, -1};
-    } cases[] = {{"COLOR_1_2_3_4", 'q', {1, 2, 3, 4}},
-                 {"COLOR_red", 'q'},
-                 {"bounds", 'q'},
-                 {"BOUNDS_box", 'b'},
-                 {"COLLISION.001", 'c'}};
+    } cases[] = {{"COLOR_1_2_3_4", 'q', {1, 2, 3, 4}}, {"BOUNDS_box", 'b'}, {"COLLISION.001", 'c'}};
     for (const auto& example : cases) {
         MeshStore& store = freshStore();
         readDxf(faceOnLayer(example.layer, "8\nCOLLISION\n") + faceOnLayer("0"), store);

@@ -145,7 +145,6 @@ struct FaceRow {
 // Each row is a face line after eight vertices and eight normals.
 const FaceRow FACE_ROWS[] = {
     // Words: runs of anything but blank, tab and carriage return; each a place.
-    {"f  1//1   2//2\t3//3\r4//4 \t", "", "1/1 2/2 3/3 4/4"},
     {"f 1//1 2//2", "", "1/1 2/2 - -"},
     {"f \t\r ", "", "- - - -"},
     {"f 9//9 1//1 2//2", "", "0/0 1/1 2/2 -"},  // slot 8 was never written
@@ -162,9 +161,6 @@ const FaceRow FACE_ROWS[] = {
     {"f 4097//-9 -9//4097 1/0/4097", "negative negative negative", "- - - -"},
     {"f 1/0/1 2//2 3//3", "negative", "- 2/2 3/3 -"},  // the 0 is not carried on
     {"f 0 x 1 5000 1", "negative fail range", "- - 1/0 - | - - 1/0 -"},
-    // A stored corner without a normal index takes the normals of the whole face.
-    {"f 1//1 2//2 3//3 x", "fail", "1/1 2/2 3/3 -"},
-    {"f 1//1 2//2 3//3 4//4 5//5 6/6", "", "1/0 2/0 3/0 4/0 | 1/0 4/0 5/0 6/0"},
     // Five corners and more: a fan of quads from the first.
     {"f 1//1 2//2 3//3 4//4 5//5 6//6", "", "1/1 2/2 3/3 4/4 | 1/1 4/4 5/5 6/6"},
     {"f 1//1 2//2 3//3 x 5//5 6//6 0//7", "fail negative",
