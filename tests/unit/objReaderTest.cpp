@@ -69,9 +69,7 @@ TEST(ObjReaderColorTest, MaterialNamesColourWhereTheGroupGivesNoColour) {
     expectColor(colorAfterGroup("usemtl COLOR_1_2_3\n\tusemtl other"), 1, 2, 3, 255);
     // Any other name ends the material colour; COLLISION is a name too.
     expectColor(colorAfterGroup("usemtl COLOR_1_2_3\nusemtl COLLISION"), -1, -1, -1, -1);
-    expectColor(colorAfterGroup("usemtl color_1_2_3"), -1, -1, -1, -1);
     expectColor(colorAfterGroup("usemtl  COLOR_1_2_3"), -1, -1, -1, -1);
-    expectColor(colorAfterGroup("usemtl COLOR_1_2"), -1, -1, -1, -1);
 }
 
 TEST(ObjReaderFaceTest, TriangleLeavesCornerThreeUnsetAndIsReversed) {
@@ -211,13 +209,6 @@ TEST(ObjReaderBoxTest, BoundsGroupSetsTheBrickSize) {
     EXPECT_EQ(store.boundsMax, Vec3(20, 20, 12));
     EXPECT_EQ(store.quadCount, 1);
     EXPECT_NE(run.log.find("got 3 verts 0 normals 1 quads\n"), std::string::npos);
-}
-
-TEST(ObjReaderBoxTest, EveryCornerOfAPolygonWidensTheBox) {
-    MeshStore& store = freshStore();
-    readObj("v 0 0 0\nv 1 1 1\nv -2 0 0\nv 0 0 5\ng COLLISION\nf 1 2 1 2 1 2 3 4\n", store);
-    EXPECT_EQ(store.collisionMin[0], Vec3(-2, 0, 0));
-    EXPECT_EQ(store.collisionMax[0], Vec3(1, 1, 5));
 }
 
 TEST(ObjReaderBoxTest, OtherLetterCaseIsAnOrdinaryGroup) {
