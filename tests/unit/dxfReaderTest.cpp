@@ -20,10 +20,9 @@ std::string face(const std::string& pairs) {
     return "0\n3DFACE\n" + pairs;
 }
 
-// A 3DFACE on layer whose corners are (1, 2, 3) to (4, 5, 6); before are
-// pairs ahead of its code 8.
-std::string faceOnLayer(const std::string& layer, const std::string& before = "") {
-    return face(before + "8\n" + layer +
+// A 3DFACE on layer whose corners are (1, 2, 3) to (4, 5, 6).
+std::string faceOnLayer(const std::string& layer) {
+    return face("8\n" + layer +
                 "\n10\n1\n20\n2\n30\n3\n11\n4\n21\n5\n31\n6\n12\n4\n22\n2\n32\n3\n");
 }
 
@@ -153,8 +152,8 @@ TEST(DxfReaderTest, BinaryDrawingIsRefusedByItsFirstLineOnly) {
 
 TEST(DxfLayerTest, LayerNamesActAsGroupNames) {
     // The names themselves: the OBJ reader's tests and the end-to-end case
-    // dxfLayerConventions. The last code 8 counts; a quad taken back leaves
-    // its slot to the next face as it found it.
+    // dxfLayerConventions, which also pins that the last code 8 counts. A quad
+    // taken back leaves its slot to the next face as it found it.
     const struct {
         const char* layer;
         char kind;  // q: a quad of the colour, b: bounds, c: a collision box
@@ -162,7 +161,7 @@ TEST(DxfLayerTest, LayerNamesActAsGroupNames) {
     } cases[] = {{"COLOR_1_2_3_4", 'q', {1, 2, 3, 4}}, {"BOUNDS_box", 'b'}, {"COLLISION.001", 'c'}};
     for (const auto& example : cases) {
         MeshStore& store = freshStore();
-        readDxf(faceOnLayer(example.layer, "8\nCOLLISION\n") + faceOnLayer("0"), store);
+        readDxf(faceOnLayer(example.layer) + faceOnLayer("0"), store);
         ASSERT_EQ(store.quadCount, example.kind == 'q' ? 2 : 1) << example.layer;
         EXPECT_EQ(store.collisionCount, example.kind == 'c' ? 1 : 0) << example.layer;
         EXPECT_EQ(store.boundsMax == Vec3(4, 5, 6), example.kind == 'b') << example.layer;
