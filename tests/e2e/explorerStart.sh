@@ -16,8 +16,7 @@ trap 'exec 3>&- 2> /dev/null
     rm -rf "$scratch"' EXIT
 work=$scratch/work
 mkdir "$work"
-exe=
-[ ${#emulator[@]} -gt 0 ] && exe=.exe
+exe=${4:+.exe}
 cp "$1" "$scratch/dxf2tkm$exe"
 cp "$2" "$scratch/tkmpreview$exe"
 cp "$cases/exampleWedge/files/wedge.obj" "$work/"
@@ -35,6 +34,8 @@ run() {
 
 failed=0
 fail() { echo "FAILED: $*"; failed=1; }
+# expect NAME STATUS OUTPUT WANTED: the status and output, carriage returns dropped.
+expect() { [ "$2 ${3//$'\r'/}" = "$4" ] || fail "$1: status, output '$2 $3'"; }
 prompt="Press Enter to close this window."
 
 if [ ${#emulator[@]} -gt 0 ]; then
@@ -64,28 +65,22 @@ kill -0 $program 2> /dev/null || fail "the program did not wait for Enter"
 echo >&3
 exec 3>&-
 wait $program
-status=$?
-out=$(tr -d '\r' < "$scratch/out")
-expected="2 Drop model files (.obj, .rds, .dxf) on dxf2tkm.exe to convert them.
+expect help $? "$(cat "$scratch/out")" "2 Drop model files (.obj, .rds, .dxf) on dxf2tkm.exe to convert them.
 Each brick is written beside its model, with the extension .tkm.
 Drop a brick on tkmpreview.exe for a picture of it.
 $prompt"
-[ "$status $out" = "$expected" ] || fail "help: status, output '$status $out'"
 
 # A model dropped on the converter: its quiet line; the end of input ends the wait too.
-out=$(run dxf2tkm "$work/wedge.obj" < /dev/null 2>&1)
-status=$?
 model=$work/wedge
-expected="0 $model.obj -> $model.tkm: 5 quads (4 coloured, 1 paintable), 1 collision box, size 4 2 3
+out=$(run dxf2tkm "$model.obj" < /dev/null 2>&1)
+expect "dropped model" $? "$out" "0 $model.obj -> $model.tkm: 5 quads (4 coloured, 1 paintable), 1 collision box, size 4 2 3
 $prompt"
-[ "$status ${out//$'\r'/}" = "$expected" ] || fail "dropped model: status, output '$status $out'"
 cmp -s "$work/wedge.tkm" "$cases/exampleWedge/expected/wedge.tkm" || fail "wedge.tkm differs"
 
 # The brick dropped on the preview: the picture written and, on Windows, opened.
 out=$(echo | run tkmpreview wedge.tkm 2>&1)
-status=$?
-[ "$status ${out//$'\r'/}" = "0 Wrote wedge.svg
-$prompt" ] || fail "preview: status, output '$status $out'"
+expect preview $? "$out" "0 Wrote wedge.svg
+$prompt"
 [ -s "$work/wedge.svg" ] || fail "no picture"
 if [ ${#emulator[@]} -gt 0 ]; then
     for _ in $(seq 100); do

@@ -76,15 +76,13 @@ def box_faces(low, high):
 
 def polyface_box(msp, low, high, layer):
     mesh = msp.add_polyface(dxfattribs={"layer": layer})
-    for face in box_faces(low, high):
-        mesh.append_face(face)
+    mesh.append_faces(box_faces(low, high))
     return mesh
 
 
 def layers_drawing():
     doc = ezdxf.new()
-    for name in ("COLOR_255_0_0", "COLOR_0_0_255_128", "BOUNDS", "COLLISION_BASE",
-                 "COLLISION_TOP"):
+    for name in "COLOR_255_0_0 COLOR_0_0_255_128 BOUNDS COLLISION_BASE COLLISION_TOP".split():
         doc.layers.add(name)
     msp = doc.modelspace()
     for face in box_faces((-2, -1, 0), (2, 1, 1)):
@@ -126,12 +124,8 @@ def meshes_drawing():
     return doc
 
 
-DRAWINGS = {
-    "ezdxfFaces.dxf": faces_drawing,
-    "ezdxfMixed.dxf": mixed_drawing,
-    "ezdxfLayers.dxf": layers_drawing,
-    "ezdxfMeshes.dxf": meshes_drawing,
-}
+DRAWINGS = {"ezdxfFaces.dxf": faces_drawing, "ezdxfMixed.dxf": mixed_drawing,
+            "ezdxfLayers.dxf": layers_drawing, "ezdxfMeshes.dxf": meshes_drawing}  # fmt: skip
 
 for name in sys.argv[1:] or DRAWINGS:
     DRAWINGS[name]().saveas(os.path.join(HERE, name))
