@@ -164,30 +164,35 @@ TEST(BrickChecksTest, ShortRealNeverMakesAPartReadWhole) {
 // line up to the ")" before its advice, which the end-to-end case quietModels pins.
 TEST(BrickChecksTest, WarningsAtTheirTolerances) {
     const struct {
-        float size[3], low[3], high[3];  // one flat list: size, lowest, highest corner
+        float box[9];  // the size, the lowest corner, the highest corner
         int32_t degenerate;
         const char* warnings;
     } cases[] = {
-        {0.9f, 0.9f, 0.75f, -0.45f, -0.45f, 0, 0.45f, 0.45f, 0.3f, 0,
+        {{0.9f, 0.9f, 0.75f, -0.45f, -0.45f, 0, 0.45f, 0.45f, 0.3f},
+         0,
          "extent 0.9 0.9 0.75 is written as size 0 0 0 (heights scaled by 2.5\n"},
-        {2.00009f, 3.9999f, -0.00009f, -1.00005f, -1, -0.00009f, 1.0001f, 1, 1, 0,
+        {{2.00009f, 3.9999f, -0.00009f, -1.00005f, -1, -0.00009f, 1.0001f, 1, 1},
+         0,
          "extent 2.00009 3.9999 -0.00009 is written as size 2 3 0 (heights scaled by 2.5\n"},
-        {3.9999998f, 2, 5, 0, -1, 0.0002f, 3.9999998f, 1, 2, 0,
+        {{3.9999998f, 2, 5, 0, -1, 0.0002f, 3.9999998f, 1, 2},
+         0,
          "extent 3.999999762 2 5 is written as size 3 2 5 (heights scaled by 2.5\n"
          "off the origin (footprint centred on x = 1.999999881, y = 0; lowest point at z = "
          "0.0002\n"},
-        {2, 2, 5, -1, -0.9996f, 0, 1, 1, 2, 1,
+        {{2, 2, 5, -1, -0.9996f, 0, 1, 1, 2},
+         1,
          "off the origin (footprint centred on x = 0, y = 0.0002\n"
          "1 quad dropped without a third corner (Degenerate polys: 1\n"},
-        {std::nanf(""), 2, 5, -1, -1, 0, 1, 1, 2, 2,
+        {{std::nanf(""), 2, 5, -1, -1, 0, 1, 1, 2},
+         2,
          "extent nan 2 5 is written as size 0 2 5 (heights scaled by 2.5\n"
          "2 quads dropped without a third corner (Degenerate polys: 2\n"},
     };
     static MeshStore store;
     for (const auto& c : cases) {
-        store.brickSize = Vec3(c.size[0], c.size[1], c.size[2]);
-        store.boundsMin = Vec3(c.low[0], c.low[1], c.low[2]);
-        store.boundsMax = Vec3(c.high[0], c.high[1], c.high[2]);
+        store.brickSize = Vec3(c.box[0], c.box[1], c.box[2]);
+        store.boundsMin = Vec3(c.box[3], c.box[4], c.box[5]);
+        store.boundsMax = Vec3(c.box[6], c.box[7], c.box[8]);
         FILE* out = temporaryStream();
         printBrickWarnings("m", store, c.degenerate, out);
         std::string warnings = takeText(out);
