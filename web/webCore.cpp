@@ -3,7 +3,8 @@
 // program whose entry the page calls again for every conversion, on files in
 // its in-memory file system:
 //   dxf2tkm [OPTION...] MODEL...   the converter, as the native dxf2tkm
-//   dxf2tkm --dump BRICK           the brick as read, as tkmpreview --dump prints it
+//   dxf2tkm --dump BRICK [TEXT]    the brick as read, as tkmpreview --dump prints
+//                                  it, on standard output or into the file TEXT
 // Each call starts from the store's program-start values, as a new run of
 // the native program does, and leaves all its text written out.
 #include <cstdio>
@@ -18,9 +19,10 @@ namespace {
 
 MeshStore meshStore;
 
-// Prints the brick at path as text; a file that cannot be read or does not
-// follow the format gets one line on standard error, and exit status 1.
-int dumpBrick(const char* path) {
+// Prints the brick at path as text to out; a file that cannot be read or
+// does not follow the format gets one line on standard error, and exit
+// status 1.
+int dumpBrick(const char* path, FILE* out) {
     static char text[MAX_BRICK_FILE_SIZE];
     static BrickFile brick;
     static ParseError error;
@@ -42,16 +44,24 @@ int dumpBrick(const char* path) {
         fprintf(stderr, "%s: %s\n", path, error.message);
         return EXIT_FAILED;
     }
-    writeBrickDump(stdout, brick);
-    return EXIT_CONVERTED;
+    writeBrickDump(out, brick);
+    return fflush(out) == 0 ? EXIT_CONVERTED : EXIT_FAILED;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     int status = EXIT_CONVERTED;
-    if (argc == 3 && strcmp(argv[1], "--dump") == 0) {
-        status = dumpBrick(argv[2]);
+    if ((argc == 3 || argc == 4) && strcmp(argv[1], "--dump") == 0) {
+        FILE* out = argc == 4 ? openFile(argv[3], "wb") : stdout;
+        if (out == nullptr) {
+            fprintf(stderr, "cannot write %s\n", argv[3]);
+            return EXIT_FAILED;
+        }
+        status = dumpBrick(argv[2], out);
+        if (out != stdout && fclose(out) != 0) {
+            status = EXIT_FAILED;
+        }
     } else {
         clearMeshStore(meshStore);
         status = runConverter(argc, argv, meshStore, stdout);
