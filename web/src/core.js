@@ -49,7 +49,8 @@ export function readJsonReport(text, model) {
         size: found.size,
         offset: found.offset,
         messages: found.messages.map(m => ({
-            severity: m.severity, code: m.code, line: m.line, text: m.text, advice: m.advice,
+            severity: m.severity, code: m.code, line: m.line, advice: m.advice,
+            text: m.text.replace(/^(ERROR|WARNING): /, ""),
         })),
     };
 }
