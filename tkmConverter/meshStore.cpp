@@ -73,6 +73,11 @@ void clearMeshStore(MeshStore& store) {
     }
 }
 
+void startMeshStore(MeshStore& store) {
+    clearMeshStore(store);
+    resetBoxes(store);
+}
+
 void resetBoxes(MeshStore& store) {
     const Vec3 resetMin(BOX_RESET_MIN, BOX_RESET_MIN, BOX_RESET_MIN);
     const Vec3 resetMax(BOX_RESET_MAX, BOX_RESET_MAX, BOX_RESET_MAX);

@@ -87,6 +87,9 @@ struct ConversionStats {
 // Puts every table and counter back to its program-start value, in place.
 void clearMeshStore(MeshStore& store);
 
+// The store as a reader expects it: clearMeshStore, then resetBoxes.
+void startMeshStore(MeshStore& store);
+
 // The driver's reset before reading: the bounds box and all collision boxes
 // to their unset extents (minimum 9999, maximum -9999 on every axis).
 void resetBoxes(MeshStore& store);

@@ -202,7 +202,7 @@ TEST(BrickWriterTest, ReplacesAnExistingFileCompletely) {
     fputs(std::string(20000, 'x').c_str(), old);
     fclose(old);
     FILE* log = temporaryStream();
-    EXPECT_TRUE(writeBrickFile(path.c_str(), exampleStore(), log));
+    EXPECT_TRUE(writeBrickFile(path.c_str(), exampleStore(), traceReport(log)));
     EXPECT_EQ(takeText(log), "");
     EXPECT_EQ(fileText(path), fileText(dataPath("writer/fiftyLineExample.tkm")));
     remove(path.c_str());
@@ -213,7 +213,7 @@ TEST(BrickWriterTest, FolderNamedLikeTheBrickIsNotOpened) {
     const std::string folder = makeTemporaryFolder();
     ASSERT_NE(folder, "");
     FILE* log = temporaryStream();
-    EXPECT_FALSE(writeBrickFile(folder.c_str(), exampleStore(), log));
+    EXPECT_FALSE(writeBrickFile(folder.c_str(), exampleStore(), traceReport(log)));
     EXPECT_EQ(takeText(log), "ERROR: failed to open " + folder);
     removeFolder(folder);
 }
@@ -232,7 +232,7 @@ TEST(BrickWriterTest, FullDeviceIsReportedAndItsLinkKept) {
     const std::string link = folder + "/full.tkm";
     ASSERT_EQ(symlink("/dev/full", link.c_str()), 0);
     FILE* log = temporaryStream();
-    EXPECT_FALSE(writeBrickFile(link.c_str(), exampleStore(), log));
+    EXPECT_FALSE(writeBrickFile(link.c_str(), exampleStore(), traceReport(log)));
     EXPECT_EQ(takeText(log), "ERROR: failed to write " + link + "\n");
     struct stat linkInfo;
     EXPECT_EQ(lstat(link.c_str(), &linkInfo), 0) << "the link is kept";
@@ -266,7 +266,7 @@ TEST(BrickWriterTest, LongestPathIsReplacedWhole) {
     ASSERT_EQ(stat(path.c_str(), &before), 0);
 #endif
     FILE* log = temporaryStream();
-    EXPECT_TRUE(writeBrickFile(path.c_str(), exampleStore(), log));
+    EXPECT_TRUE(writeBrickFile(path.c_str(), exampleStore(), traceReport(log)));
     EXPECT_EQ(takeText(log), "");
     EXPECT_EQ(fileText(path), fileText(dataPath("writer/fiftyLineExample.tkm")));
 #ifndef _WIN32

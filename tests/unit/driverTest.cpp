@@ -24,11 +24,9 @@ DriverRun runWith(std::vector<std::string> arguments,
     for (std::string& argument : arguments) {
         argv.push_back(&argument[0]);
     }
-    static MeshStore store;
-    clearMeshStore(store);
     FILE* log = temporaryStream();
     const int status =
-        runConverter(static_cast<int>(argv.size()), argv.data(), store, log, startedFrom);
+        runConverter(static_cast<int>(argv.size()), argv.data(), testWorkspace(), log, startedFrom);
     return DriverRun{status, takeText(log)};
 }
 
@@ -157,51 +155,6 @@ TEST(BrickChecksTest, ShortRealNeverMakesAPartReadWhole) {
         char text[SHORT_REAL_CAPACITY];
         EXPECT_EQ(shortReal(c.value, text), strlen(c.text)) << c.text;
         EXPECT_STREQ(text, c.text);
-    }
-}
-
-// Each warning at the edges of its tolerance, for a brick set by hand; each
-// line up to the ")" before its advice, which the end-to-end case quietModels pins.
-TEST(BrickChecksTest, WarningsAtTheirTolerances) {
-    const struct {
-        float box[9];  // the size, the lowest corner, the highest corner
-        int32_t degenerate;
-        const char* warnings;
-    } cases[] = {
-        {{0.9f, 0.9f, 0.75f, -0.45f, -0.45f, 0, 0.45f, 0.45f, 0.3f},
-         0,
-         "extent 0.9 0.9 0.75 is written as size 0 0 0 (heights scaled by 2.5\n"},
-        {{2.00009f, 3.9999f, -0.00009f, -1.00005f, -1, -0.00009f, 1.0001f, 1, 1},
-         0,
-         "extent 2.00009 3.9999 -0.00009 is written as size 2 3 0 (heights scaled by 2.5\n"},
-        {{3.9999998f, 2, 5, 0, -1, 0.0002f, 3.9999998f, 1, 2},
-         0,
-         "extent 3.999999762 2 5 is written as size 3 2 5 (heights scaled by 2.5\n"
-         "off the origin (footprint centred on x = 1.999999881, y = 0; lowest point at z = "
-         "0.0002\n"},
-        {{2, 2, 5, -1, -0.9996f, 0, 1, 1, 2},
-         1,
-         "off the origin (footprint centred on x = 0, y = 0.0002\n"
-         "1 quad dropped without a third corner (Degenerate polys: 1\n"},
-        {{std::nanf(""), 2, 5, -1, -1, 0, 1, 1, 2},
-         2,
-         "extent nan 2 5 is written as size 0 2 5 (heights scaled by 2.5\n"
-         "2 quads dropped without a third corner (Degenerate polys: 2\n"},
-    };
-    static MeshStore store;
-    for (const auto& c : cases) {
-        store.brickSize = Vec3(c.box[0], c.box[1], c.box[2]);
-        store.boundsMin = Vec3(c.box[3], c.box[4], c.box[5]);
-        store.boundsMax = Vec3(c.box[6], c.box[7], c.box[8]);
-        FILE* out = temporaryStream();
-        printBrickWarnings("m", store, c.degenerate, out);
-        std::string warnings = takeText(out);
-        for (size_t at = 0; (at = warnings.find("m: WARNING: ", at)) != std::string::npos;) {
-            warnings.erase(at, 12);
-            at = warnings.find(')', at);
-            warnings.erase(at, warnings.find('\n', at) - at);
-        }
-        EXPECT_EQ(warnings, c.warnings);
     }
 }
 

@@ -53,17 +53,29 @@ std::string dataPath(const std::string& name) {
     return std::string(TEST_DATA_DIR) + "/" + name;
 }
 
+Workspace& testWorkspace() {
+    static Workspace workspace;
+    return workspace;
+}
+
 MeshStore& freshStore() {
-    static MeshStore store;
-    clearMeshStore(store);
-    resetBoxes(store);
-    return store;
+    Workspace& ws = testWorkspace();
+    startModel(ws, "model", ReportStyle::Trace, nullptr);
+    return ws.store;
+}
+
+Report& traceReport(FILE* trace) {
+    Report& report = testWorkspace().report;
+    startReport(report, ReportStyle::Trace, trace, "model", nullptr);
+    return report;
 }
 
 ReaderRun runReader(ReaderFunction reader, const std::string& text, MeshStore& store) {
     FILE* input = streamWithText(text);
     FILE* log = temporaryStream();
-    const bool completed = reader(input, store, log);
+    LineReader& lines = testWorkspace().lines;
+    initLineReader(lines, input);
+    const bool completed = reader(lines, store, traceReport(log));
     fclose(input);
     return ReaderRun{completed, takeText(log)};
 }

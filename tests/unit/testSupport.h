@@ -7,6 +7,7 @@
 #include <string>
 
 #include "meshStore.h"
+#include "workspace.h"
 
 // A new temporary binary stream, open for writing and reading, that goes away
 // when closed: tmpfile, which under Wine fails now and then while another
@@ -50,10 +51,18 @@ bool makeFolder(const std::string& path);
 bool removeFolder(const std::string& path);
 bool pathExists(const std::string& path);
 
-// A store with its program-start values and the driver's reset applied.
+// The tests' one workspace, as main has one.
+Workspace& testWorkspace();
+
+// A store with its program-start values and the driver's reset applied: the
+// test workspace's, started on a model as the driver starts it.
 MeshStore& freshStore();
 
-using ReaderFunction = bool (*)(FILE*, MeshStore&, FILE*);
+// The test workspace's report, started afresh and tracing on trace: for a
+// stage tried alone.
+Report& traceReport(FILE* trace);
+
+using ReaderFunction = bool (*)(LineReader&, MeshStore&, Report&);
 
 struct ReaderRun {
     bool completed;
