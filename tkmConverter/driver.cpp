@@ -210,7 +210,7 @@ ConvertOutcome convertModel(Workspace& ws, FILE* input, ModelFormat format) {
     }
     traceText(ws.report, "Got %d polys\n", ws.store.quadCount);
     finishQuads(ws.store, ws.stats, ws.report.trace);
-    const bool nothingToConvert = ws.store.quadCount == 0 && ws.store.brickSize == Vec3();
+    const bool nothingToConvert = hasNothingToConvert(ws.store);
     computeBrickBounds(ws.store);
     traceStats(ws.report, ws.stats);
     if (nothingToConvert) {

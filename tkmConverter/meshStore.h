@@ -111,8 +111,16 @@ inline float toFloat32(double value) {
     return saturatedFloat32(value);
 }
 
-// brickSize = boundsMax - boundsMin per axis, its height then scaled.
+// The brick-size rule, in one place. brickSize = boundsMax - boundsMin per
+// axis, its height then scaled.
 void setBrickSizeFromBounds(MeshStore& store);
+
+// Sets brickSize from the bounds box once a BOUNDS face has widened it: a
+// declared box counts once one of its extents has left the reset values.
+void settleDeclaredSize(MeshStore& store);
+
+// No quads and no declared size: nothing for a brick.
+bool hasNothingToConvert(const MeshStore& store);
 
 // The brick's vertical scale applied to a 32-bit height, rounded back to 32 bits.
 float scaleHeight(float height);

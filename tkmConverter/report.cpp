@@ -72,7 +72,7 @@ void printQuietLine(Report& report, const Message& message) {
 void show(Report& report, ModelLog* log, const Message& message) {
     if (report.style == ReportStyle::Trace && message.traced && log != nullptr) {
         traceMessage(*log, message);
-    } else if (report.style == ReportStyle::Trace && message.traced) {
+    } else if (report.style == ReportStyle::Trace && message.traced && report.trace != nullptr) {
         fputs(message.text, report.trace);
         if (message.endsLine) {
             fputc('\n', report.trace);

@@ -2,12 +2,35 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <limits>
 #include <string>
 
 #include "brickChecks.h"
 #include "testSupport.h"
 
 namespace {
+
+TEST(BrickChecksTest, ShortRealNeverMakesAPartReadWhole) {
+    const float infinity = std::numeric_limits<float>::infinity();
+    const struct {
+        float value;
+        const char* text;
+    } cases[] = {
+        {-0.0f, "0"},
+        {std::nextafter(1.0f, 2.0f), "1.000000119"},  // six decimals would say 1
+        {-1e-9f, "-0.000000001"},
+        {1e-7f, "0.0000001"},
+        {std::nextafter(8388608.0f, 0.0f), "8388607.5"},  // the last float with a fraction
+        {infinity, "inf"},
+        {-infinity, "-inf"},
+    };
+    for (const auto& c : cases) {
+        char text[SHORT_REAL_CAPACITY];
+        EXPECT_EQ(shortReal(c.value, text), strlen(c.text)) << c.text;
+        EXPECT_STREQ(text, c.text);
+    }
+}
 
 // Each check at the edges of its tolerance, for a brick set by hand: which
 // checks fire, and the figures they are decided on. (Their words are pinned

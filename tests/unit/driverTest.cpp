@@ -32,10 +32,7 @@ DriverRun runWith(std::vector<std::string> arguments,
 
 std::string outputPathOf(const char* input) {
     char out[PATH_BUFFER_SIZE];
-    if (!buildOutputPath(input, out, sizeof out)) {
-        return "<none>";
-    }
-    return out;
+    return pathOrNone(buildOutputPath(input, out, sizeof out), out);
 }
 
 TEST(DriverPathTest, ExtensionComesFromTheLastPathComponent) {
@@ -116,45 +113,26 @@ TEST(DriverRunTest, OptionsAndModels) {
         {{"dxf2tkm", "-q"}, EXIT_USAGE, "usage: dxf2tkm.exe [input file]\n"},
         {{"dxf2tkm", "--quiet", "/no/a.obj"},
          EXIT_FAILED,
-         "/no/a.obj: ERROR: failed to open file /no/a.obj\n"},
+         "/no/a.obj: ERROR: failed to open the file; check that the file exists and that you "
+         "may read it\n"},
         {{"dxf2tkm", "/no/a.obj"},
          EXIT_FAILED,
-         "/no/a.obj: ERROR: failed to open file /no/a.obj\n",
+         "/no/a.obj: ERROR: failed to open the file; check that the file exists and that you "
+         "may read it\n",
          StartedFrom::Explorer},
         // An option of one dash too many is a model, and so are options after "--".
         {{"dxf2tkm", "---q", "--", "-q", "--help"},
          EXIT_FAILED,
          "argv[0] = dxf2tkm\nargv[1] = ---q\nargv[2] = --\nargv[3] = -q\nargv[4] = --help\n"
          "ERROR: unsupported file type ---q\nERROR: unsupported file type -q\n"
-         "ERROR: unsupported file type --help\n---q: ERROR: unsupported file type ---q\n"
-         "-q: ERROR: unsupported file type -q\n--help: ERROR: unsupported file type --help\n"
-         "Converted 0 of 3 models\n"},
+         "ERROR: unsupported file type --help\n\nNot converted:\n---q: ERROR: not a model "
+         "dxf2tkm reads\n-q: ERROR: not a model dxf2tkm reads\n--help: ERROR: not a model "
+         "dxf2tkm reads\nConverted 0 of 3 models\n"},
     };
     for (const auto& c : cases) {
         const DriverRun run = runWith(c.arguments, c.startedFrom);
         EXPECT_EQ(run.status, c.status) << c.log;
         EXPECT_EQ(run.log, c.log);
-    }
-}
-
-TEST(BrickChecksTest, ShortRealNeverMakesAPartReadWhole) {
-    const float infinity = std::numeric_limits<float>::infinity();
-    const struct {
-        float value;
-        const char* text;
-    } cases[] = {
-        {-0.0f, "0"},
-        {std::nextafter(1.0f, 2.0f), "1.000000119"},  // six decimals would say 1
-        {-1e-9f, "-0.000000001"},
-        {1e-7f, "0.0000001"},
-        {std::nextafter(8388608.0f, 0.0f), "8388607.5"},  // the last float with a fraction
-        {infinity, "inf"},
-        {-infinity, "-inf"},
-    };
-    for (const auto& c : cases) {
-        char text[SHORT_REAL_CAPACITY];
-        EXPECT_EQ(shortReal(c.value, text), strlen(c.text)) << c.text;
-        EXPECT_STREQ(text, c.text);
     }
 }
 
@@ -192,16 +170,8 @@ TEST(DriverRunTest, DirectoryCannotBeOpened) {
 }
 
 TEST(DriverRunTest, PathOf4095CharactersConverts) {
-    const std::string folder = makeTemporaryFolder();
-    ASSERT_NE(folder, "");
-    std::string path = folder;
-    std::vector<std::string> directories;
-    while (path.size() + 1 + 200 < LONGEST_TEST_PATH - 20) {
-        path += "/" + std::string(200, 'd');
-        ASSERT_TRUE(makeFolder(path));
-        directories.push_back(path);
-    }
-    path += "/" + std::string(LONGEST_TEST_PATH - path.size() - 1 - 4, 'm') + ".obj";
+    const LongestPath longest = makeLongestPath('m', ".obj");
+    const std::string& path = longest.path;
     ASSERT_EQ(path.size(), LONGEST_TEST_PATH);
     FILE* model = openFile(path.c_str(), "wb");
     ASSERT_NE(model, nullptr);
@@ -214,10 +184,7 @@ TEST(DriverRunTest, PathOf4095CharactersConverts) {
     EXPECT_TRUE(pathExists(output));
     removeFile(output.c_str());
     removeFile(path.c_str());
-    for (auto it = directories.rbegin(); it != directories.rend(); ++it) {
-        removeFolder(*it);
-    }
-    removeFolder(folder);
+    removeLongestPath(longest);
 }
 
 }  // namespace

@@ -80,6 +80,32 @@ ReaderRun runReader(ReaderFunction reader, const std::string& text, MeshStore& s
     return ReaderRun{completed, takeText(log)};
 }
 
+LongestPath makeLongestPath(char fill, const std::string& extension) {
+    LongestPath longest{makeTemporaryFolder(), {}, ""};
+    std::string path = longest.root;
+    while (!path.empty() && path.size() + 1 + 200 + 1 + extension.size() + 1 < LONGEST_TEST_PATH) {
+        path += "/" + std::string(200, 'd');
+        if (!makeFolder(path)) {
+            return longest;
+        }
+        longest.folders.push_back(path);
+    }
+    if (!path.empty()) {
+        longest.path = path + "/" +
+                       std::string(LONGEST_TEST_PATH - path.size() - 1 - extension.size(), fill) +
+                       extension;
+    }
+    return longest;
+}
+
+bool removeLongestPath(const LongestPath& longest) {
+    bool removed = true;
+    for (auto it = longest.folders.rbegin(); it != longest.folders.rend(); ++it) {
+        removed = removeFolder(*it) && removed;
+    }
+    return removeFolder(longest.root) && removed;
+}
+
 bool endsWith(const std::string& text, const std::string& tail) {
     return text.size() >= tail.size() &&
            text.compare(text.size() - tail.size(), tail.size(), tail) == 0;

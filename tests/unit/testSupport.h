@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "meshStore.h"
 #include "workspace.h"
@@ -53,6 +54,24 @@ bool pathExists(const std::string& path);
 
 // The tests' one workspace, as main has one.
 Workspace& testWorkspace();
+
+// A path of exactly LONGEST_TEST_PATH characters, its last component filled
+// with fill and ending in extension, in a chain of new folders of 200
+// characters under a new temporary folder (root); the file is not made.
+struct LongestPath {
+    std::string root;
+    std::vector<std::string> folders;  // made, outermost first
+    std::string path;
+};
+LongestPath makeLongestPath(char fill, const std::string& extension);
+
+// Removes the folders of a LongestPath, innermost first; true when all went.
+bool removeLongestPath(const LongestPath& longest);
+
+// A path that a path-building function gave, or "<none>" when it gave none.
+inline std::string pathOrNone(bool built, const char* path) {
+    return built ? path : "<none>";
+}
 
 // A store with its program-start values and the driver's reset applied: the
 // test workspace's, started on a model as the driver starts it.
