@@ -119,7 +119,7 @@ void warnAboutSize(Report& report, const Vec3& brickSize) {
         shortReal(extent[axis], texts[axis]);
     }
     reportCheck(report, "size-cut",
-                "WARNING: extent %s %s %s is written as size %d %d %d (heights scaled by 2.5): "
+                "extent %s %s %s is written as size %d %d %d (heights scaled by 2.5): "
                 "the size line keeps whole numbers only; make the extent whole, heights in "
                 "steps of 0.4",
                 texts[0], texts[1], texts[2], size[0], size[1], size[2]);
@@ -139,7 +139,7 @@ void warnAboutPlacement(Report& report, const MeshStore& store) {
     }
     char text[SHORT_REAL_CAPACITY];
     CheckText check{{}, 0};
-    appendFormat(check, "WARNING: off the origin (");
+    appendFormat(check, "off the origin (");
     if (footprintOff) {
         char other[SHORT_REAL_CAPACITY];
         shortReal(centre[0], text);
@@ -199,7 +199,7 @@ void checkBrick(Report& report, const MeshStore& store, int32_t degenerateCount)
     warnAboutPlacement(report, store);
     if (degenerateCount > 0) {
         reportCheck(report, "dropped-quads",
-                    "WARNING: %d quad%s dropped without a third corner (Degenerate polys: %d); "
+                    "%d quad%s dropped without a third corner (Degenerate polys: %d); "
                     "give every face three corners or more",
                     degenerateCount, pluralEnding(degenerateCount, "s"), degenerateCount);
     }

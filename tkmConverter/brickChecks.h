@@ -40,7 +40,8 @@ BrickFacts brickFacts(const MeshStore& store);
 void printBrickSummary(const char* modelName, const char* brickName, const MeshStore& store,
                        FILE* out);
 
-// Reports a warning for every check the brick fails, each saying what to do:
+// Reports a warning for every check the brick fails, each saying what to do
+// (its text without the "WARNING: " that quiet mode puts before it):
 // the size line cuts the extent ("size-cut"), the footprint is not centred on
 // x = y = 0 or the lowest point is not at z = 0 ("off-origin"), quads were
 // dropped ("dropped-quads").

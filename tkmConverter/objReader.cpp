@@ -221,14 +221,14 @@ int fanQuadCount(int count) {
     return count <= CORNERS_PER_QUAD ? 1 : (count - 2 + FAN_STEP - 1) / FAN_STEP;
 }
 
-bool storeFaceQuads(const FaceWords& face, const ObjReaderState& state, MeshStore& store,
-                    ModelLog& log) {
+bool storeFaceQuads(const FaceWords& face, int lineNumber, const ObjReaderState& state,
+                    MeshStore& store, ModelLog& log) {
     const QuadColor& color =
         hasNoColor(state.workingColor) ? state.materialColor : state.workingColor;
     const int quads = fanQuadCount(face.count);
     for (int j = 0; j < quads; ++j) {
         if (j > 0 && store.quadCount >= MAX_QUADS) {
-            reportFatal(log, "quad-limit", NO_LINE, "ERROR: > %d quads", MAX_QUADS);
+            reportFatal(log, "quad-limit", lineNumber, "ERROR: > %d quads", MAX_QUADS);
             return false;
         }
         storeFanQuad(face, j, color, store);
@@ -256,7 +256,7 @@ bool readFaceLine(const TextLine& line, const ObjReaderState& state, MeshStore& 
                   ModelLog& log) {
     const bool storesQuads = !state.boundsMode && !state.collisionMode;
     if (storesQuads && store.quadCount >= MAX_QUADS) {
-        reportFatal(log, "quad-limit", NO_LINE, "ERROR: > %d quads", MAX_QUADS);
+        reportFatal(log, "quad-limit", line.number, "ERROR: > %d quads", MAX_QUADS);
         return false;
     }
     FaceWords face;
@@ -265,7 +265,7 @@ bool readFaceLine(const TextLine& line, const ObjReaderState& state, MeshStore& 
         widenGroupBox(face, state, store);
         return true;
     }
-    return storeFaceQuads(face, state, store, log);
+    return storeFaceQuads(face, line.number, state, store, log);
 }
 
 // The trace line "line %d" of every line read, gathered in the sink.

@@ -46,9 +46,10 @@ bool indexInTable(int32_t index) {
     return index >= 0 && index < MAX_VERTICES;
 }
 
-bool storePolygon(const int32_t* indices, int corners, MeshStore& store, ModelLog& log) {
+bool storePolygon(const int32_t* indices, int corners, int lineNumber, MeshStore& store,
+                  ModelLog& log) {
     if (store.quadCount >= MAX_QUADS) {
-        reportFatal(log, "quad-limit", NO_LINE, "ERROR: > %d quads", MAX_QUADS);
+        reportFatal(log, "quad-limit", lineNumber, "ERROR: > %d quads", MAX_QUADS);
         return false;
     }
     BrickQuad& quad = store.quads[store.quadCount];
@@ -80,7 +81,7 @@ bool readPolygon(const char* numbers, int lineNumber, const RdsReaderState& stat
             return true;
         }
     }
-    return storePolygon(indices, corners, store, log);
+    return storePolygon(indices, corners, lineNumber, store, log);
 }
 
 // The record a line starts with: its first word, letter case ignored. Every

@@ -77,7 +77,6 @@ def message_text(message, keep_severity=False):
     for severity in ("WARNING: ", "ERROR: "):
         if text.startswith(severity) and not keep_severity:
             text = text[len(severity):]
-            text = text[:1].upper() + text[1:]
     for advice in (message.get("advice"), EXPORT_ADVICE.get(message.get("code"))):
         if advice:
             text += "; " + advice

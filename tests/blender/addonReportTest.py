@@ -54,9 +54,9 @@ class BrickReportTest(unittest.TestCase):
         self.assertEqual((brick.quad_count, brick.colored, brick.box_count, brick.size),
                          (6, 2, 1, [2, 2, 2]))  # fmt: skip
         self.assertEqual(report.converter_warnings(brick, Model()), [
-            "Off the origin (...); move the model; or turn on Place on Origin",
-            "Extent 2 2 2.5 is written as size 2 2 2",
-            "Failed to read face on line 3; export again",
+            "off the origin (...); move the model; or turn on Place on Origin",
+            "extent 2 2 2.5 is written as size 2 2 2",
+            "failed to read face on line 3; export again",
         ])  # fmt: skip
         imported = Model()
         imported.imported_size_lines = [[2, 2, 2]]  # the cut was the imported brick's
