@@ -19,9 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     const ModelFormat formats[] = {ModelFormat::Rds, ModelFormat::Obj, ModelFormat::Dxf};
     const ModelFormat format = formats[data[0] % 3];
-    MeshStore& store = startStore();
+    Workspace& ws = startWorkspace();
+    const MeshStore& store = ws.store;
     FILE* input = openBytes(data + 1, size - 1);
-    const ConvertOutcome outcome = convertModel(input, format, store, traceSink());
+    const ConvertOutcome outcome = convertModel(ws, input, format);
     fclose(input);
     if (outcome != ConvertOutcome::BrickReady) {
         return 0;

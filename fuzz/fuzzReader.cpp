@@ -7,9 +7,10 @@
 #include "rdsReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    MeshStore& store = startStore();
+    Workspace& ws = startWorkspace();
     FILE* input = openBytes(data, size);
-    FUZZED_READER(input, store, traceSink());
+    initLineReader(ws.lines, input);
+    FUZZED_READER(ws.lines, ws.store, ws.report);
     fclose(input);
     return 0;
 }

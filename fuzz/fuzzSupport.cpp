@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "fuzzSupport.h"
 
+#include "driver.h"
+
 FILE* openBytes(const uint8_t* data, size_t size) {
     if (size == 0) {
         return fopen("/dev/null", "r");
@@ -13,9 +15,8 @@ FILE* traceSink() {
     return sink;
 }
 
-MeshStore& startStore() {
-    static MeshStore store;
-    clearMeshStore(store);
-    resetBoxes(store);
-    return store;
+Workspace& startWorkspace() {
+    static Workspace workspace;
+    startModel(workspace, "model", ReportStyle::Trace, traceSink());
+    return workspace;
 }

@@ -207,6 +207,15 @@ bool isSameExistingFile(const char* first, const char* second) {
            firstInfo.nFileIndexLow == secondInfo.nFileIndexLow;
 }
 
+bool isExistingFolder(const char* path) {
+    static wchar_t widePathText[WIDE_PATH_SIZE];
+    if (!widePath(path, widePathText, WIDE_PATH_SIZE)) {
+        return false;
+    }
+    const DWORD attributes = GetFileAttributesW(widePathText);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 bool widePath(const char* path, wchar_t* wide, size_t capacity) {
     const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, wide,
                                            static_cast<int>(capacity));
@@ -312,6 +321,11 @@ bool isSameExistingFile(const char* first, const char* second) {
     struct stat secondInfo;
     return stat(first, &firstInfo) == 0 && stat(second, &secondInfo) == 0 &&
            firstInfo.st_dev == secondInfo.st_dev && firstInfo.st_ino == secondInfo.st_ino;
+}
+
+bool isExistingFolder(const char* path) {
+    struct stat info;
+    return stat(path, &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 void useUtf8Arguments(int&, char**&) {}

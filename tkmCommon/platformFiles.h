@@ -40,6 +40,9 @@ bool removeFile(const char* path);
 // (symbolic links followed).
 bool isSameExistingFile(const char* first, const char* second);
 
+// True when path names an existing folder.
+bool isExistingFolder(const char* path);
+
 // On Windows: replaces argc and argv by the program's arguments in UTF-8,
 // taken from the wide-character command line, and lets the console show the
 // UTF-8 the program prints. Does nothing on other systems.

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "compilerSupport.h"
 #include "realFormat.h"
 
 // Text gathered in a fixed buffer and handed to its stream in large pieces:
@@ -22,6 +23,7 @@ constexpr size_t SINK_CAPACITY = 16384;
 // holds, in every build, so that no stage can leave text behind. Whatever else
 // writes to the same stream while the sink lives must take the stream from
 // flushedStream, or its text would come out of order.
+// A sink on no stream (nullptr) gathers and drops its text.
 struct TextSink {
     explicit TextSink(FILE* stream) : out(stream), length(0) {}
     ~TextSink();
@@ -80,6 +82,10 @@ inline void sinkIntLine(TextSink& sink, const char* prefix, size_t length, int32
     text[length + digitCount] = '\n';
     sink.length = start + length + digitCount + 1;
 }
+
+// Appends text as printf formats it. Nothing is formatted for a sink on no
+// stream.
+void sinkFormat(TextSink& sink, const char* format, ...) PRINTF_FORMAT(2, 3);
 
 // Appends count reals (at most MAX_SINK_REALS) separated by one blank, as
 // formatReals writes them: the one call formats them all.

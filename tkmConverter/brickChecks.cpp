@@ -2,6 +2,7 @@
 #include "brickChecks.h"
 
 #include <cmath>
+#include <cstdarg>
 #include <cstring>
 
 #include "brickWriter.h"
@@ -62,11 +63,23 @@ size_t nineDecimals(float value, char* text) {
     return length + decimals;
 }
 
-void printShortReals(const float* values, int count, FILE* out) {
-    char text[SHORT_REAL_CAPACITY];
-    for (int i = 0; i < count; ++i) {
-        shortReal(values[i], text);
-        fprintf(out, i == 0 ? "%s" : " %s", text);
+// The text of a check's warning, put together piece by piece.
+struct CheckText {
+    char text[MESSAGE_TEXT_CAPACITY];
+    size_t length;
+};
+
+void appendFormat(CheckText& check, const char* format, ...) PRINTF_FORMAT(2, 3);
+
+void appendFormat(CheckText& check, const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    const size_t room = sizeof check.text - check.length;
+    const int length = vsnprintf(check.text + check.length, room, format, arguments);
+    va_end(arguments);
+    if (length > 0) {
+        const size_t added = static_cast<size_t>(length);
+        check.length += added < room ? added : room - 1;
     }
 }
 
@@ -94,26 +107,29 @@ bool sizeIsCut(const float* extent, const int32_t* size) {
     return false;
 }
 
-void warnAboutSize(const char* modelName, const Vec3& brickSize, FILE* out) {
+void warnAboutSize(Report& report, const Vec3& brickSize) {
     const float extent[] = {brickSize.x, brickSize.y, brickSize.z};
     const int32_t size[] = {truncateToInt32(brickSize.x), truncateToInt32(brickSize.y),
                             truncateToInt32(brickSize.z)};
     if (!sizeIsCut(extent, size)) {
         return;
     }
-    fprintf(out, "%s: WARNING: extent ", modelName);
-    printShortReals(extent, 3, out);
-    fprintf(out, " is written as size %d %d %d", size[0], size[1], size[2]);
-    fprintf(out,
-            " (heights scaled by 2.5): the size line keeps whole numbers only; make the "
-            "extent whole, heights in steps of 0.4\n");
+    char texts[3][SHORT_REAL_CAPACITY];
+    for (int axis = 0; axis < 3; ++axis) {
+        shortReal(extent[axis], texts[axis]);
+    }
+    reportCheck(report, "size-cut",
+                "extent %s %s %s is written as size %d %d %d (heights scaled by 2.5): "
+                "the size line keeps whole numbers only; make the extent whole, heights in "
+                "steps of 0.4",
+                texts[0], texts[1], texts[2], size[0], size[1], size[2]);
 }
 
 bool isOff(float value) {
     return !(std::fabs(static_cast<double>(value)) <= CHECK_TOLERANCE);
 }
 
-void warnAboutPlacement(const char* modelName, const MeshStore& store, FILE* out) {
+void warnAboutPlacement(Report& report, const MeshStore& store) {
     const float centre[] = {(store.boundsMin.x + store.boundsMax.x) / 2.0f,
                             (store.boundsMin.y + store.boundsMax.y) / 2.0f};
     const bool footprintOff = isOff(centre[0]) || isOff(centre[1]);
@@ -122,20 +138,23 @@ void warnAboutPlacement(const char* modelName, const MeshStore& store, FILE* out
         return;
     }
     char text[SHORT_REAL_CAPACITY];
-    fprintf(out, "%s: WARNING: off the origin (", modelName);
+    CheckText check{{}, 0};
+    appendFormat(check, "off the origin (");
     if (footprintOff) {
         char other[SHORT_REAL_CAPACITY];
         shortReal(centre[0], text);
         shortReal(centre[1], other);
-        fprintf(out, "footprint centred on x = %s, y = %s", text, other);
+        appendFormat(check, "footprint centred on x = %s, y = %s", text, other);
     }
     if (lowestOff) {
         shortReal(store.boundsMin.z, text);
-        fprintf(out, footprintOff ? "; lowest point at z = %s" : "lowest point at z = %s", text);
+        appendFormat(check, footprintOff ? "; lowest point at z = %s" : "lowest point at z = %s",
+                     text);
     }
-    fprintf(out,
-            "): the game expects the footprint centred on x = y = 0 and the lowest point at "
-            "z = 0, and draws the quads beside the brick; move the model\n");
+    appendFormat(check,
+                 "): the game expects the footprint centred on x = y = 0 and the lowest point at "
+                 "z = 0, and draws the quads beside the brick; move the model");
+    reportCheck(report, "off-origin", "%s", check.text);
 }
 
 }  // namespace
@@ -159,14 +178,29 @@ void printBrickSummary(const char* modelName, const char* brickName, const MeshS
             truncateToInt32(store.brickSize.y), truncateToInt32(store.brickSize.z));
 }
 
-void printBrickWarnings(const char* modelName, const MeshStore& store, int32_t degenerateCount,
-                        FILE* out) {
-    warnAboutSize(modelName, store.brickSize, out);
-    warnAboutPlacement(modelName, store, out);
+BrickFacts brickFacts(const MeshStore& store) {
+    BrickFacts facts{};
+    facts.quads = store.quadCount;
+    facts.coloured = colouredQuadCount(store);
+    facts.collisionBoxes = store.collisionCount;
+    const float extent[] = {store.brickSize.x, store.brickSize.y, store.brickSize.z};
+    for (int axis = 0; axis < 3; ++axis) {
+        facts.extent[axis] = extent[axis];
+        facts.size[axis] = truncateToInt32(extent[axis]);
+    }
+    facts.offset[0] = (store.boundsMin.x + store.boundsMax.x) / 2.0f;
+    facts.offset[1] = (store.boundsMin.y + store.boundsMax.y) / 2.0f;
+    facts.offset[2] = store.boundsMin.z;
+    return facts;
+}
+
+void checkBrick(Report& report, const MeshStore& store, int32_t degenerateCount) {
+    warnAboutSize(report, store.brickSize);
+    warnAboutPlacement(report, store);
     if (degenerateCount > 0) {
-        fprintf(out,
-                "%s: WARNING: %d quad%s dropped without a third corner (Degenerate polys: %d); "
-                "give every face three corners or more\n",
-                modelName, degenerateCount, pluralEnding(degenerateCount, "s"), degenerateCount);
+        reportCheck(report, "dropped-quads",
+                    "%d quad%s dropped without a third corner (Degenerate polys: %d); "
+                    "give every face three corners or more",
+                    degenerateCount, pluralEnding(degenerateCount, "s"), degenerateCount);
     }
 }

@@ -1,14 +1,16 @@
 // SPDX-License-Identifier: MIT
 // What a person needs to know about a finished brick, beyond the trace: the
-// one-line summary of a converted model and the warnings about a size the
-// size line cuts, a model off the origin and quads dropped as degenerate.
-// Reads the store after the finishing steps; changes nothing.
+// one-line summary of a converted model, its figures, and the warnings about
+// a size the size line cuts, a model off the origin and quads dropped as
+// degenerate. Reads the store after the finishing steps; changes nothing but
+// the report.
 #pragma once
 
 #include <cstddef>
 #include <cstdio>
 
 #include "meshStore.h"
+#include "report.h"
 
 // Placement and size differences up to this are rounding, not modelling.
 constexpr double CHECK_TOLERANCE = 1e-4;
@@ -21,13 +23,26 @@ constexpr size_t SHORT_REAL_CAPACITY = 328;
 // ("3.999999762", not "4"). Writes a terminating zero; returns the length.
 size_t shortReal(float value, char* text);
 
+// The figures of a finished brick.
+struct BrickFacts {
+    int32_t quads;
+    int32_t coloured;
+    int32_t collisionBoxes;
+    int32_t size[3];  // the size line
+    float extent[3];  // brickSize, before the size line cuts it
+    float offset[3];  // the footprint's centre x and y, the lowest z
+};
+
+BrickFacts brickFacts(const MeshStore& store);
+
 // Prints "NAME -> BRICK: Q quads (C coloured, P paintable), B collision
 // boxes, size X Y Z" and a line end.
 void printBrickSummary(const char* modelName, const char* brickName, const MeshStore& store,
                        FILE* out);
 
-// Prints "NAME: WARNING: ..." for every check the brick fails, each saying
-// what to do: the size line cuts the extent, the footprint is not centred on
-// x = y = 0 or the lowest point is not at z = 0, quads were dropped.
-void printBrickWarnings(const char* modelName, const MeshStore& store, int32_t degenerateCount,
-                        FILE* out);
+// Reports a warning for every check the brick fails, each saying what to do
+// (its text without the "WARNING: " that quiet mode puts before it):
+// the size line cuts the extent ("size-cut"), the footprint is not centred on
+// x = y = 0 or the lowest point is not at z = 0 ("off-origin"), quads were
+// dropped ("dropped-quads").
+void checkBrick(Report& report, const MeshStore& store, int32_t degenerateCount);

@@ -197,7 +197,7 @@ void writeBrickText(FILE* out, const MeshStore& store) {
     }
 }
 
-bool writeBrickFile(const char* outFileName, const MeshStore& store, FILE* log) {
+bool writeBrickFile(const char* outFileName, const MeshStore& store, Report& report) {
     const ContentWriter writeStore = [](FILE* out, const void* content) {
         writeBrickText(out, *static_cast<const MeshStore*>(content));
     };
@@ -205,11 +205,11 @@ bool writeBrickFile(const char* outFileName, const MeshStore& store, FILE* log) 
         case ReplaceOutcome::Replaced:
             return true;
         case ReplaceOutcome::OpenFailed:
-            fprintf(log, "ERROR: failed to open %s", outFileName);
+            reportFatal(report, "write-failed", NO_LINE, "ERROR: failed to open %s", outFileName);
             return false;
         case ReplaceOutcome::WriteFailed:
             break;
     }
-    fprintf(log, "ERROR: failed to write %s\n", outFileName);
+    reportFatal(report, "write-failed", NO_LINE, "ERROR: failed to write %s\n", outFileName);
     return false;
 }

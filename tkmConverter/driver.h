@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: MIT
-// The conversion run: command line, choice of reader, order of the stages,
-// statistics and exit status. The driver resets the store's boxes, hands the
-// open input to one reader, runs the finishing steps and the writer, once
-// for every model the command line names.
+// The conversion run: the order of the stages for each model the command
+// line names, and the exit status. For every model the driver starts the
+// workspace afresh, hands the open input to one reader, runs the finishing
+// steps and the writer, and shows the model's report as the options ask:
+// the trace, quiet lines or a JSON report; several models end with a summary.
 #pragma once
 
-#include <cstddef>
 #include <cstdio>
 
-#include "meshStore.h"
+#include "workspace.h"
 
 enum ExitStatus {
     EXIT_CONVERTED = 0,  // every model's brick file was written completely
@@ -21,15 +21,18 @@ enum ExitStatus {
 // trace is quiet and the run explains itself when it has no model.
 enum class StartedFrom { Console, Explorer };
 
-constexpr size_t PATH_BUFFER_SIZE = 4096;
-constexpr size_t MAX_PATH_LENGTH = PATH_BUFFER_SIZE - 1;
-
 enum class ModelFormat { Rds, Obj, Dxf, Unsupported };
 
+// What became of one model: the one result that flows up from its
+// conversion. Every outcome but BrickReady and BrickWritten comes with the
+// model's fatal message in its report.
 enum class ConvertOutcome {
     BrickReady,        // the store holds a brick to write
-    ReaderStopped,     // a reader's fatal limit; its message is printed
-    NothingToConvert,  // no quads and no declared size; the message is printed
+    BrickWritten,      // ... and its file is written
+    NotRead,           // the path, its type or the file would not do
+    ReaderStopped,     // a reader's fatal limit
+    NothingToConvert,  // no quads and no declared size
+    NotWritten,        // the brick file could not be written
 };
 
 // The reader an extension selects, letter case ignored; nullptr is Unsupported.
@@ -40,13 +43,14 @@ ModelFormat formatOfExtension(const char* extension);
 // extension or the result does not fit.
 bool buildOutputPath(const char* inputPath, char* outFileName, size_t capacity);
 
-// The part of a run between opening the input and writing: reads input with
-// the reader of format, prints "Got %d polys", finishes the store and prints
-// the statistics. Does not close input.
-ConvertOutcome convertModel(FILE* input, ModelFormat format, MeshStore& store, FILE* log);
+// The part of a model's conversion between opening the input and writing:
+// reads input with the reader of format into ws (started with startModel),
+// traces "Got %d polys", finishes the store and traces the statistics. Does
+// not close input.
+ConvertOutcome convertModel(Workspace& ws, FILE* input, ModelFormat format);
 
-// One whole run on argv: the options --quiet (-q), --help, --version and
-// "--", which ends them, and every other argument a model, each converted in
-// turn. store must hold its program-start values. Returns the exit status.
-int runConverter(int argc, char** argv, MeshStore& store, FILE* log,
+// One whole run on argv: the options of commandLine.h, and every other
+// argument a model, each converted in turn. Returns the exit status. May be
+// called any number of times with the same ws: each run starts it afresh.
+int runConverter(int argc, char** argv, Workspace& ws, FILE* out,
                  StartedFrom startedFrom = StartedFrom::Console);

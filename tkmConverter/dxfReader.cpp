@@ -110,14 +110,14 @@ void storeCoordinate(Vec3& position, int axis, float value) {
 
 // "Entity type %s" and "Getting poly %d", one or two for every entity,
 // gathered in the sink.
-void traceEntity(const char* line, TextSink& log) {
+void traceEntity(const char* line, ModelLog& log) {
     static constexpr char PREFIX[] = "Entity type ";
     sinkText(log, PREFIX, sizeof PREFIX - 1);
     sinkText(log, line, strlen(line));
     sinkText(log, "\n", 1);
 }
 
-void traceFace(int32_t quadCount, TextSink& log) {
+void traceFace(int32_t quadCount, ModelLog& log) {
     static constexpr char PREFIX[] = "Getting poly ";
     sinkIntLine(log, PREFIX, sizeof PREFIX - 1, quadCount);
 }
@@ -132,10 +132,10 @@ void copyName(char (&target)[LINE_BUFFER_SIZE], const char* name) {
 }
 
 // Announces quad quadCount and takes its slot; false at the quad limit.
-bool startQuad(MeshStore& store, TextSink& log) {
+bool startQuad(MeshStore& store, ModelLog& log) {
     traceFace(store.quadCount, log);
     if (store.quadCount >= MAX_QUADS) {
-        fprintf(flushedStream(log), "ERROR: > %d quads\n", MAX_QUADS);
+        reportFatal(log, "quad-limit", NO_LINE, "ERROR: > %d quads\n", MAX_QUADS);
         return false;
     }
     ++store.quadCount;
@@ -144,14 +144,15 @@ bool startQuad(MeshStore& store, TextSink& log) {
 
 // The box of a COLLISION layer: the one its name opened, or a new one; -1
 // (after the message) when ten names have their boxes already.
-int collisionBoxOf(const char* layer, DxfReaderState& state, MeshStore& store, TextSink& log) {
+int collisionBoxOf(const char* layer, DxfReaderState& state, MeshStore& store, ModelLog& log) {
     for (int box = 0; box < store.collisionCount && box < MAX_COLLISION_BOXES; ++box) {
         if (strcmp(state.collisionLayers[box], layer) == 0) {
             return box;
         }
     }
     if (store.collisionCount >= MAX_COLLISION_BOXES) {
-        fprintf(flushedStream(log), "ERROR: > %d collision meshes", MAX_COLLISION_BOXES);
+        reportFatal(log, "collision-limit", NO_LINE, "ERROR: > %d collision meshes",
+                    MAX_COLLISION_BOXES);
         return -1;
     }
     copyName(state.collisionLayers[store.collisionCount], layer);
@@ -172,7 +173,7 @@ void widenByGivenCorners(Vec3& boxMin, Vec3& boxMax, const BrickQuad& quad, uint
 // or a box that takes its given corners in place of the quad. False after
 // the message of an 11th collision layer.
 bool applyLayer(const char* layer, uint32_t given, DxfReaderState& state, MeshStore& store,
-                TextSink& log) {
+                ModelLog& log) {
     BrickQuad& quad = store.quads[store.quadCount - 1];
     const GroupName group = readGroupName(layer);
     if (group.kind == GroupKind::Color) {
@@ -197,9 +198,9 @@ bool applyLayer(const char* layer, uint32_t given, DxfReaderState& state, MeshSt
     return true;
 }
 
-bool addMeshVertex(const Vec3& point, MeshStore& store, TextSink& log) {
+bool addMeshVertex(const Vec3& point, MeshStore& store, ModelLog& log) {
     if (store.vertexCount >= MAX_VERTICES) {
-        fprintf(flushedStream(log), "ERROR: > %d verts!\n", MAX_VERTICES);
+        reportFatal(log, "vertex-limit", NO_LINE, "ERROR: > %d verts!\n", MAX_VERTICES);
         return false;
     }
     store.vertices[store.vertexCount++] = point;
@@ -209,7 +210,7 @@ bool addMeshVertex(const Vec3& point, MeshStore& store, TextSink& log) {
 // A polyface face record: its corners are vertex numbers, from 1; a minus
 // sign marks a hidden edge. A number that names no vertex read so far leaves
 // its corner unset.
-bool readFaceRecord(DxfReaderState& state, MeshStore& store, TextSink& log) {
+bool readFaceRecord(DxfReaderState& state, MeshStore& store, ModelLog& log) {
     if (!startQuad(store, log)) {
         return false;
     }
@@ -227,7 +228,7 @@ bool readFaceRecord(DxfReaderState& state, MeshStore& store, TextSink& log) {
     return applyLayer(layer, given, state, store, log);
 }
 
-bool finishVertex(DxfReaderState& state, MeshStore& store, TextSink& log) {
+bool finishVertex(DxfReaderState& state, MeshStore& store, ModelLog& log) {
     const uint32_t flags = static_cast<uint32_t>(state.entity.meshCodes[FLAGS]);
     if (state.mesh.kind == MeshKind::Polygon) {
         return addMeshVertex(state.entity.point, store, log);
@@ -262,7 +263,7 @@ void finishPolyline(DxfReaderState& state, MeshStore& store) {
 }
 
 // Finishes the entity that ends at a group-0 pair or at the input's end.
-bool finishEntity(DxfReaderState& state, MeshStore& store, TextSink& log) {
+bool finishEntity(DxfReaderState& state, MeshStore& store, ModelLog& log) {
     switch (state.entity.kind) {
         case EntityKind::Face:
             return applyLayer(state.entity.layer, state.entity.givenCoordinates, state, store, log);
@@ -279,7 +280,7 @@ bool finishEntity(DxfReaderState& state, MeshStore& store, TextSink& log) {
 
 // Quad (i, j) of a polygon mesh of rows of n vertices: v(i, j), v(i, j + 1),
 // v(i + 1, j + 1), v(i + 1, j), the indices taken modulo m and n.
-bool addGridQuad(int32_t i, int32_t j, DxfReaderState& state, MeshStore& store, TextSink& log) {
+bool addGridQuad(int32_t i, int32_t j, DxfReaderState& state, MeshStore& store, ModelLog& log) {
     if (!startQuad(store, log)) {
         return false;
     }
@@ -297,12 +298,12 @@ bool addGridQuad(int32_t i, int32_t j, DxfReaderState& state, MeshStore& store, 
 
 // A polygon mesh's quads, once all its vertices are read; none, with a
 // warning, when they are not m x n or the mesh is smoothed.
-bool finishPolygonMesh(DxfReaderState& state, MeshStore& store, TextSink& log) {
+bool finishPolygonMesh(DxfReaderState& state, MeshStore& store, ModelLog& log) {
     const OpenMesh& mesh = state.mesh;
     const int64_t gridSize = static_cast<int64_t>(mesh.m) * mesh.n;
     if ((mesh.flags & SMOOTHED_MESH) != 0 || gridSize != store.vertexCount) {
-        fprintf(flushedStream(log), "WARNING: polygon mesh of %d vertices skipped\n",
-                store.vertexCount);
+        reportWarning(log, "skipped-mesh", NO_LINE,
+                      "WARNING: polygon mesh of %d vertices skipped\n", store.vertexCount);
         return true;
     }
     const int32_t rows = (mesh.flags & CLOSED_IN_M) != 0 ? mesh.m : mesh.m - 1;
@@ -317,7 +318,7 @@ bool finishPolygonMesh(DxfReaderState& state, MeshStore& store, TextSink& log) {
     return true;
 }
 
-bool finishMesh(DxfReaderState& state, MeshStore& store, TextSink& log) {
+bool finishMesh(DxfReaderState& state, MeshStore& store, ModelLog& log) {
     const MeshKind kind = state.mesh.kind;
     state.mesh.kind = MeshKind::None;
     return kind != MeshKind::Polygon || finishPolygonMesh(state, store, log);
@@ -346,7 +347,7 @@ void startEntity(EntityKind kind, DxfEntity& entity) {
 
 // A group-0 pair: the entity before it is finished, then a mesh whose
 // VERTEX entities end here, then the new entity is traced and started.
-bool readEntityType(const char* line, DxfReaderState& state, MeshStore& store, TextSink& log) {
+bool readEntityType(const char* line, DxfReaderState& state, MeshStore& store, ModelLog& log) {
     if (!finishEntity(state, store, log)) {
         return false;
     }
@@ -383,7 +384,7 @@ void readCoordinate(const char* line, int axis, int corner, DxfEntity& entity) {
     }
 }
 
-bool readValueLine(const char* line, DxfReaderState& state, MeshStore& store, TextSink& log) {
+bool readValueLine(const char* line, DxfReaderState& state, MeshStore& store, ModelLog& log) {
     const int32_t code = state.groupCode;
     if (code == ENTITY_TYPE_CODE) {
         return readEntityType(line, state, store, log);
@@ -404,18 +405,19 @@ bool readValueLine(const char* line, DxfReaderState& state, MeshStore& store, Te
         state.entity.meshCodes[code - FLAGS_CODE] = parseGroupCode(line);
     }
     if (code != COLOR_NUMBER_CODE) {
-        fprintf(flushedStream(log), "unhandled groupcode %d\n", code);
+        sinkFormat(log, "unhandled groupcode %d\n", code);
     }
     return true;
 }
 
 // A line is a group code or the value that follows one, in turn; their
 // numbers are not traced.
-bool readDxfLine(const char* line, int lineNumber, DxfReaderState& state, MeshStore& store,
-                 TextSink& log) {
+bool readDxfLine(const TextLine& textLine, DxfReaderState& state, MeshStore& store, ModelLog& log) {
+    const char* line = textLine.text;
+    const int lineNumber = textLine.number;
     if (lineNumber == 1 && strcmp(line, BINARY_SENTINEL) == 0) {
-        fprintf(flushedStream(log),
-                "ERROR: binary DXF is not supported; save the drawing as ASCII DXF\n");
+        reportFatal(log, "binary-dxf", NO_LINE,
+                    "ERROR: binary DXF is not supported; save the drawing as ASCII DXF\n");
         return false;
     }
     if (state.groupCode == NO_GROUP_CODE) {
@@ -427,26 +429,27 @@ bool readDxfLine(const char* line, int lineNumber, DxfReaderState& state, MeshSt
     return completed;
 }
 
-void warnOfUnreadEntities(const DxfReaderState& state, TextSink& log) {
+void warnOfUnreadEntities(const DxfReaderState& state, ModelLog& log) {
     for (int k = 0; k < INSERT_TYPE; ++k) {
         if (state.unreadCounts[k] > 0) {
-            fprintf(flushedStream(log),
-                    "WARNING: %d %s entities are not read; explode them into 3DFACE entities\n",
-                    state.unreadCounts[k], UNREAD_TYPES[k]);
+            reportWarning(
+                log, "unread-entities", NO_LINE,
+                "WARNING: %d %s entities are not read; explode them into 3DFACE entities\n",
+                state.unreadCounts[k], UNREAD_TYPES[k]);
         }
     }
     if (state.unreadCounts[INSERT_TYPE] > 0) {
-        fprintf(flushedStream(log),
-                "WARNING: %d INSERT entities (block references) are not expanded; explode them "
-                "into 3DFACE entities\n",
-                state.unreadCounts[INSERT_TYPE]);
+        reportWarning(log, "unexpanded-inserts", NO_LINE,
+                      "WARNING: %d INSERT entities (block references) are not expanded; explode "
+                      "them into 3DFACE entities\n",
+                      state.unreadCounts[INSERT_TYPE]);
     }
 }
 
 // The last entity and an open mesh end with the input. A drawing whose faces
 // all lay on BOUNDS and COLLISION layers has nothing to convert: its bounds
 // give no size then.
-bool finishDxfInput(DxfReaderState& state, MeshStore& store, TextSink& log) {
+bool finishDxfInput(DxfReaderState& state, MeshStore& store, ModelLog& log) {
     if (!finishEntity(state, store, log)) {
         return false;
     }
@@ -472,7 +475,7 @@ float parseGroupValue(const char* line) {
     return toFloat32(scanPaddedDouble(line));
 }
 
-bool readDxfFile(FILE* input, MeshStore& store, FILE* log) {
+bool readDxfFile(LineReader& lines, MeshStore& store, Report& report) {
     DxfReaderState state;
-    return readEveryLine<readDxfLine, finishDxfInput>(input, log, state, store);
+    return readEveryLine<readDxfLine, finishDxfInput>(lines, report, state, store);
 }

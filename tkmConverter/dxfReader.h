@@ -10,18 +10,20 @@
 // Writes the quads' corner positions and colours and quadCount, the vertex
 // table and vertexCount (one mesh's vertices at a time), the bounds box,
 // brickSize, the collision boxes and collisionCount. Traces entity types, the
-// quads it starts and the group codes it does not handle on log; warns of
-// the entities it cannot read and of polygon meshes it skips.
+// quads it starts and the group codes it does not handle; reports the
+// entities it cannot read and the polygon meshes it skips as warnings.
 #pragma once
 
-#include <cstdio>
+#include <cstdint>
 
+#include "lineReader.h"
 #include "meshStore.h"
+#include "report.h"
 
-// Reads input to its end. Returns false when a binary DXF file, a 513th quad,
-// a mesh's 4097th vertex or an 11th collision layer stops it; the message is
-// already on log.
-bool readDxfFile(FILE* input, MeshStore& store, FILE* log);
+// Reads lines, started on the input, to the end. Returns false when a binary
+// DXF file, a 513th quad, a mesh's 4097th vertex or an 11th collision layer
+// stops it; the message is reported.
+bool readDxfFile(LineReader& lines, MeshStore& store, Report& report);
 
 // The group code that a code line gives: the decimal integer at its start
 // (white space and a sign allowed), clamped to the signed 32-bit range; 0 when

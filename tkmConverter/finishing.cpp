@@ -27,6 +27,9 @@ void computeCenter(BrickQuad& quad) {
 
 void traceCenter(int slot, const Vec3& center, TextSink& log) {
     static constexpr char PREFIX[] = "centroid ";
+    if (log.out == nullptr) {
+        return;  // no trace: nothing to spell
+    }
     const double components[] = {center.x, center.y, center.z};
     sinkText(log, PREFIX, sizeof PREFIX - 1);
     sinkInt(log, slot);

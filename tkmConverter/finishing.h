@@ -9,7 +9,7 @@
 // Repairs and completes quads[0 .. quadCount-1]: removes quads whose corner 2
 // is unset (moving the last quad into the slot), closes triangles by copying
 // corner 2 onto corner 3, sets every centre (traced as "centroid %d = %f %f %f"
-// on log) and gives quads without a normal a flat one. Counts removals and
+// on log, unless log is nullptr) and gives quads without a normal a flat one. Counts removals and
 // triangles in stats.
 void finishQuads(MeshStore& store, ConversionStats& stats, FILE* log);
 

@@ -7,10 +7,6 @@
 
 namespace {
 
-// A declared bounds box counts once one of its extents has left the reset values.
-constexpr float DECLARED_MIN_LIMIT = 999.0f;
-constexpr float DECLARED_MAX_LIMIT = -999.0f;
-
 QuadColor scanPlainColor(const char* numbers) {
     QuadColor color = NO_QUAD_COLOR;
     int32_t* const targets[] = {&color.r, &color.g, &color.b, &color.a};
@@ -45,14 +41,6 @@ QuadColor scanBlendColor(const char* numbers, bool subtract) {
     return color;
 }
 
-bool bracketsDeclaredBounds(const MeshStore& store) {
-    const Vec3& low = store.boundsMin;
-    const Vec3& high = store.boundsMax;
-    return low.x < DECLARED_MIN_LIMIT || low.y < DECLARED_MIN_LIMIT || low.z < DECLARED_MIN_LIMIT ||
-           high.x > DECLARED_MAX_LIMIT || high.y > DECLARED_MAX_LIMIT ||
-           high.z > DECLARED_MAX_LIMIT;
-}
-
 }  // namespace
 
 GroupName readGroupName(const char* name) {
@@ -72,11 +60,4 @@ GroupName readGroupName(const char* name) {
         return {GroupKind::Collision, NO_QUAD_COLOR};
     }
     return {GroupKind::Plain, NO_QUAD_COLOR};
-}
-
-void settleDeclaredSize(MeshStore& store) {
-    if (!bracketsDeclaredBounds(store)) {
-        return;
-    }
-    setBrickSizeFromBounds(store);
 }

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The naming conventions that OBJ group and material names and DXF layer
 // names carry: a colour for the faces, the brick's bounds, or a collision box.
-// Reads names only; the readers apply what a name means.
+// Reads names only; the readers apply what a name means (the size a BOUNDS
+// box gives: settleDeclaredSize, with the brick-size rule in meshStore.h).
 #pragma once
 
 #include "meshStore.h"
@@ -19,6 +20,3 @@ struct GroupName {
 // "SUBCOLOR_r_g_b", "ADDCOLOR_r_g_b", "BOUNDS", "COLLISION"; anything may
 // follow the prefix ("BOUNDS_box", "COLLISION.001").
 GroupName readGroupName(const char* name);
-
-// Sets brickSize from the bounds box once a BOUNDS face has widened it.
-void settleDeclaredSize(MeshStore& store);

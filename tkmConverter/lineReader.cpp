@@ -6,9 +6,6 @@
 
 namespace {
 
-// The one LineReader the model readers share: large, so in static storage.
-LineReader sharedLineReader;
-
 #if defined(DXF2TKM_EXACT_LINE_BUFFERS)
 char* exactBlock(size_t size) {
     char* block = static_cast<char*>(malloc(size));
@@ -85,15 +82,6 @@ void initLineReader(LineReader& reader, FILE* input) {
     reader.chunkEnd = 0;
 }
 
-LineReader& startSharedLineReader(FILE* input) {
-    initLineReader(sharedLineReader, input);
-    return sharedLineReader;
-}
-
-bool sharedLineWasCut() {
-    return sharedLineReader.lineTooLong;
-}
-
 bool readLineAcrossChunks(LineReader& reader) {
     size_t length = 0;
     bool endedByFeed = false;
@@ -104,7 +92,8 @@ bool readLineAcrossChunks(LineReader& reader) {
     return true;
 }
 
-void printLongLineWarning(const LineReader& reader, FILE* log) {
-    fprintf(log, "WARNING: line %d is longer than %d characters; the rest is ignored\n",
-            reader.lineNumber, MAX_LINE_LENGTH);
+void reportLongLine(const LineReader& reader, ModelLog& log) {
+    reportWarning(log, "long-line", reader.lineNumber,
+                  "WARNING: line %d is longer than %d characters; the rest is ignored\n",
+                  reader.lineNumber, MAX_LINE_LENGTH);
 }

@@ -14,8 +14,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "report.h"
 #include "textPadding.h"
-#include "textSink.h"
 
 constexpr int LINE_BUFFER_SIZE = 255;                  // a line's text and its zero
 constexpr int MAX_LINE_LENGTH = LINE_BUFFER_SIZE - 1;  // 254 characters kept
@@ -43,30 +43,31 @@ struct LineReader {
     size_t chunkEnd;
 };
 
-// Starts reader on input. A LineReader is large and lives in static storage
-// (the padding check's build finds its buffers there, null until provided).
+// One line as the read loop hands it to a reader.
+struct TextLine {
+    const char* text;  // zero-terminated, padded
+    int number;        // from 1
+    bool cut;          // lost characters past 254: a word that runs up to the
+                       // cut is only the start of a word
+};
+
+// Starts reader on input. A LineReader is large and lives in static storage,
+// in the run's workspace (the padding check's build finds its buffers there,
+// null until provided).
 void initLineReader(LineReader& reader, FILE* input);
-
-// The one LineReader the model readers share (one input is read at a time),
-// started on input.
-LineReader& startSharedLineReader(FILE* input);
-
-// Whether the line the shared line reader delivered last lost characters past
-// 254: a word that runs up to the cut is only the start of a word.
-bool sharedLineWasCut();
 
 // Reads the next line; reader.line points to it until the next read. At least
 // LINE_PADDING readable bytes follow the line's terminating zero. Returns
 // false at the end of the input or on a read error. A line longer than 254
 // characters is not reported here: reader.lineTooLong says so, and the
-// read loop (readEveryLine) writes the warning (printLongLineWarning) after
-// what the sink has gathered for the log. Inline, below: the common line,
+// read loop (readEveryLine) reports the warning (reportLongLine) after what
+// the sink has gathered for the trace. Inline, below: the common line,
 // whose line feed lies in the chunk, is then taken in the loop itself.
 inline bool readLineQuietly(LineReader& reader);
 
 // The warning of a line that lost characters past 254:
 // "WARNING: line %d is longer than 254 characters; the rest is ignored".
-void printLongLineWarning(const LineReader& reader, FILE* log);
+void reportLongLine(const LineReader& reader, ModelLog& log);
 
 // What readLineQuietly does when the next line feed is not in the chunk.
 bool readLineAcrossChunks(LineReader& reader);
@@ -102,26 +103,26 @@ inline bool readLineQuietly(LineReader& reader) {
     return true;
 }
 
-// The read loop of every model reader. Writes the trace through a sink of its
-// own on log, written out when the loop returns, and reads input line by
-// line, calling readLine(line, lineNumber, context..., sink) for each: line
-// zero-terminated and padded, its long-line warning already written after
-// what the sink gathered before it. readLine returns false to stop the loop,
-// after its fatal message. At the end of the input, finishInput(context...,
-// sink) does the reader's last step (a last record, a summary) and returns
-// whether the reading succeeded. Returns false when either stopped it. The
-// two functions are template arguments, so that they are called directly and
-// inlined into the loop.
+// The read loop of every model reader. Writes the trace and reports the
+// messages through a ModelLog of its own on report, written out when the loop
+// returns, and reads the started reader line by line, calling
+// readLine(line, context..., log) for each TextLine, its long-line warning
+// already reported. readLine returns false to stop the loop, after its fatal
+// message. At the end of the input, finishInput(context..., log) does the
+// reader's last step (a last record, a summary) and returns whether the
+// reading succeeded. Returns false when either stopped it. The two functions
+// are template arguments, so that they are called directly and inlined into
+// the loop.
 template <auto readLine, auto finishInput, typename... Context>
-bool readEveryLine(FILE* input, FILE* log, Context&... context) {
-    TextSink sink(log);
-    LineReader& reader = startSharedLineReader(input);
+bool readEveryLine(LineReader& reader, Report& report, Context&... context) {
+    ModelLog log(report);
     bool completed = true;
     while (completed && readLineQuietly(reader)) {
         if (reader.lineTooLong) {
-            printLongLineWarning(reader, flushedStream(sink));
+            reportLongLine(reader, log);
         }
-        completed = readLine(reader.line, reader.lineNumber, context..., sink);
+        completed =
+            readLine(TextLine{reader.line, reader.lineNumber, reader.lineTooLong}, context..., log);
     }
-    return completed && finishInput(context..., sink);
+    return completed && finishInput(context..., log);
 }

@@ -10,9 +10,6 @@ namespace {
 
 constexpr size_t TRACE_BUFFER_SIZE = 65536;
 
-// The one store of the run, with its program-start values.
-MeshStore meshStore;
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -21,8 +18,10 @@ int main(int argc, char** argv) {
     // of several models flushes it after each.
     static char traceBuffer[TRACE_BUFFER_SIZE];
     setvbuf(stdout, traceBuffer, _IOFBF, sizeof traceBuffer);
+    // Everything the run works in: large, so static, and the run's only state.
+    static Workspace workspace;
     const bool fromExplorer = startedFromExplorer();
-    const int status = runConverter(argc, argv, meshStore, stdout,
+    const int status = runConverter(argc, argv, workspace, stdout,
                                     fromExplorer ? StartedFrom::Explorer : StartedFrom::Console);
     if (fromExplorer) {
         waitForEnter(stdout);

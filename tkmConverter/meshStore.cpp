@@ -73,6 +73,11 @@ void clearMeshStore(MeshStore& store) {
     }
 }
 
+void startMeshStore(MeshStore& store) {
+    clearMeshStore(store);
+    resetBoxes(store);
+}
+
 void resetBoxes(MeshStore& store) {
     const Vec3 resetMin(BOX_RESET_MIN, BOX_RESET_MIN, BOX_RESET_MIN);
     const Vec3 resetMax(BOX_RESET_MAX, BOX_RESET_MAX, BOX_RESET_MAX);
@@ -110,4 +115,29 @@ void setBrickSizeFromBounds(MeshStore& store) {
     store.brickSize.y = store.boundsMax.y - store.boundsMin.y;
     store.brickSize.z = store.boundsMax.z - store.boundsMin.z;
     store.brickSize.z = scaleHeight(store.brickSize.z);
+}
+
+namespace {
+
+constexpr float DECLARED_MIN_LIMIT = 999.0f;
+constexpr float DECLARED_MAX_LIMIT = -999.0f;
+
+bool bracketsDeclaredBounds(const MeshStore& store) {
+    const Vec3& low = store.boundsMin;
+    const Vec3& high = store.boundsMax;
+    return low.x < DECLARED_MIN_LIMIT || low.y < DECLARED_MIN_LIMIT || low.z < DECLARED_MIN_LIMIT ||
+           high.x > DECLARED_MAX_LIMIT || high.y > DECLARED_MAX_LIMIT ||
+           high.z > DECLARED_MAX_LIMIT;
+}
+
+}  // namespace
+
+void settleDeclaredSize(MeshStore& store) {
+    if (bracketsDeclaredBounds(store)) {
+        setBrickSizeFromBounds(store);
+    }
+}
+
+bool hasNothingToConvert(const MeshStore& store) {
+    return store.quadCount == 0 && store.brickSize == Vec3();
 }

@@ -87,6 +87,9 @@ struct ConversionStats {
 // Puts every table and counter back to its program-start value, in place.
 void clearMeshStore(MeshStore& store);
 
+// The store as a reader expects it: clearMeshStore, then resetBoxes.
+void startMeshStore(MeshStore& store);
+
 // The driver's reset before reading: the bounds box and all collision boxes
 // to their unset extents (minimum 9999, maximum -9999 on every axis).
 void resetBoxes(MeshStore& store);
@@ -108,8 +111,16 @@ inline float toFloat32(double value) {
     return saturatedFloat32(value);
 }
 
-// brickSize = boundsMax - boundsMin per axis, its height then scaled.
+// The brick-size rule, in one place. brickSize = boundsMax - boundsMin per
+// axis, its height then scaled.
 void setBrickSizeFromBounds(MeshStore& store);
+
+// Sets brickSize from the bounds box once a BOUNDS face has widened it: a
+// declared box counts once one of its extents has left the reset values.
+void settleDeclaredSize(MeshStore& store);
+
+// No quads and no declared size: nothing for a brick.
+bool hasNothingToConvert(const MeshStore& store);
 
 // The brick's vertical scale applied to a 32-bit height, rounded back to 32 bits.
 float scaleHeight(float height);

@@ -45,9 +45,9 @@ struct FaceWords {
 
 // numbers lies in a line the line reader delivered (padded after its end).
 bool readTableLine(const char* numbers, Vec3* table, int32_t& count, const char* what,
-                   TextSink& log) {
+                   const char* code, ModelLog& log) {
     if (count >= MAX_VERTICES) {
-        fprintf(flushedStream(log), "ERROR: > %d %s!\n", MAX_VERTICES, what);
+        reportFatal(log, code, NO_LINE, "ERROR: > %d %s!\n", MAX_VERTICES, what);
         return false;
     }
     // A partial scan keeps what the slot held.
@@ -58,7 +58,7 @@ bool readTableLine(const char* numbers, Vec3* table, int32_t& count, const char*
     return true;
 }
 
-bool readGroupLine(const char* line, ObjReaderState& state, MeshStore& store, TextSink& log) {
+bool readGroupLine(const char* line, ObjReaderState& state, MeshStore& store, ModelLog& log) {
     state.workingColor = NO_QUAD_COLOR;
     state.boundsMode = false;
     state.collisionMode = false;
@@ -71,7 +71,8 @@ bool readGroupLine(const char* line, ObjReaderState& state, MeshStore& store, Te
         state.boundsMode = true;
     } else if (group.kind == GroupKind::Collision) {
         if (store.collisionCount >= MAX_COLLISION_BOXES) {
-            fprintf(flushedStream(log), "ERROR: > %d collision meshes", MAX_COLLISION_BOXES);
+            reportFatal(log, "collision-limit", NO_LINE, "ERROR: > %d collision meshes",
+                        MAX_COLLISION_BOXES);
             return false;
         }
         ++store.collisionCount;
@@ -138,15 +139,16 @@ int64_t slotOfIndex(int32_t index, int32_t count) {
 
 // Checks a corner's indices in their order and prints the first failure.
 bool resolveCorner(const CornerIndices& indices, const MeshStore& store, int lineNumber,
-                   FaceCorner& corner, TextSink& log) {
+                   FaceCorner& corner, ModelLog& log) {
     const int64_t vertex = slotOfIndex(indices.vertex, store.vertexCount);
     const int64_t normal = indices.hasNormal ? slotOfIndex(indices.normal, store.normalCount) : 0;
     if (vertex < 0 || (indices.hasTexture && indices.texture == 0) || normal < 0) {
-        fprintf(flushedStream(log), "ERROR: index < 0 on line %d\n", lineNumber);
+        reportError(log, "bad-index", lineNumber, "ERROR: index < 0 on line %d\n", lineNumber);
         return false;
     }
     if (vertex >= MAX_VERTICES || normal >= MAX_VERTICES) {
-        fprintf(flushedStream(log), "ERROR: index out of range on line %d\n", lineNumber);
+        reportError(log, "index-out-of-range", lineNumber, "ERROR: index out of range on line %d\n",
+                    lineNumber);
         return false;
     }
     corner.vertex = static_cast<int32_t>(vertex);
@@ -155,11 +157,12 @@ bool resolveCorner(const CornerIndices& indices, const MeshStore& store, int lin
     return true;
 }
 
-FaceCorner readFaceCorner(const char* word, const MeshStore& store, int lineNumber, TextSink& log) {
+FaceCorner readFaceCorner(const char* word, const MeshStore& store, int lineNumber, ModelLog& log) {
     FaceCorner corner{false, false, 0, 0};
     CornerIndices indices{0, 0, 0, false, false};
     if (!readCornerWord(word, indices)) {
-        fprintf(flushedStream(log), "ERROR: failed to read face on line %d\n", lineNumber);
+        reportError(log, "bad-face", lineNumber, "ERROR: failed to read face on line %d\n",
+                    lineNumber);
         return corner;
     }
     corner.stored = resolveCorner(indices, store, lineNumber, corner, log);
@@ -169,7 +172,7 @@ FaceCorner readFaceCorner(const char* word, const MeshStore& store, int lineNumb
 // Reads every word of a face line into face, printing each corner's error in
 // place order. A word that the 254-character cut ended is not read.
 void readFaceWords(const char* line, int lineNumber, bool lineCut, const MeshStore& store,
-                   FaceWords& face, TextSink& log) {
+                   FaceWords& face, ModelLog& log) {
     const char* p = line + FACE_WORDS_START;
     while (face.count < MAX_FACE_PLACES) {
         while (isFaceSeparator(*p)) {
@@ -218,14 +221,14 @@ int fanQuadCount(int count) {
     return count <= CORNERS_PER_QUAD ? 1 : (count - 2 + FAN_STEP - 1) / FAN_STEP;
 }
 
-bool storeFaceQuads(const FaceWords& face, const ObjReaderState& state, MeshStore& store,
-                    TextSink& log) {
+bool storeFaceQuads(const FaceWords& face, int lineNumber, const ObjReaderState& state,
+                    MeshStore& store, ModelLog& log) {
     const QuadColor& color =
         hasNoColor(state.workingColor) ? state.materialColor : state.workingColor;
     const int quads = fanQuadCount(face.count);
     for (int j = 0; j < quads; ++j) {
         if (j > 0 && store.quadCount >= MAX_QUADS) {
-            fprintf(flushedStream(log), "ERROR: > %d quads", MAX_QUADS);
+            reportFatal(log, "quad-limit", lineNumber, "ERROR: > %d quads", MAX_QUADS);
             return false;
         }
         storeFanQuad(face, j, color, store);
@@ -249,42 +252,44 @@ void widenGroupBox(const FaceWords& face, const ObjReaderState& state, MeshStore
     }
 }
 
-bool readFaceLine(const char* line, int lineNumber, const ObjReaderState& state, MeshStore& store,
-                  TextSink& log) {
+bool readFaceLine(const TextLine& line, const ObjReaderState& state, MeshStore& store,
+                  ModelLog& log) {
     const bool storesQuads = !state.boundsMode && !state.collisionMode;
     if (storesQuads && store.quadCount >= MAX_QUADS) {
-        fprintf(flushedStream(log), "ERROR: > %d quads", MAX_QUADS);
+        reportFatal(log, "quad-limit", line.number, "ERROR: > %d quads", MAX_QUADS);
         return false;
     }
     FaceWords face;
-    readFaceWords(line, lineNumber, sharedLineWasCut(), store, face, log);
+    readFaceWords(line.text, line.number, line.cut, store, face, log);
     if (!storesQuads) {
         widenGroupBox(face, state, store);
         return true;
     }
-    return storeFaceQuads(face, state, store, log);
+    return storeFaceQuads(face, line.number, state, store, log);
 }
 
 // The trace line "line %d" of every line read, gathered in the sink.
-void traceLine(int lineNumber, TextSink& log) {
+void traceLine(int lineNumber, ModelLog& log) {
     static constexpr char PREFIX[] = "line ";
     sinkIntLine(log, PREFIX, sizeof PREFIX - 1, lineNumber);
 }
 
-bool readObjLine(const char* line, int lineNumber, ObjReaderState& state, MeshStore& store,
-                 TextSink& log) {
-    traceLine(lineNumber, log);
+bool readObjLine(const TextLine& textLine, ObjReaderState& state, MeshStore& store, ModelLog& log) {
+    const char* line = textLine.text;
+    traceLine(textLine.number, log);
     if (startsWith(line, "v ")) {
-        return readTableLine(line + 2, store.vertices, store.vertexCount, "verts", log);
+        return readTableLine(line + 2, store.vertices, store.vertexCount, "verts", "vertex-limit",
+                             log);
     }
     if (startsWith(line, "vn ")) {
-        return readTableLine(line + 3, store.normals, store.normalCount, "normals", log);
+        return readTableLine(line + 3, store.normals, store.normalCount, "normals", "normal-limit",
+                             log);
     }
     if (startsWith(line, "g ") || startsWith(line, "o ")) {
         return readGroupLine(line, state, store, log);
     }
     if (startsWith(line, "f ")) {
-        return readFaceLine(line, lineNumber, state, store, log);
+        return readFaceLine(textLine, state, store, log);
     }
     if (startsWith(line, "usemtl ")) {
         state.materialColor = readGroupName(line + strlen("usemtl ")).color;
@@ -293,16 +298,16 @@ bool readObjLine(const char* line, int lineNumber, ObjReaderState& state, MeshSt
 }
 
 // The declared size and the summary, once the whole input is read.
-bool finishObjInput(ObjReaderState&, MeshStore& store, TextSink& log) {
+bool finishObjInput(ObjReaderState&, MeshStore& store, ModelLog& log) {
     settleDeclaredSize(store);
-    fprintf(flushedStream(log), "got %d verts %d normals %d quads\n", store.vertexCount,
-            store.normalCount, store.quadCount);
+    sinkFormat(log, "got %d verts %d normals %d quads\n", store.vertexCount, store.normalCount,
+               store.quadCount);
     return true;
 }
 
 }  // namespace
 
-bool readObjFile(FILE* input, MeshStore& store, FILE* log) {
+bool readObjFile(LineReader& lines, MeshStore& store, Report& report) {
     ObjReaderState state;
-    return readEveryLine<readObjLine, finishObjInput>(input, log, state, store);
+    return readEveryLine<readObjLine, finishObjInput>(lines, report, state, store);
 }

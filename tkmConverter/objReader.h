@@ -7,13 +7,13 @@
 // groups, and brickSize when a BOUNDS group stored a corner. A corner's colour
 // comes from its group's name or, where that gives none, from the latest
 // material (usemtl) name; a face of five corners or more fills a fan of quads.
-// Traces every line ("line %d") and its errors on log.
+// Traces every line ("line %d") and reports its errors to the model's report.
 #pragma once
 
-#include <cstdio>
-
+#include "lineReader.h"
 #include "meshStore.h"
+#include "report.h"
 
-// Reads input to its end. Returns false after a fatal limit (too many quads,
-// vertices, normals or collision boxes), whose message is already on log.
-bool readObjFile(FILE* input, MeshStore& store, FILE* log);
+// Reads lines, started on the input, to the end. Returns false after a fatal
+// limit (too many quads, vertices, normals or collision boxes), reported.
+bool readObjFile(LineReader& lines, MeshStore& store, Report& report);

@@ -15,9 +15,9 @@ struct RdsReaderState {
     int32_t pgsz = 0;  // corners of the polygons that follow; carries over meshes
 };
 
-bool readVertexRecord(MeshStore& store, TextSink& log) {
+bool readVertexRecord(MeshStore& store, ModelLog& log) {
     if (store.vertexCount >= MAX_VERTICES) {
-        fprintf(flushedStream(log), "ERROR: > %d verts!\n", MAX_VERTICES);
+        reportFatal(log, "vertex-limit", NO_LINE, "ERROR: > %d verts!\n", MAX_VERTICES);
         return false;
     }
     ++store.vertexCount;
@@ -25,9 +25,10 @@ bool readVertexRecord(MeshStore& store, TextSink& log) {
 }
 
 // numbers lies in a line the line reader delivered (padded after its end).
-void readPosition(const char* numbers, MeshStore& store, TextSink& log) {
+void readPosition(const char* numbers, int lineNumber, MeshStore& store, ModelLog& log) {
     if (store.vertexCount == 0) {
-        fprintf(flushedStream(log), "ERROR: position outside of vert\n");
+        reportError(log, "position-outside-vertex", lineNumber,
+                    "ERROR: position outside of vert\n");
         return;
     }
     // A coordinate that does not scan keeps what the slot held.
@@ -45,9 +46,10 @@ bool indexInTable(int32_t index) {
     return index >= 0 && index < MAX_VERTICES;
 }
 
-bool storePolygon(const int32_t* indices, int corners, MeshStore& store, TextSink& log) {
+bool storePolygon(const int32_t* indices, int corners, int lineNumber, MeshStore& store,
+                  ModelLog& log) {
     if (store.quadCount >= MAX_QUADS) {
-        fprintf(flushedStream(log), "ERROR: > %d quads", MAX_QUADS);
+        reportFatal(log, "quad-limit", lineNumber, "ERROR: > %d quads", MAX_QUADS);
         return false;
     }
     BrickQuad& quad = store.quads[store.quadCount];
@@ -59,26 +61,27 @@ bool storePolygon(const int32_t* indices, int corners, MeshStore& store, TextSin
 }
 
 bool readPolygon(const char* numbers, int lineNumber, const RdsReaderState& state, MeshStore& store,
-                 TextSink& log) {
+                 ModelLog& log) {
     const int corners = state.pgsz;
     if (corners != TRIANGLE_CORNERS && corners != CORNERS_PER_QUAD) {
-        fprintf(flushedStream(log), "Skipping poly of size %d\n", corners);
+        reportWarning(log, "skipped-polygon", lineNumber, "Skipping poly of size %d\n", corners);
         return true;
     }
     int32_t indices[CORNERS_PER_QUAD] = {0, 0, 0, 0};
     int32_t* const targets[] = {&indices[0], &indices[1], &indices[2], &indices[3]};
     const char* pattern = corners == TRIANGLE_CORNERS ? "%d,%d,%d" : "%d,%d,%d,%d";
     if (scanInts(numbers, pattern, targets) != corners) {
-        fprintf(flushedStream(log), "ERROR reading polygon line %d\n", lineNumber);
+        reportError(log, "bad-polygon", lineNumber, "ERROR reading polygon line %d\n", lineNumber);
         return true;
     }
     for (int corner = 0; corner < corners; ++corner) {
         if (!indexInTable(indices[corner])) {
-            fprintf(flushedStream(log), "ERROR: index out of range on line %d\n", lineNumber);
+            reportError(log, "index-out-of-range", lineNumber,
+                        "ERROR: index out of range on line %d\n", lineNumber);
             return true;
         }
     }
-    return storePolygon(indices, corners, store, log);
+    return storePolygon(indices, corners, lineNumber, store, log);
 }
 
 // The record a line starts with: its first word, letter case ignored. Every
@@ -127,8 +130,9 @@ RdsRecord readRecordTag(const char* line, const char*& rest) {
     return RdsRecord::Other;
 }
 
-bool readRdsLine(const char* line, int lineNumber, RdsReaderState& state, MeshStore& store,
-                 TextSink& log) {
+bool readRdsLine(const TextLine& textLine, RdsReaderState& state, MeshStore& store, ModelLog& log) {
+    const char* line = textLine.text;
+    const int lineNumber = textLine.number;
     const char* rest = nullptr;
     switch (readRecordTag(line, rest)) {
         case RdsRecord::Pmsh:
@@ -137,7 +141,7 @@ bool readRdsLine(const char* line, int lineNumber, RdsReaderState& state, MeshSt
         case RdsRecord::VerD:
             return readVertexRecord(store, log);
         case RdsRecord::Posn:
-            readPosition(rest, store, log);
+            readPosition(rest, lineNumber, store, log);
             break;
         case RdsRecord::PgSz:
             readPolygonSize(rest, state);
@@ -150,14 +154,14 @@ bool readRdsLine(const char* line, int lineNumber, RdsReaderState& state, MeshSt
     return true;
 }
 
-bool finishRdsInput(RdsReaderState&, MeshStore& store, TextSink& log) {
-    fprintf(flushedStream(log), "Got %d quads\n", store.quadCount);
+bool finishRdsInput(RdsReaderState&, MeshStore& store, ModelLog& log) {
+    sinkFormat(log, "Got %d quads\n", store.quadCount);
     return true;
 }
 
 }  // namespace
 
-bool readRdsFile(FILE* input, MeshStore& store, FILE* log) {
+bool readRdsFile(LineReader& lines, MeshStore& store, Report& report) {
     RdsReaderState state;
-    return readEveryLine<readRdsLine, finishRdsInput>(input, log, state, store);
+    return readEveryLine<readRdsLine, finishRdsInput>(lines, report, state, store);
 }

@@ -4,13 +4,14 @@
 //
 // Writes vertices and vertexCount (numbering restarts with every mesh; the
 // table is never cleared), and the corner positions of quads and quadCount
-// (quads accumulate over all meshes). Prints its errors and "Got %d quads" on log.
+// (quads accumulate over all meshes). Reports its errors to the model's report
+// and traces "Got %d quads".
 #pragma once
 
-#include <cstdio>
-
+#include "lineReader.h"
 #include "meshStore.h"
+#include "report.h"
 
-// Reads input to its end. Returns false after a fatal limit (too many vertices
-// in one mesh, or too many quads), whose message is already on log.
-bool readRdsFile(FILE* input, MeshStore& store, FILE* log);
+// Reads lines, started on the input, to the end. Returns false after a fatal
+// limit (too many vertices in one mesh, or too many quads), reported.
+bool readRdsFile(LineReader& lines, MeshStore& store, Report& report);

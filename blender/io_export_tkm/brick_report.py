@@ -1,39 +1,52 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# What went into the brick, read back from the converter's brick file and
-# output, and the warnings about where the game will put it: off-centre
-# placement, a size the size line cuts, quads the converter dropped.
+# What went into the brick and what the game will make of it, from the
+# converter's own report (dxf2tkm --json): its figures, its warnings and the
+# reason it failed. The converter makes every check; the add-on only adds
+# its own advice to the codes it knows (an option of the export to turn on).
 
-import re
+import json
 
-from . import conventions as rules
-from .obj_model import ExportError, format_short
+JSON_FORMAT = 1
 
-OMNI_HEADER = "----------------omni quads:"
-DEGENERATE_LINE = re.compile(r"Degenerate polys:\s*(\d+)")
-# Placement and size differences below this are rounding, not modelling.
-TOLERANCE = 1e-4
-MAX_SIZE_DIGITS = 9  # a 32-bit value's digits
+# What the export itself offers for a warning's code.
+EXPORT_ADVICE = {
+    "off-origin": "or turn on Place on Origin",
+}
 
 
 class BrickSummary:
-    def __init__(self, size, box_count, quad_count, colored):
-        self.size = size
-        self.box_count = box_count
-        self.quad_count = quad_count
-        self.colored = colored
+    """A model's object of the converter's JSON report."""
+
+    def __init__(self, entry):
+        self.written = bool(entry.get("written"))
+        self.size = entry.get("size") or [0, 0, 0]
+        self.box_count = entry.get("collisionBoxes", 0)
+        self.quad_count = entry.get("quads", 0)
+        self.colored = entry.get("coloured", 0)
+        self.messages = entry.get("messages", [])
+
+    def fatal(self):
+        """The message that says why the model got no brick, or None."""
+        for message in self.messages:
+            if message.get("severity") == "fatal":
+                return message
+        return None
 
 
-def read_summary(path):
-    with open(path, "rb") as brick:
-        lines = brick.read().decode("ascii", "replace").splitlines()
-    try:
-        size = [int(v) for v in lines[0].split()]
-        box_count = int(lines[3])
-        omni = lines.index(OMNI_HEADER)
-        quad_count = int(lines[omni + 1])
-    except (IndexError, ValueError):
-        raise ExportError("The converter's brick file is not readable; nothing exported")
-    return BrickSummary(size, box_count, quad_count, lines[omni:].count("COLORS:"))
+def read_report(output):
+    """The model's summary from the converter's JSON report (one model), or
+    None when the output holds none."""
+    for line in output.splitlines():
+        line = line.strip()
+        if not line.startswith("{"):
+            continue
+        try:
+            entry = json.loads(line)
+        except ValueError:
+            break
+        if entry.get("format") == JSON_FORMAT and "model" in entry:
+            return BrickSummary(entry)
+    return None
 
 
 def plural(count, word):
@@ -56,52 +69,34 @@ def summary(brick, model, file_name):
     )
 
 
-def shown(value):
-    """A measure as the modeller would write it, without float noise."""
-    return format_short(round(value, 4))
-
-
-def shown_size(value, written):
-    """A size as the modeller would write it, but with the digits it takes
-    never to read as a whole number other than the one written: the width
-    1.9999987 written as 1 is 1.999999, not 2."""
-    text = shown(value)
-    for digits in range(7, MAX_SIZE_DIGITS + 1):
-        if not float(text).is_integer() or float(text) == written:
-            break
-        text = "%.*g" % (digits, value)
+def message_text(message, keep_severity=False):
+    """A message as the add-on shows it: the converter's words (without
+    their severity, which the report's level shows), its advice, and the
+    export's own where it has some."""
+    text = message.get("text", "")
+    for severity in ("WARNING: ", "ERROR: "):
+        if text.startswith(severity) and not keep_severity:
+            text = text[len(severity):]
+    for advice in (message.get("advice"), EXPORT_ADVICE.get(message.get("code"))):
+        if advice:
+            text += "; " + advice
     return text
 
 
-def placement_warnings(model, brick, converter_output):
-    low, high = [model.moved(corner) for corner in model.extent()]
-    warnings = []
-    off = []
-    centre = [(low[axis] + high[axis]) / 2 for axis in range(2)]
-    if any(abs(c) > TOLERANCE for c in centre):
-        off.append("its footprint is centred on x = %s, y = %s" % tuple(map(shown, centre)))
-    if abs(low[2]) > TOLERANCE:
-        off.append("its lowest point is at z = %s" % shown(low[2]))
-    if off:
-        warnings.append(
-            "Off the origin: %s; the game expects the footprint centred on x = y = 0 and "
-            "the lowest point at z = 0 and draws the quads beside the brick's extent. "
-            "Move the model, or turn on Place on Origin" % " and ".join(off)
-        )
-    extent = [high[axis] - low[axis] for axis in range(3)]
-    extent[2] *= rules.Z_SCALE
-    imported = model.imported_size_lines  # a cut the imported brick had already
+def converter_warnings(brick, model):
+    """The converter's warnings and errors about a brick it wrote, but not a
+    cut size line that an imported brick had already."""
+    imported = model.imported_size_lines
     kept = imported and all(line == brick.size for line in imported)
-    if not kept and any(abs(e - s) > TOLERANCE for e, s in zip(extent, brick.size)):
-        warnings.append(
-            "Brick size %s is written as %s: the size line keeps whole numbers only "
-            "(heights are scaled by 2.5); make the extent whole, heights in steps of 0.4"
-            % (" ".join(map(shown_size, extent, brick.size)), " ".join(map(str, brick.size)))
-        )
-    dropped = DEGENERATE_LINE.search(converter_output)
-    if dropped and int(dropped.group(1)) > 0:
-        warnings.append(
-            "The converter dropped %s without a third corner (Degenerate polys: %s)"
-            % (plural(int(dropped.group(1)), "quad"), dropped.group(1))
-        )
-    return warnings
+    return [message_text(m) for m in brick.messages
+            if m.get("severity") != "fatal" and not (kept and m.get("code") == "size-cut")]  # fmt: skip
+
+
+def failure_lines(brick, output):
+    """Why the converter wrote no brick: its fatal message first, then the
+    rest; without a report, the last lines it printed."""
+    if brick is None:
+        return output.strip().splitlines()[-3:] or ["(the converter printed nothing)"]
+    fatal = brick.fatal()
+    lines = [message_text(fatal, True)] if fatal else ["(the converter gave no reason)"]
+    return lines + [message_text(m, True) for m in brick.messages if m is not fatal]

@@ -68,17 +68,6 @@ def unquoted(path):
     return path
 
 
-def message_lines(output, *keywords):
-    """The converter's lines that start with one of keywords; a message
-    printed without a line end may have the next one glued to it."""
-    found = []
-    for line in output.splitlines():
-        starts = [line.find(k) for k in keywords if k in line]
-        if starts:
-            found.append(line[min(starts):].strip())
-    return found
-
-
 def shorten(lines):
     if len(lines) <= MAX_REPORTED_LINES:
         return lines
@@ -87,9 +76,9 @@ def shorten(lines):
 
 
 def convert(converter, obj_path):
-    """Runs the converter on the model; returns (exit status, its output)."""
+    """Runs the converter on the model; returns (exit status, its JSON report)."""
     try:
-        done = run_on_file(converter, [], obj_path, CONVERTER_TIMEOUT_SECONDS)
+        done = run_on_file(converter, ["--json"], obj_path, CONVERTER_TIMEOUT_SECONDS)
     except OSError as error:
         raise ExportError("Could not run the converter '%s': %s" % (converter, error))
     except subprocess.TimeoutExpired:
@@ -121,25 +110,22 @@ def write_brick(context, target, converter_setting, options, place_on_origin=Fal
         with open(obj_path, "w", encoding="utf-8", newline="\n") as obj_file:
             obj_file.write(model.text())
         status, output = convert(converter, obj_path)
-        converter_warnings = message_lines(output, "WARNING")
-        if status != 0 or not os.path.isfile(brick_path):
-            errors = message_lines(output, "ERROR") or ["(no ERROR line)"]
+        brick = brick_report.read_report(output)
+        if status != 0 or brick is None or not brick.written or not os.path.isfile(brick_path):
             raise ExportError(
                 "\n".join(
                     ["The converter failed (exit status %d); nothing exported:" % status]
-                    + shorten(errors + converter_warnings)
+                    + shorten(brick_report.failure_lines(brick, output))
                 )
             )
-        brick = brick_report.read_summary(brick_path)
         try:
             replace_file(brick_path, target)
         except OSError as error:
             raise ExportError("Could not write '%s': %s" % (target, error))
     if preview:
         warnings += write_preview(target)
-    warnings += brick_report.placement_warnings(model, brick, output)
     # A face the converter skipped is reported although the brick was written.
-    warnings += message_lines(output, "ERROR") + converter_warnings
+    warnings += brick_report.converter_warnings(brick, model)
     return brick_report.summary(brick, model, os.path.basename(target)), warnings
 
 

@@ -88,13 +88,12 @@ long allocationsOfConversion(const std::string& model, const char* extension) {
     fwrite(model.data(), 1, model.size(), file);
     fclose(file);
 
-    static MeshStore store;
-    clearMeshStore(store);
+    static Workspace workspace;
     FILE* log = fopen("/dev/null", "w");
     std::string program = "dxf2tkm";
     char* argv[] = {&program[0], &path[0]};
     startCountingAllocations();
-    const int status = runConverter(2, argv, store, log);
+    const int status = runConverter(2, argv, workspace, log);
     const long allocations = stopCountingAllocations();
     fclose(log);
     EXPECT_EQ(status, EXIT_CONVERTED) << path;

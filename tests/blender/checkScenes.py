@@ -85,17 +85,18 @@ BRICKS = {
 }
 
 # Each scene's warnings: every fragment in one warning, every warning with one.
-SIZE_CUT = "is written as %s: the size line keeps whole numbers only (heights are scaled by 2.5)"
-OFF_ORIGIN = "Off the origin: its footprint is centred on %s; the game expects"
+SIZE_CUT = "is written as size %s (heights scaled by 2.5): the size line keeps whole numbers only"
+OFF_ORIGIN = "off the origin (footprint centred on %s): the game expects"
+PLACE_ADVICE = "move the model; or turn on Place on Origin"
 COLOR_RULE = ": COLOR_ takes 3 or 4 whole numbers 0 to 255 joined by _"
 WARNINGS = {
-    "colouredBase": ["Brick size 4 2 7.5 " + SIZE_CUT % "4 2 7"],
+    "colouredBase": ["extent 4 2 7.5 " + SIZE_CUT % "4 2 7"],
     "fiveCorners": ["Selected Only leaves out 'COLLISION': select them too, or turn Selected "
-                    "Only off", OFF_ORIGIN % "x = 0, y = 0.191",
-                    "Brick size 3.8042 3.618 2.5 " + SIZE_CUT % "3 3 2"],
-    "rotatedModifier": [OFF_ORIGIN % "x = 0, y = -1", "Brick size 2 3 2.5 " + SIZE_CUT % "2 3 2"],
+                    "Only off", OFF_ORIGIN % "x = 0, y = 0.190983",
+                    "extent 3.804226 3.618034 2.5 " + SIZE_CUT % "3 3 2"],
+    "rotatedModifier": [OFF_ORIGIN % "x = 0.00000006, y = -1", "extent 2 3 2.5 " + SIZE_CUT % "2 3 2"],
     "atLimits": [OFF_ORIGIN % "x = 16, y = 8"],
-    "mixedTypes": ["'Wire' has no faces; left out", "Off the origin", "Brick size"],
+    "mixedTypes": ["'Wire' has no faces; left out", "off the origin", "extent 14.5 10.5 7.270183"],
     "hiddenHelpers": ["'COLLISION.003' gives no COLLISION box (it is an Empty shown as Plain "
                       "Axes; show it as Cube); left out"],
     "nearMisses": [
@@ -109,11 +110,11 @@ WARNINGS = {
         "Material 'ADDCOLOR_1_2_3_4' (on 'Plain') gives no colour (too many numbers); "
         "write ADDCOLOR_1_2_3: ADDCOLOR_ takes 3 whole numbers",
     ],
-    "offOrigin": [OFF_ORIGIN % "x = 6.15, y = 5 and its lowest point is at z = -1",
-                  "Brick size 4.3 2 5 " + SIZE_CUT % "4 2 5"],
-    "placedOnOrigin": ["Brick size 4.3 2 5 " + SIZE_CUT % "4 2 5"],
-    # Not "Brick size 2 2 5 is written as 1 1 5".
-    "uvSphere": ["Brick size 1.999999 1.999999 5 " + SIZE_CUT % "1 1 5"],
+    "offOrigin": [OFF_ORIGIN % "x = 6.15, y = 5; lowest point at z = -1", PLACE_ADVICE,
+                  "extent 4.3 2 5 " + SIZE_CUT % "4 2 5"],
+    "placedOnOrigin": ["extent 4.3 2 5 " + SIZE_CUT % "4 2 5"],
+    # Not "extent 2 2 5 is written as 1 1 5".
+    "uvSphere": ["extent 1.999999 1.999999 5 " + SIZE_CUT % "1 1 5"],
 }
 
 # The scenes that must fail, with what their error message must name.

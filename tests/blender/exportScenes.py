@@ -118,7 +118,11 @@ def converter_fails():
     # A stand-in that fails as the converter does on a model it refuses.
     path = os.path.join(bpy.app.tempdir, "failingConverter")
     with open(path, "w") as script:
-        script.write("#!/bin/sh\necho 'ERROR: no polygons to convert'\nexit 1\n")
+        script.write(
+            "#!/bin/sh\necho '{\"format\":1,\"model\":\"brick.obj\",\"written\":false,"
+            "\"messages\":[{\"severity\":\"fatal\",\"code\":\"no-polygons\",\"line\":null,"
+            "\"text\":\"ERROR: no polygons to convert\",\"advice\":null}]}'\nexit 1\n"
+        )
     os.chmod(path, 0o755)
     return {"use_selection": False, "converter": path}
 

@@ -51,7 +51,8 @@ if [ ${#emulator[@]} -gt 0 ]; then
             /ve /d "$opener" /f > /dev/null || fail "the .svg association could not be set"
 fi
 
-# A double-click: the help, the prompt, and a wait until Enter.
+# A double-click: the version, the help, the prompt, and a wait until Enter.
+version=$(run dxf2tkm --version < /dev/null | head -n 1 | tr -d '\r')
 mkfifo "$scratch/keyboard"
 (run dxf2tkm < "$scratch/keyboard" > "$scratch/out" 2>&1) &
 program=$!
@@ -65,9 +66,11 @@ kill -0 $program 2> /dev/null || fail "the program did not wait for Enter"
 echo >&3
 exec 3>&-
 wait $program
-expect help $? "$(cat "$scratch/out")" "2 Drop model files (.obj, .rds, .dxf) on dxf2tkm.exe to convert them.
+expect help $? "$(cat "$scratch/out")" "2 $version
+Drop model files (.obj, .rds, .dxf) on dxf2tkm.exe to convert them.
 Each brick is written beside its model, with the extension .tkm.
 Drop a brick on tkmpreview.exe for a picture of it.
+The documentation is in the docs folder beside the program (start with README.md).
 $prompt"
 
 # A model dropped on the converter: its quiet line; the end of input ends the wait too.
@@ -76,6 +79,12 @@ out=$(run dxf2tkm "$model.obj" < /dev/null 2>&1)
 expect "dropped model" $? "$out" "0 $model.obj -> $model.tkm: 5 quads (4 coloured, 1 paintable), 1 collision box, size 4 2 3
 $prompt"
 cmp -s "$work/wedge.tkm" "$cases/exampleWedge/expected/wedge.tkm" || fail "wedge.tkm differs"
+
+# A file of another program dropped on the converter: what to do instead.
+: > "$work/castle.blend"
+out=$(run dxf2tkm "$work/castle.blend" < /dev/null 2>&1)
+expect "dropped .blend" $? "$out" "1 $work/castle.blend: ERROR: not a model dxf2tkm reads; export the model as OBJ (File > Export > Wavefront (.obj)), or use the Blender add-on, which writes the brick itself
+$prompt"
 
 # The brick dropped on the preview: the picture written and, on Windows, opened.
 out=$(echo | run tkmpreview wedge.tkm 2>&1)

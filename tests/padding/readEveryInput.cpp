@@ -22,7 +22,7 @@ namespace {
 struct Format {
     const char* extension;
     const char* corpus;
-    bool (*reader)(FILE*, MeshStore&, FILE*);
+    bool (*reader)(LineReader&, MeshStore&, Report&);
     std::string ignoredLine;
     std::string beforeNumber;
 };
@@ -40,13 +40,13 @@ FILE* traceLog = nullptr;
 int inputCount = 0;
 
 void readText(const Format& format, const std::string& text) {
-    static MeshStore store;
-    clearMeshStore(store);
-    resetBoxes(store);
+    static Workspace ws;
+    startModel(ws, "model", ReportStyle::Trace, traceLog);
     FILE* input = tmpfile();
     fwrite(text.data(), 1, text.size(), input);
     rewind(input);
-    format.reader(input, store, traceLog);
+    initLineReader(ws.lines, input);
+    format.reader(ws.lines, ws.store, ws.report);
     fclose(input);
     ++inputCount;
 }

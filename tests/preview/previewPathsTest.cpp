@@ -6,12 +6,13 @@
 
 #include "platformFiles.h"
 #include "previewPaths.h"
+#include "testSupport.h"
 
 namespace {
 
 std::string pictureOf(const char* brickPath) {
     char path[PREVIEW_PATH_SIZE];
-    return defaultPicturePath(brickPath, path, sizeof path) ? path : "<none>";
+    return pathOrNone(defaultPicturePath(brickPath, path, sizeof path), path);
 }
 
 TEST(PreviewPathTest, BackslashSeparatesFoldersOnWindowsOnly) {

@@ -201,8 +201,9 @@ TEST(BrickWriterTest, ReplacesAnExistingFileCompletely) {
     FILE* old = fopen(path.c_str(), "wb");
     fputs(std::string(20000, 'x').c_str(), old);
     fclose(old);
+    const MeshStore& store = exampleStore();
     FILE* log = temporaryStream();
-    EXPECT_TRUE(writeBrickFile(path.c_str(), exampleStore(), log));
+    EXPECT_TRUE(writeBrickFile(path.c_str(), store, traceReport(log)));
     EXPECT_EQ(takeText(log), "");
     EXPECT_EQ(fileText(path), fileText(dataPath("writer/fiftyLineExample.tkm")));
     remove(path.c_str());
@@ -212,8 +213,9 @@ TEST(BrickWriterTest, ReplacesAnExistingFileCompletely) {
 TEST(BrickWriterTest, FolderNamedLikeTheBrickIsNotOpened) {
     const std::string folder = makeTemporaryFolder();
     ASSERT_NE(folder, "");
+    const MeshStore& store = exampleStore();
     FILE* log = temporaryStream();
-    EXPECT_FALSE(writeBrickFile(folder.c_str(), exampleStore(), log));
+    EXPECT_FALSE(writeBrickFile(folder.c_str(), store, traceReport(log)));
     EXPECT_EQ(takeText(log), "ERROR: failed to open " + folder);
     removeFolder(folder);
 }
@@ -231,8 +233,9 @@ TEST(BrickWriterTest, FullDeviceIsReportedAndItsLinkKept) {
     ASSERT_NE(folder, "");
     const std::string link = folder + "/full.tkm";
     ASSERT_EQ(symlink("/dev/full", link.c_str()), 0);
+    const MeshStore& store = exampleStore();
     FILE* log = temporaryStream();
-    EXPECT_FALSE(writeBrickFile(link.c_str(), exampleStore(), log));
+    EXPECT_FALSE(writeBrickFile(link.c_str(), store, traceReport(log)));
     EXPECT_EQ(takeText(log), "ERROR: failed to write " + link + "\n");
     struct stat linkInfo;
     EXPECT_EQ(lstat(link.c_str(), &linkInfo), 0) << "the link is kept";
@@ -247,16 +250,8 @@ TEST(BrickWriterTest, FullDeviceIsReportedAndItsLinkKept) {
 // The temporary's name does not grow with the brick's: a path of 4,095
 // characters, as long as the system takes, is still replaced whole.
 TEST(BrickWriterTest, LongestPathIsReplacedWhole) {
-    const std::string folder = makeTemporaryFolder();
-    ASSERT_NE(folder, "");
-    std::vector<std::string> folders;
-    std::string path = folder;
-    while (path.size() + 1 + 200 + 1 + 5 < LONGEST_TEST_PATH) {
-        path += "/" + std::string(200, 'd');
-        ASSERT_TRUE(makeFolder(path));
-        folders.push_back(path);
-    }
-    path += "/" + std::string(LONGEST_TEST_PATH - path.size() - 1 - 4, 'b') + ".tkm";
+    const LongestPath longest = makeLongestPath('b', ".tkm");
+    const std::string& path = longest.path;
     ASSERT_EQ(path.size(), LONGEST_TEST_PATH);
     FILE* old = openFile(path.c_str(), "wb");
     ASSERT_NE(old, nullptr);
@@ -265,8 +260,9 @@ TEST(BrickWriterTest, LongestPathIsReplacedWhole) {
     struct stat before;
     ASSERT_EQ(stat(path.c_str(), &before), 0);
 #endif
+    const MeshStore& store = exampleStore();
     FILE* log = temporaryStream();
-    EXPECT_TRUE(writeBrickFile(path.c_str(), exampleStore(), log));
+    EXPECT_TRUE(writeBrickFile(path.c_str(), store, traceReport(log)));
     EXPECT_EQ(takeText(log), "");
     EXPECT_EQ(fileText(path), fileText(dataPath("writer/fiftyLineExample.tkm")));
 #ifndef _WIN32
@@ -275,10 +271,7 @@ TEST(BrickWriterTest, LongestPathIsReplacedWhole) {
     EXPECT_NE(before.st_ino, after.st_ino) << "written in place, not replaced";
 #endif
     EXPECT_TRUE(removeFile(path.c_str()));
-    for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
-        EXPECT_TRUE(removeFolder(*it)) << "a temporary was left in " << it->substr(0, 40);
-    }
-    removeFolder(folder);
+    EXPECT_TRUE(removeLongestPath(longest)) << "a temporary was left";
 }
 
 }  // namespace

@@ -24,20 +24,15 @@ DriverRun runWith(std::vector<std::string> arguments,
     for (std::string& argument : arguments) {
         argv.push_back(&argument[0]);
     }
-    static MeshStore store;
-    clearMeshStore(store);
     FILE* log = temporaryStream();
     const int status =
-        runConverter(static_cast<int>(argv.size()), argv.data(), store, log, startedFrom);
+        runConverter(static_cast<int>(argv.size()), argv.data(), testWorkspace(), log, startedFrom);
     return DriverRun{status, takeText(log)};
 }
 
 std::string outputPathOf(const char* input) {
     char out[PATH_BUFFER_SIZE];
-    if (!buildOutputPath(input, out, sizeof out)) {
-        return "<none>";
-    }
-    return out;
+    return pathOrNone(buildOutputPath(input, out, sizeof out), out);
 }
 
 TEST(DriverPathTest, ExtensionComesFromTheLastPathComponent) {
@@ -118,90 +113,26 @@ TEST(DriverRunTest, OptionsAndModels) {
         {{"dxf2tkm", "-q"}, EXIT_USAGE, "usage: dxf2tkm.exe [input file]\n"},
         {{"dxf2tkm", "--quiet", "/no/a.obj"},
          EXIT_FAILED,
-         "/no/a.obj: ERROR: failed to open file /no/a.obj\n"},
+         "/no/a.obj: ERROR: failed to open the file; check that the file exists and that you "
+         "may read it\n"},
         {{"dxf2tkm", "/no/a.obj"},
          EXIT_FAILED,
-         "/no/a.obj: ERROR: failed to open file /no/a.obj\n",
+         "/no/a.obj: ERROR: failed to open the file; check that the file exists and that you "
+         "may read it\n",
          StartedFrom::Explorer},
         // An option of one dash too many is a model, and so are options after "--".
         {{"dxf2tkm", "---q", "--", "-q", "--help"},
          EXIT_FAILED,
          "argv[0] = dxf2tkm\nargv[1] = ---q\nargv[2] = --\nargv[3] = -q\nargv[4] = --help\n"
          "ERROR: unsupported file type ---q\nERROR: unsupported file type -q\n"
-         "ERROR: unsupported file type --help\n---q: ERROR: unsupported file type ---q\n"
-         "-q: ERROR: unsupported file type -q\n--help: ERROR: unsupported file type --help\n"
-         "Converted 0 of 3 models\n"},
+         "ERROR: unsupported file type --help\n\nNot converted:\n---q: ERROR: not a model "
+         "dxf2tkm reads\n-q: ERROR: not a model dxf2tkm reads\n--help: ERROR: not a model "
+         "dxf2tkm reads\nConverted 0 of 3 models\n"},
     };
     for (const auto& c : cases) {
         const DriverRun run = runWith(c.arguments, c.startedFrom);
         EXPECT_EQ(run.status, c.status) << c.log;
         EXPECT_EQ(run.log, c.log);
-    }
-}
-
-TEST(BrickChecksTest, ShortRealNeverMakesAPartReadWhole) {
-    const float infinity = std::numeric_limits<float>::infinity();
-    const struct {
-        float value;
-        const char* text;
-    } cases[] = {
-        {-0.0f, "0"},
-        {std::nextafter(1.0f, 2.0f), "1.000000119"},  // six decimals would say 1
-        {-1e-9f, "-0.000000001"},
-        {1e-7f, "0.0000001"},
-        {std::nextafter(8388608.0f, 0.0f), "8388607.5"},  // the last float with a fraction
-        {infinity, "inf"},
-        {-infinity, "-inf"},
-    };
-    for (const auto& c : cases) {
-        char text[SHORT_REAL_CAPACITY];
-        EXPECT_EQ(shortReal(c.value, text), strlen(c.text)) << c.text;
-        EXPECT_STREQ(text, c.text);
-    }
-}
-
-// Each warning at the edges of its tolerance, for a brick set by hand; each
-// line up to the ")" before its advice, which the end-to-end case quietModels pins.
-TEST(BrickChecksTest, WarningsAtTheirTolerances) {
-    const struct {
-        float box[9];  // the size, the lowest corner, the highest corner
-        int32_t degenerate;
-        const char* warnings;
-    } cases[] = {
-        {{0.9f, 0.9f, 0.75f, -0.45f, -0.45f, 0, 0.45f, 0.45f, 0.3f},
-         0,
-         "extent 0.9 0.9 0.75 is written as size 0 0 0 (heights scaled by 2.5\n"},
-        {{2.00009f, 3.9999f, -0.00009f, -1.00005f, -1, -0.00009f, 1.0001f, 1, 1},
-         0,
-         "extent 2.00009 3.9999 -0.00009 is written as size 2 3 0 (heights scaled by 2.5\n"},
-        {{3.9999998f, 2, 5, 0, -1, 0.0002f, 3.9999998f, 1, 2},
-         0,
-         "extent 3.999999762 2 5 is written as size 3 2 5 (heights scaled by 2.5\n"
-         "off the origin (footprint centred on x = 1.999999881, y = 0; lowest point at z = "
-         "0.0002\n"},
-        {{2, 2, 5, -1, -0.9996f, 0, 1, 1, 2},
-         1,
-         "off the origin (footprint centred on x = 0, y = 0.0002\n"
-         "1 quad dropped without a third corner (Degenerate polys: 1\n"},
-        {{std::nanf(""), 2, 5, -1, -1, 0, 1, 1, 2},
-         2,
-         "extent nan 2 5 is written as size 0 2 5 (heights scaled by 2.5\n"
-         "2 quads dropped without a third corner (Degenerate polys: 2\n"},
-    };
-    static MeshStore store;
-    for (const auto& c : cases) {
-        store.brickSize = Vec3(c.box[0], c.box[1], c.box[2]);
-        store.boundsMin = Vec3(c.box[3], c.box[4], c.box[5]);
-        store.boundsMax = Vec3(c.box[6], c.box[7], c.box[8]);
-        FILE* out = temporaryStream();
-        printBrickWarnings("m", store, c.degenerate, out);
-        std::string warnings = takeText(out);
-        for (size_t at = 0; (at = warnings.find("m: WARNING: ", at)) != std::string::npos;) {
-            warnings.erase(at, 12);
-            at = warnings.find(')', at);
-            warnings.erase(at, warnings.find('\n', at) - at);
-        }
-        EXPECT_EQ(warnings, c.warnings);
     }
 }
 
@@ -239,16 +170,8 @@ TEST(DriverRunTest, DirectoryCannotBeOpened) {
 }
 
 TEST(DriverRunTest, PathOf4095CharactersConverts) {
-    const std::string folder = makeTemporaryFolder();
-    ASSERT_NE(folder, "");
-    std::string path = folder;
-    std::vector<std::string> directories;
-    while (path.size() + 1 + 200 < LONGEST_TEST_PATH - 20) {
-        path += "/" + std::string(200, 'd');
-        ASSERT_TRUE(makeFolder(path));
-        directories.push_back(path);
-    }
-    path += "/" + std::string(LONGEST_TEST_PATH - path.size() - 1 - 4, 'm') + ".obj";
+    const LongestPath longest = makeLongestPath('m', ".obj");
+    const std::string& path = longest.path;
     ASSERT_EQ(path.size(), LONGEST_TEST_PATH);
     FILE* model = openFile(path.c_str(), "wb");
     ASSERT_NE(model, nullptr);
@@ -261,10 +184,7 @@ TEST(DriverRunTest, PathOf4095CharactersConverts) {
     EXPECT_TRUE(pathExists(output));
     removeFile(output.c_str());
     removeFile(path.c_str());
-    for (auto it = directories.rbegin(); it != directories.rend(); ++it) {
-        removeFolder(*it);
-    }
-    removeFolder(folder);
+    removeLongestPath(longest);
 }
 
 }  // namespace

@@ -20,7 +20,8 @@ bool readLine(LineReader& reader, FILE* log) {
         return false;
     }
     if (reader.lineTooLong) {
-        printLongLineWarning(reader, log);
+        ModelLog modelLog(traceReport(log));
+        reportLongLine(reader, modelLog);
     }
     return true;
 }
@@ -169,14 +170,16 @@ TEST(LineReaderTest, LongLinesAcrossTheReadChunkInEveryFormat) {
 
 // The read loop's reader here logs each line with its number, stops after a
 // line "stop", and at the end logs "end" and answers finishResult. The loop
-// must write a long line's warning in order, and end only a completed input.
-bool recordLine(const char* line, int lineNumber, bool&, TextSink& sink) {
-    const std::string text = std::to_string(lineNumber) + ":" + line + "\n";
+// must write a long line's warning in order, hand on whether a line was cut,
+// and end only a completed input.
+bool recordLine(const TextLine& line, bool&, ModelLog& sink) {
+    const std::string text =
+        std::to_string(line.number) + (line.cut ? "cut:" : ":") + line.text + "\n";
     sinkText(sink, text.c_str(), text.size());
-    return strcmp(line, "stop") != 0;
+    return strcmp(line.text, "stop") != 0;
 }
 
-bool recordEnd(bool& finishResult, TextSink& sink) {
+bool recordEnd(bool& finishResult, ModelLog& sink) {
     sinkText(sink, "end\n", 4);
     return finishResult;
 }
@@ -194,14 +197,17 @@ TEST(LineReaderTest, ReadLoopFollowsItsReader) {
         {"a\n", false, false, "1:a\nend\n"},
         {"a\nstop\nb\n", true, false, "1:a\n2:stop\n"},
         {"a\n" + kept + "yy\nb", true, true,
-         "1:a\nWARNING: line 2 is longer than 254 characters; the rest is ignored\n2:" + kept +
+         "1:a\nWARNING: line 2 is longer than 254 characters; the rest is ignored\n2cut:" + kept +
              "\n3:b\nend\n"},
     };
     for (const auto& test : cases) {
         FILE* input = streamWithText(test.text);
         FILE* log = temporaryStream();
         bool finishResult = test.finishResult;
-        EXPECT_EQ((readEveryLine<recordLine, recordEnd>(input, log, finishResult)), test.completed)
+        LineReader& lines = testWorkspace().lines;
+        initLineReader(lines, input);
+        EXPECT_EQ((readEveryLine<recordLine, recordEnd>(lines, traceReport(log), finishResult)),
+                  test.completed)
             << test.text;
         fclose(input);
         EXPECT_EQ(takeText(log), test.log) << test.text;

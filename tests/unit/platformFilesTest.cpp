@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "consoleWindow.h"
 #include "fileReplace.h"
 #include "platformFiles.h"
 #include "testSupport.h"
@@ -113,48 +112,6 @@ TEST(PlatformFilesTest, LongFormDecidedFromTheFullPath) {
     removeFolder(base);
 }
 
-// The new brick keeps the old one's hidden attribute; a read-only one, which
-// Windows' rename would not replace anyway, is refused before anything is
-// written.
-TEST(PlatformFilesTest, WindowsAttributesOfTheOldBrick) {
-    const std::string folder = makeTemporaryFolder();
-    ASSERT_NE(folder, "");
-    const std::string brick = folder + "\\arch.tkm";
-    ASSERT_EQ(replaceFileWhole(brick.c_str(), writeText, "old"), ReplaceOutcome::Replaced);
-    ASSERT_TRUE(SetFileAttributesA(brick.c_str(), FILE_ATTRIBUTE_HIDDEN));
-    EXPECT_EQ(replaceFileWhole(brick.c_str(), writeText, "new"), ReplaceOutcome::Replaced);
-    EXPECT_EQ(fileText(brick), "new");
-    EXPECT_EQ(GetFileAttributesA(brick.c_str()) & FILE_ATTRIBUTE_HIDDEN,
-              static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
-
-    ASSERT_TRUE(SetFileAttributesA(brick.c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_EQ(replaceFileWhole(brick.c_str(), writeText, "newer"), ReplaceOutcome::OpenFailed);
-    EXPECT_EQ(fileText(brick), "new");
-    SetFileAttributesA(brick.c_str(), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_TRUE(isSameExistingFile(brick.c_str(), (folder + "/arch.tkm").c_str()));
-    EXPECT_TRUE(removeFile(brick.c_str()));
-    EXPECT_TRUE(removeFolder(folder)) << "a temporary was left behind";
-}
 #endif
-
-// Only a program alone in a console whose input and output are that console
-// was started from Explorer (not a terminal, pipes, files, or no console);
-// the tests' variable forces either answer, and only with "1" or "0".
-TEST(ConsoleWindowTest, ExplorerDecision) {
-    const struct {
-        ConsoleFacts facts;
-        const char* forced;
-        bool owns;
-    } cases[] = {
-        {{1, true, true}, nullptr, true},   {{2, true, true}, nullptr, false},
-        {{0, true, true}, nullptr, false},  {{1, false, true}, nullptr, false},
-        {{1, true, false}, nullptr, false}, {{0, false, false}, "1", true},
-        {{1, true, true}, "0", false},      {{1, true, true}, "", true},
-        {{1, true, true}, "yes", true},     {{3, false, false}, "10", false},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(ownsConsoleWindow(c.facts, c.forced), c.owns) << "row " << &c - cases;
-    }
-}
 
 }  // namespace

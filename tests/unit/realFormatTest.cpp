@@ -165,16 +165,6 @@ TEST(RealFormatTest, RepeatedValuesKeepTheirText) {
     }
 }
 
-TEST(RealFormatTest, SinkRealsSeparatesWithOneBlank) {
-    FILE* out = temporaryStream();
-    const double values[] = {1.0, 128.0 / 255.0, -0.0};
-    {
-        TextSink sink(out);
-        sinkReals(sink, values, 3);
-    }
-    EXPECT_EQ(takeText(out), "1.000000 0.501961 0.000000");
-}
-
 // Every integer path against "%d" (and "%llu"): the digit counts' edges, the
 // ends of the ranges, and each written where the sink is nearly full, so
 // that the flush before it keeps the order.
@@ -202,18 +192,6 @@ TEST(RealFormatTest, IntegersAsTheCLibraryWritesThem) {
             EXPECT_EQ(takeText(out), filler + expected + "line " + expected + "\n") << room;
         }
     }
-}
-
-TEST(RealFormatTest, TextWrittenPastTheSinkComesInOrder) {
-    FILE* out = temporaryStream();
-    {
-        TextSink sink(out);
-        sinkText(sink, "a", 1);
-        fputs("b", flushedStream(sink));
-        sinkText(sink, "c", 1);
-    }  // its end writes the "c" it still holds
-    fputs("d", out);
-    EXPECT_EQ(takeText(out), "abcd");
 }
 
 }  // namespace

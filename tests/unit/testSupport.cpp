@@ -53,19 +53,57 @@ std::string dataPath(const std::string& name) {
     return std::string(TEST_DATA_DIR) + "/" + name;
 }
 
+Workspace& testWorkspace() {
+    static Workspace workspace;
+    return workspace;
+}
+
 MeshStore& freshStore() {
-    static MeshStore store;
-    clearMeshStore(store);
-    resetBoxes(store);
-    return store;
+    Workspace& ws = testWorkspace();
+    startModel(ws, "model", ReportStyle::Trace, nullptr);
+    return ws.store;
+}
+
+Report& traceReport(FILE* trace) {
+    Report& report = testWorkspace().report;
+    startReport(report, ReportStyle::Trace, trace, "model", nullptr);
+    return report;
 }
 
 ReaderRun runReader(ReaderFunction reader, const std::string& text, MeshStore& store) {
     FILE* input = streamWithText(text);
     FILE* log = temporaryStream();
-    const bool completed = reader(input, store, log);
+    LineReader& lines = testWorkspace().lines;
+    initLineReader(lines, input);
+    const bool completed = reader(lines, store, traceReport(log));
     fclose(input);
     return ReaderRun{completed, takeText(log)};
+}
+
+LongestPath makeLongestPath(char fill, const std::string& extension) {
+    LongestPath longest{makeTemporaryFolder(), {}, ""};
+    std::string path = longest.root;
+    while (!path.empty() && path.size() + 1 + 200 + 1 + extension.size() + 1 < LONGEST_TEST_PATH) {
+        path += "/" + std::string(200, 'd');
+        if (!makeFolder(path)) {
+            return longest;
+        }
+        longest.folders.push_back(path);
+    }
+    if (!path.empty()) {
+        longest.path = path + "/" +
+                       std::string(LONGEST_TEST_PATH - path.size() - 1 - extension.size(), fill) +
+                       extension;
+    }
+    return longest;
+}
+
+bool removeLongestPath(const LongestPath& longest) {
+    bool removed = true;
+    for (auto it = longest.folders.rbegin(); it != longest.folders.rend(); ++it) {
+        removed = removeFolder(*it) && removed;
+    }
+    return removeFolder(longest.root) && removed;
 }
 
 bool endsWith(const std::string& text, const std::string& tail) {

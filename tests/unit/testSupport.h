@@ -5,8 +5,10 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "meshStore.h"
+#include "workspace.h"
 
 // A new temporary binary stream, open for writing and reading, that goes away
 // when closed: tmpfile, which under Wine fails now and then while another
@@ -50,10 +52,36 @@ bool makeFolder(const std::string& path);
 bool removeFolder(const std::string& path);
 bool pathExists(const std::string& path);
 
-// A store with its program-start values and the driver's reset applied.
+// The tests' one workspace, as main has one.
+Workspace& testWorkspace();
+
+// A path of exactly LONGEST_TEST_PATH characters, its last component filled
+// with fill and ending in extension, in a chain of new folders of 200
+// characters under a new temporary folder (root); the file is not made.
+struct LongestPath {
+    std::string root;
+    std::vector<std::string> folders;  // made, outermost first
+    std::string path;
+};
+LongestPath makeLongestPath(char fill, const std::string& extension);
+
+// Removes the folders of a LongestPath, innermost first; true when all went.
+bool removeLongestPath(const LongestPath& longest);
+
+// A path that a path-building function gave, or "<none>" when it gave none.
+inline std::string pathOrNone(bool built, const char* path) {
+    return built ? path : "<none>";
+}
+
+// A store with its program-start values and the driver's reset applied: the
+// test workspace's, started on a model as the driver starts it.
 MeshStore& freshStore();
 
-using ReaderFunction = bool (*)(FILE*, MeshStore&, FILE*);
+// The test workspace's report, started afresh and tracing on trace: for a
+// stage tried alone.
+Report& traceReport(FILE* trace);
+
+using ReaderFunction = bool (*)(LineReader&, MeshStore&, Report&);
 
 struct ReaderRun {
     bool completed;

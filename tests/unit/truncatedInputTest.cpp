@@ -18,12 +18,12 @@ void convertEveryPrefix(const std::string& path, ModelFormat format) {
 #else
     FILE* sink = fopen("/dev/null", "w");
 #endif
-    static MeshStore store;
+    Workspace& ws = testWorkspace();
+    const MeshStore& store = ws.store;
     for (size_t length = 0; length <= model.size(); ++length) {
-        clearMeshStore(store);
-        resetBoxes(store);
+        startModel(ws, "model", ReportStyle::Trace, sink);
         FILE* input = streamWithText(model.substr(0, length));
-        const ConvertOutcome outcome = convertModel(input, format, store, sink);
+        const ConvertOutcome outcome = convertModel(ws, input, format);
         fclose(input);
         ASSERT_NE(outcome, ConvertOutcome::ReaderStopped) << path << " prefix " << length;
         ASSERT_LE(store.quadCount, MAX_QUADS);

@@ -1,0 +1,224 @@
+// SPDX-License-Identifier: MIT
+// The model's report: records, how each style shows them, the JSON report,
+// and runs of the converter one after another in one process.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "driver.h"
+#include "report.h"
+#include "testSupport.h"
+
+namespace {
+
+// A stage's messages: its trace around them, an error on a line, a warning
+// without a line end, then the fatal one.
+void reportAsAStage(Report& report) {
+    ModelLog log(report);
+    sinkText(log, "line 1\n", 7);
+    reportError(log, "bad-face", 1, "ERROR: failed to read face on line %d\n", 1);
+    reportError(log, "bad-face", 2, "ERROR: failed to read face on line %d\n", 2);
+    reportWarning(log, "skipped-polygon", 3, "Skipping poly of size %d\n", 7);
+    reportFatal(log, "quad-limit", 4, "ERROR: > %d quads", 512);
+}
+
+TEST(ReportTest, EachStyleShowsTheRecords) {
+    FILE* out = temporaryStream();
+    Report& report = testWorkspace().report;
+    startReport(report, ReportStyle::Trace, out, "m.obj", nullptr);
+    reportAsAStage(report);
+    EXPECT_EQ(takeText(out),
+              "line 1\nERROR: failed to read face on line 1\nERROR: failed to read face on line "
+              "2\nSkipping poly of size 7\nERROR: > 512 quads");
+    EXPECT_TRUE(report.traceLineOpen);
+
+    out = temporaryStream();
+    startReport(report, ReportStyle::Quiet, out, "m.obj", nullptr);
+    reportAsAStage(report);
+    const std::string quiet = takeText(out);
+    EXPECT_EQ(quiet.substr(0, quiet.find('\n', quiet.find("line 2"))),
+              "m.obj: ERROR: failed to read face on line 1; export the model again as OBJ: a "
+              "corner is not a vertex index\nm.obj: ERROR: failed to read face on line 2");
+    EXPECT_NE(quiet.find("\nm.obj: WARNING: Skipping poly of size 7 (line 3); only polygons"),
+              std::string::npos);
+    EXPECT_NE(quiet.find("\nm.obj: ERROR: > 512 quads (line 4); the model needs more than"),
+              std::string::npos);
+
+    out = temporaryStream();
+    startReport(report, ReportStyle::Json, out, "m.obj", nullptr);
+    reportAsAStage(report);
+    EXPECT_EQ(takeText(out), "");
+    std::vector<std::string> codes;
+    forEachMessage(report, [&codes](const Message& m) { codes.push_back(m.code); });
+    EXPECT_EQ(codes,
+              (std::vector<std::string>{"bad-face", "bad-face", "skipped-polygon", "quad-limit"}));
+    EXPECT_TRUE(report.failed);
+    EXPECT_EQ(report.fatal.line, 4);
+    EXPECT_STREQ(report.fatal.text, "ERROR: > 512 quads");
+}
+
+TEST(ReportTest, RecordsPastTheListAreShownAndCounted) {
+    FILE* out = temporaryStream();
+    Report& report = testWorkspace().report;
+    startReport(report, ReportStyle::Quiet, out, "m", nullptr);
+    {
+        ModelLog log(report);
+        for (int line = 1; line <= MAX_LISTED_MESSAGES + 5; ++line) {
+            reportError(log, "bad-polygon", line, "ERROR reading polygon line %d\n", line);
+        }
+        reportFatal(log, "no-polygons", NO_LINE, "ERROR: no polygons to convert\n");
+    }
+    EXPECT_EQ(report.listedCount, MAX_LISTED_MESSAGES);
+    EXPECT_EQ(report.unlistedCount, 5);
+    EXPECT_TRUE(report.failed);
+    const std::string quiet = takeText(out);
+    EXPECT_NE(quiet.find("m: ERROR reading polygon line 105\n"), std::string::npos);
+}
+
+struct ProgramRun {
+    int status;
+    std::string out;
+};
+
+ProgramRun runIn(Workspace& ws, std::vector<std::string> arguments) {
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) {
+        argv.push_back(&argument[0]);
+    }
+    FILE* out = temporaryStream();
+    const int status = runConverter(static_cast<int>(argv.size()), argv.data(), ws, out);
+    return ProgramRun{status, takeText(out)};
+}
+
+// A folder of models: one of each format, one failing, one with a name that
+// is not UTF-8.
+std::string modelFolder() {
+    const std::string folder = makeTemporaryFolder();
+    const struct {
+        const char* name;
+        const char* source;
+    } models[] = {{"wedge.obj", EXAMPLES_DIR "/wedge.obj"},
+                  {"steps.rds", EXAMPLES_DIR "/steps.rds"},
+                  {"stud.dxf", EXAMPLES_DIR "/stud.dxf"},
+                  {"bad\xff.obj", EXAMPLES_DIR "/wedge.obj"}};
+    for (const auto& model : models) {
+        FILE* file = fopen((folder + "/" + model.name).c_str(), "wb");
+        const std::string text = fileText(model.source);
+        fwrite(text.data(), 1, text.size(), file);
+        fclose(file);
+    }
+    FILE* flat = fopen((folder + "/flat.obj").c_str(), "wb");
+    fputs("v 0 0 0\nv 1 0 0\nf 1 2 x\n", flat);
+    fclose(flat);
+    return folder;
+}
+
+void removeModelFolder(const std::string& folder) {
+    for (const char* name : {"wedge", "steps", "stud", "bad\xff", "flat"}) {
+        for (const char* extension : {".obj", ".rds", ".dxf", ".tkm"}) {
+            remove((folder + "/" + name + extension).c_str());
+        }
+    }
+    removeFolder(folder);
+}
+
+// The JSON report: one object per model and a closing one, each valid JSON,
+// also for a model whose name is not UTF-8.
+TEST(ReportTest, JsonReportListsEveryModel) {
+    const std::string folder = modelFolder();
+    const ProgramRun run = runIn(testWorkspace(), {"dxf2tkm", "--json", folder + "/wedge.obj",
+                                                   folder + "/flat.obj", folder + "/bad\xff.obj"});
+    EXPECT_EQ(run.status, EXIT_FAILED);
+    std::vector<nlohmann::json> objects;
+    size_t start = 0;
+    for (size_t end; (end = run.out.find('\n', start)) != std::string::npos; start = end + 1) {
+        objects.push_back(nlohmann::json::parse(run.out.substr(start, end - start)));
+    }
+    ASSERT_EQ(objects.size(), 4u) << run.out;
+    const nlohmann::json& wedge = objects[0];
+    EXPECT_EQ(wedge["format"], 1);
+    EXPECT_EQ(wedge["written"], true);
+    EXPECT_EQ(wedge["quads"], 5);
+    EXPECT_EQ(wedge["coloured"], 4);
+    EXPECT_EQ(wedge["paintable"], 1);
+    EXPECT_EQ(wedge["collisionBoxes"], 1);
+    EXPECT_EQ(wedge["size"], nlohmann::json::parse("[4,2,3]"));
+    EXPECT_EQ(wedge["extent"], nlohmann::json::parse("[4.0,2.0,3.0]"));
+    EXPECT_EQ(wedge["offset"], nlohmann::json::parse("[0.0,0.0,0.0]"));
+    EXPECT_EQ(wedge["brick"], folder + "/wedge.tkm");
+    const nlohmann::json& flat = objects[1];
+    EXPECT_EQ(flat["written"], false);
+    const nlohmann::json& reason = flat["messages"].back();
+    EXPECT_EQ(reason["severity"], "fatal");
+    EXPECT_EQ(reason["code"], "no-polygons");
+    EXPECT_EQ(reason["text"], "ERROR: no polygons to convert");
+    EXPECT_EQ(reason["advice"].get<std::string>().rfind("2 vertices, no faces", 0), 0u);
+    EXPECT_EQ(flat["messages"][0]["code"], "bad-face");
+    EXPECT_EQ(flat["messages"][0]["line"], 3);
+    EXPECT_EQ(objects[2]["model"], folder + "/bad\xef\xbf\xbd.obj");
+    EXPECT_EQ(objects[3], nlohmann::json::parse(R"({"format":1,"models":3,"bricks":2})"));
+    removeModelFolder(folder);
+}
+
+#ifndef _WIN32
+// The program itself, run as its own process.
+ProgramRun runProgram(const std::vector<std::string>& arguments) {
+    std::string command = DXF2TKM_PROGRAM;
+    for (const std::string& argument : arguments) {
+        command += " '" + argument + "'";
+    }
+    FILE* pipe = popen(command.c_str(), "r");
+    std::string out;
+    char chunk[4096];
+    for (size_t count; (count = fread(chunk, 1, sizeof chunk, pipe)) > 0;) {
+        out.append(chunk, count);
+    }
+    return ProgramRun{WEXITSTATUS(pclose(pipe)), out};
+}
+#endif
+
+// Runs one after another in one process, in different orders, give the bytes
+// of runs in a fresh process each: nothing carries over from one to the next.
+TEST(ReportTest, RunsInOneProcessAreIndependent) {
+    const std::string folder = modelFolder();
+    const std::string wedge = folder + "/wedge.obj";
+    const std::string steps = folder + "/steps.rds";
+    const std::string stud = folder + "/stud.dxf";
+    const std::string flat = folder + "/flat.obj";
+    const std::vector<std::vector<std::string>> runs = {
+        {"-q", wedge, flat, stud},
+        {flat},
+        {stud, wedge},
+        {"--json", steps, flat},
+        {wedge},
+        {"-q", stud},
+        {steps, flat, wedge, stud},
+        {"-q", flat, steps},
+    };
+    for (int round = 0; round < 2; ++round) {
+        for (const auto& arguments : runs) {
+            std::vector<std::string> argv{"dxf2tkm"};
+            argv.insert(argv.end(), arguments.begin(), arguments.end());
+            const ProgramRun again = runIn(testWorkspace(), argv);
+            // As at a process's start: zero, then constructed.
+            const std::unique_ptr<Workspace> fresh(new Workspace());
+            const ProgramRun first = runIn(*fresh, argv);
+            EXPECT_EQ(again.out, first.out) << arguments.back();
+            EXPECT_EQ(again.status, first.status);
+#ifndef _WIN32
+            const ProgramRun alone = runProgram(arguments);
+            EXPECT_EQ(again.out.substr(again.out.find('\n')),
+                      alone.out.substr(alone.out.find('\n')))
+                << arguments.back();
+            EXPECT_EQ(again.status, alone.status);
+#endif
+        }
+    }
+    removeModelFolder(folder);
+}
+
+}  // namespace
