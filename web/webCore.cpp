@@ -5,8 +5,8 @@
 //   dxf2tkm [OPTION...] MODEL...   the converter, as the native dxf2tkm
 //   dxf2tkm --dump BRICK [TEXT]    the brick as read, as tkmpreview --dump prints
 //                                  it, on standard output or into the file TEXT
-// Each call starts from the store's program-start values, as a new run of
-// the native program does, and leaves all its text written out.
+// Each call starts afresh, as a new run of the native program does, and
+// leaves all its text written out.
 #include <cstdio>
 #include <cstring>
 
@@ -14,10 +14,13 @@
 #include "brickFile.h"
 #include "driver.h"
 #include "platformFiles.h"
+#include "workspace.h"
 
 namespace {
 
-MeshStore meshStore;
+// Everything a conversion works in: large, so static; runConverter starts it
+// afresh on every call.
+Workspace workspace;
 
 // Prints the brick at path as text to out; a file that cannot be read or
 // does not follow the format gets one line on standard error, and exit
@@ -63,8 +66,7 @@ int main(int argc, char** argv) {
             status = EXIT_FAILED;
         }
     } else {
-        clearMeshStore(meshStore);
-        status = runConverter(argc, argv, meshStore, stdout);
+        status = runConverter(argc, argv, workspace, stdout);
     }
     fflush(stdout);
     fflush(stderr);
