@@ -286,8 +286,10 @@ function wire() {
 }
 
 async function start() {
+    // The core compiles while the view gets its WebGL context.
+    const starting = loadCore();
     view = createView($("view"));
-    core = await loadCore();
+    core = await starting;
     wire();
     $("maxQuads").textContent = String(MAX_QUADS);
     document.body.dataset.ready = "true";

@@ -4,7 +4,7 @@
 // The faces keep their groups and materials (the names carry the colours);
 // BOUNDS and COLLISION groups, which give no quads, pass through as they are.
 // Reads OBJ faces and DXF 3DFACE entities.
-import { MeshoptSimplifier } from "meshoptimizer";
+import { MeshoptSimplifier } from "meshoptimizer/simplifier";
 
 export const MAX_QUADS = 512;
 const HELPER_GROUP = /^(BOUNDS|COLLISION)/i;
