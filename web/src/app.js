@@ -175,6 +175,8 @@ function renderDetails() {
     $("save").disabled = !(model.result && model.result.brickBytes);
     $("save").textContent = model.result && model.result.brickName ? `Save brick (${model.result.brickName})` : "Save brick";
     const brick = model.result ? model.result.brick : null;
+    $("noBrick").hidden = Boolean(brick);
+    $("noBrick").textContent = model.kind === "wrong" ? "Not a model: see beside." : "No brick: the report beside says why and what to do.";
     renderKey(brick);
     view.show(brick, model.keepCamera);
     model.keepCamera = Boolean(brick);
