@@ -232,8 +232,8 @@ async function main() {
 
     // A maximum model: converted and drawn again, as an option change does.
     await open(readdirSync(maximum).map(name => join(maximum, name)));
-    // The drawing runs in software here (SwiftShader) on a shared machine:
-    // its time is reported, and only the conversion's is held to its bound.
+    // A maximum model converted (with the brick read back) and drawn, in
+    // software (SwiftShader) on a shared machine.
     const timings = [];
     const median = values => values.sort((a, b) => a - b)[2];
     for (const name of ["max.obj", "max.rds", "max.dxf"]) {
@@ -245,7 +245,7 @@ async function main() {
         timings.push(`${name} ${converted.toFixed(1)} ms converted and read back, ${total.toFixed(1)} ms with the drawing`);
         const model = (await models()).find(m => m.name === name);
         if (name === "max.obj") await page.screenshot({ path: join(workDir, "maximum.png") });
-        check(model.quads === 512 && converted < 100, `${name}: 512 quads converted in ${converted.toFixed(1)} ms, drawn by ${total.toFixed(1)} ms (medians of 5)`);
+        check(model.quads === 512 && converted < 100 && total < 200, `${name}: 512 quads converted in ${converted.toFixed(1)} ms, drawn by ${total.toFixed(1)} ms (medians of 5)`);
     }
 
     check(consoleErrors.length === 0, `no console error ${consoleErrors.join(" | ")}`);

@@ -137,7 +137,8 @@ function collisionBox(box, materials) {
 }
 
 // Studs on the ground below the brick: one a unit across its footprint and a
-// unit around it.
+// unit around it; a brick wider than a few dozen units gets the grid alone.
+const MAX_STUDS = 40 * 40;
 function studGrid(size, materials) {
     const group = new THREE.Group();
     const cellsX = Math.max(1, Math.ceil(Math.abs(size[0]))) + 2;
@@ -155,7 +156,8 @@ function studGrid(size, materials) {
     const grid = new THREE.BufferGeometry();
     grid.setAttribute("position", new THREE.Float32BufferAttribute(points, 3));
     group.add(new THREE.LineSegments(grid, materials.grid));
-    const stud = new THREE.CircleGeometry(0.3, 20).rotateX(-Math.PI / 2);
+    if (cellsX * cellsY > MAX_STUDS) return group;  // the lines alone on a large brick
+    const stud = new THREE.CircleGeometry(0.3, 16).rotateX(-Math.PI / 2);
     const studs = new THREE.InstancedMesh(stud, materials.stud, cellsX * cellsY);
     const matrix = new THREE.Matrix4();
     let n = 0;
