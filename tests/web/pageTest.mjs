@@ -178,6 +178,13 @@ async function main() {
             }
             await page.click("#units");
         }
+        // The fix a warning names, with one click.
+        await select("roof.dxf");
+        await page.click("#messages .fix");
+        const roof = (await models()).find(m => m.name === "roof.dxf");
+        check(roof.options.fit && roof.report.written && !roof.report.messages.some(m => /written as size/.test(m.text)),
+            "roof.dxf: the size warning's fix rounds the size up, and the warning goes");
+        await page.click("#fitSize");
     } else {
         check(await page.$eval("#fit", fieldset => fieldset.disabled), "without the converter's fitting options the controls are disabled");
     }

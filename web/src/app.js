@@ -124,7 +124,7 @@ function messageItem(message, model) {
 
 function tooManyFaces(model) {
     return model.kind === "model" && !model.result.report.written &&
-        model.result.report.messages.some(m => m.code === "quad-limit");
+        model.result.report.messages.some(m => m.code === "quad-limit" || /> \d+ quads/.test(m.text));
 }
 
 function renderDetails() {
