@@ -41,7 +41,12 @@ function wrongFileSentence(name) {
 function convertModel(model) {
     const started = performance.now();
     const source = model.simplified ? model.simplified : { name: model.name, bytes: model.bytes };
-    model.result = core.convert(source.name, source.bytes, model.options);
+    try {
+        model.result = core.convert(source.name, source.bytes, model.options);
+    } catch (error) {
+        model.result = { brickName: null, brickBytes: null, brick: null, report: { written: false, summary: null,
+            messages: [{ severity: "fatal", text: `the converter stopped (${error.message || error}); reload the page and try again, and please report the model` }] } };
+    }
     model.convertMs = performance.now() - started;
 }
 
