@@ -217,6 +217,18 @@ async function main() {
     const wedge = await viewPixels(page, [230, 120, 20]);
     check(wedge.drawn > 0.05 && wedge.matching > 500, `wedge.obj drawn (${(wedge.drawn * 100).toFixed(1)} % of the view), its orange present (${wedge.matching} pixels)`);
     check(stud.drawn > 0.02, `stud.dxf drawn (${(stud.drawn * 100).toFixed(1)} % of the view)`);
+    // Turned by the keyboard and by a drag: the picture changes each time.
+    const picture = () => page.$eval("#view", view => view.toDataURL());
+    const before = await picture();
+    await page.focus("#view");
+    await page.keyboard.press("ArrowLeft");
+    const turned = await picture();
+    const box = await (await page.$("#view")).boundingBox();
+    await page.mouse.move(box.x + box.width / 2, box.y + box.height / 2);
+    await page.mouse.down();
+    await page.mouse.move(box.x + box.width / 2 + 80, box.y + box.height / 2 + 20, { steps: 4 });
+    await page.mouse.up();
+    check(turned !== before && (await picture()) !== turned, "the view turns with the arrow keys and with a drag");
     await page.screenshot({ path: join(workDir, "desktop.png") });
     await page.setViewport({ width: 390, height: 844 });
     await new Promise(resolve => setTimeout(resolve, 300));
