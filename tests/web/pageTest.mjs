@@ -136,7 +136,7 @@ async function main() {
     }
     const readyMs = [...readyTimes].sort((a, b) => a - b)[1];
     const features = await page.evaluate(() => window.dxf2tkmPage.features());
-    console.log(`the core: --json ${features.json ? "yes" : "no"}, fitting options ${features.fitting ? "yes" : "no"}`);
+    console.log(`the core's fitting options: ${features.fitting ? "yes" : "no"}`);
     const models = () => page.evaluate(() => window.dxf2tkmPage.models());
     const open = async paths => {
         const count = (await models()).length + paths.length;

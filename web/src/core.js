@@ -3,7 +3,8 @@
 // sources as the native programs), driven as the command line drives it: the
 // model is written into the core's in-memory file system, the converter runs
 // with the chosen options, and the brick it wrote is read back through the
-// core's brick reader (what tkmpreview --dump prints).
+// core's brick reader (what tkmpreview --dump prints). What the converter
+// says about the model comes from its --json report.
 /* global createDxf2tkmCore */
 
 const WORK = "/work";
@@ -53,45 +54,6 @@ export function readJsonReport(text, model) {
             text: m.text.replace(/^(ERROR|WARNING): /, ""),
         })),
     };
-}
-
-// What the messages' words say, for a core without --json: quiet mode's
-// lines "MODEL: WARNING: ...", "MODEL: ERROR: ..." and the summary.
-const CODES_BY_TEXT = [
-    [/off the origin/, "off-origin"],
-    [/is written as size/, "size-cut"],
-    [/> \d+ quads/, "quad-limit"],
-    [/--up y|Y-up|y up/i, "y-up"],
-    [/unsupported file type/, "unsupported-type"],
-];
-
-function codeOfText(text) {
-    const match = CODES_BY_TEXT.find(([pattern]) => pattern.test(text));
-    return match ? match[1] : null;
-}
-
-export function readQuietReport(text, model) {
-    const report = { written: false, summary: null, size: null, offset: null, messages: [] };
-    for (const line of text.split(/\r?\n/)) {
-        if (line.startsWith(`${model} -> `)) {
-            report.written = true;
-            report.summary = line;
-            const size = /size (-?\d+) (-?\d+) (-?\d+)$/.exec(line);
-            report.size = size ? size.slice(1).map(Number) : null;
-        } else if (line.startsWith(`${model}: `)) {
-            const rest = line.slice(model.length + 2);
-            const severity = /^WARNING: /.test(rest) ? "warning" : /^ERROR: /.test(rest) ? "error" : null;
-            if (severity) {
-                const words = rest.replace(/^(WARNING|ERROR): /, "");
-                report.messages.push({ severity, code: codeOfText(words), line: null, text: words, advice: null });
-            }
-        }
-    }
-    if (!report.written) {
-        const first = report.messages.find(m => m.severity === "error");
-        if (first) first.severity = "fatal";
-    }
-    return report;
 }
 
 // The brick as the core's reader prints it: size, boxes, quads.
@@ -152,8 +114,9 @@ export async function loadCore() {
         return { brick: readDump(FS.readFile(DUMP, { encoding: "utf8" })), error: null };
     }
 
+    // A core without the fitting options (an older converter) leaves them out.
     const help = run(["--help"]).stdout;
-    const features = { json: help.includes("--json"), fitting: help.includes("--place") };
+    const features = { fitting: help.includes("--place") };
 
     return {
         features,
@@ -162,11 +125,8 @@ export async function loadCore() {
         convert(name, bytes, options) {
             clearWork();
             FS.writeFile(`${WORK}/${name}`, bytes);
-            const args = [...(features.fitting ? optionArguments(options) : []),
-                features.json ? "--json" : "-q", "--", name];
-            const result = run(args);
-            const report = features.json ? readJsonReport(result.stdout, name)
-                : readQuietReport(result.stdout, name);
+            const args = [...(features.fitting ? optionArguments(options) : []), "--json", "--", name];
+            const report = readJsonReport(run(args).stdout, name);
             const brickName = brickNameOf(name);
             let brickBytes = null;
             let brick = null;
