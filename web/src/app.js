@@ -191,6 +191,10 @@ function renderDetails() {
 }
 
 function renderKey(brick) {
+    const blended = sign => (brick ? brick.quads : []).some(quad => quad.color[0] && quad.color[0][3] < 0 &&
+        quad.color[0].slice(0, 3).some(v => v < 0) === (sign < 0));
+    $("keyGlow").hidden = !blended(1);
+    $("keyDarken").hidden = !blended(-1);
     const boxes = $("keyBoxes");
     boxes.replaceChildren(...(brick ? brick.boxes : []).map((box, i) => {
         const item = document.createElement("li");
