@@ -7,6 +7,7 @@
 #include "brickWriter.h"
 #include "dxfReader.h"
 #include "finishing.h"
+#include "fitting.h"
 #include "objReader.h"
 #include "platformFiles.h"
 #include "rdsReader.h"
@@ -22,7 +23,7 @@ namespace {
 constexpr const char* USAGE_LINE = "usage: dxf2tkm.exe [input file]\n";
 constexpr const char* OUTPUT_EXTENSION = ".tkm";
 constexpr const char* HELP_TEXT =
-    "       dxf2tkm.exe [-q] MODEL... [-- MODEL...]\n"
+    "       dxf2tkm.exe [-q] [OPTION...] MODEL... [-- MODEL...]\n"
     "\n"
     "Converts each model into a special-brick file written beside it, with the\n"
     "extension replaced by .tkm. The extension of the input, in any letter case,\n"
@@ -35,11 +36,16 @@ constexpr const char* HELP_TEXT =
     "        layers named as the groups above\n"
     "Options:\n"
     "  -q, --quiet  one line per model, its warnings and errors, instead of the trace\n"
+    "  --up y|z     the model's up axis: y stands a y-up model on z (z, the default)\n"
+    "  --scale S    every coordinate times S, a number above 0 (0.125 for millimetres)\n"
+    "  --place      the footprint centred on x = y = 0, the lowest point at z = 0\n"
+    "  --fit        --place, and the size rounded up to whole units\n"
+    "  --pair       triangles paired into quads (up to 1024 read, 512 kept)\n"
     "  --           every argument after it is a model\n"
     "  --help       this text; --version prints the version\n"
     "The trace goes to standard output; several models end with a summary. Exit\n"
     "status: 0 when every brick file was written, 1 when one was not, 2 without\n"
-    "an input file.\n";
+    "an input file or for an invalid option.\n";
 // What a double-click on the program shows, before it waits for Enter.
 constexpr const char* EXPLORER_HELP_LINES[] = {
     "Drop model files (.obj, .rds, .dxf) on dxf2tkm.exe to convert them.",
@@ -109,15 +115,32 @@ struct ModelRun {
     char brickPath[PATH_BUFFER_SIZE];
 };
 
-ConvertOutcome convertCounting(FILE* input, ModelFormat format, MeshStore& store, FILE* log,
-                               ConversionStats& stats) {
+// "Paired %d triangles into quads", and whether the brick holds the quads left.
+bool reportPairing(int32_t merges, const MeshStore& store, FILE* log) {
+    fprintf(log, "Paired %d triangles into quads\n", merges);
+    if (store.quadCount > MAX_QUADS) {
+        fprintf(log, "ERROR: > %d quads after pairing\n", MAX_QUADS);
+        return false;
+    }
+    return true;
+}
+
+ConvertOutcome convertCounting(FILE* input, ModelFormat format, const FitOptions& options,
+                               MeshStore& store, FILE* log, ConversionStats& stats) {
+    store.quadLimit = options.pair ? MAX_STORED_QUADS : MAX_QUADS;
     if (!readModel(input, format, store, log)) {
         return ConvertOutcome::ReaderStopped;
     }
+    if (options.pair && !reportPairing(pairTriangles(store), store, log)) {
+        return ConvertOutcome::ReaderStopped;
+    }
     fprintf(log, "Got %d polys\n", store.quadCount);
+    standUpAndScale(store, options);
     finishQuads(store, stats, log);
     const bool nothingToConvert = store.quadCount == 0 && store.brickSize == Vec3();
-    computeBrickBounds(store);
+    settleBrickSize(store);
+    placeAndFit(store, options);
+    settleCollisionBoxes(store);
     printStats(stats, log);
     if (nothingToConvert) {
         fprintf(log, "ERROR: no polygons to convert\n");
@@ -127,7 +150,8 @@ ConvertOutcome convertCounting(FILE* input, ModelFormat format, MeshStore& store
 }
 
 // The whole trace of one model after the argument echo.
-int convertFile(const char* inputPath, MeshStore& store, FILE* log, ModelRun& run) {
+int convertFile(const char* inputPath, const FitOptions& options, MeshStore& store, FILE* log,
+                ModelRun& run) {
     if (strlen(inputPath) > MAX_PATH_LENGTH) {
         fprintf(log, "ERROR: path too long\n");
         return EXIT_FAILED;
@@ -146,7 +170,7 @@ int convertFile(const char* inputPath, MeshStore& store, FILE* log, ModelRun& ru
         fprintf(log, "ERROR: failed to open file %s\n", inputPath);
         return EXIT_FAILED;
     }
-    const ConvertOutcome outcome = convertCounting(input, format, store, log, run.stats);
+    const ConvertOutcome outcome = convertCounting(input, format, options, store, log, run.stats);
     fclose(input);
     if (outcome != ConvertOutcome::BrickReady) {
         return EXIT_FAILED;
@@ -164,19 +188,23 @@ struct CommandLine {
     bool quiet;
     const char* infoRequest;  // the first --help or --version, or nullptr
     int modelCount;
+    FitOptions fit;
+    const char* fitError;  // the first invalid fit option's message, or nullptr
 };
 
 bool isOption(const char* argument) {
     return strcmp(argument, QUIET_OPTION) == 0 || strcmp(argument, QUIET_SHORT_OPTION) == 0 ||
-           strcmp(argument, "--help") == 0 || strcmp(argument, "--version") == 0;
+           strcmp(argument, "--help") == 0 || strcmp(argument, "--version") == 0 ||
+           isFitOption(argument);
 }
 
 bool isModel(const CommandLine& line, int index) {
-    return index > line.optionsEnd || (index < line.optionsEnd && !isOption(line.argv[index]));
+    return index > line.optionsEnd || (index < line.optionsEnd && !isOption(line.argv[index]) &&
+                                       !isFitOptionValue(line.argv, index));
 }
 
 CommandLine readCommandLine(int argc, char** argv) {
-    CommandLine line{argc, argv, argc, false, nullptr, 0};
+    CommandLine line{argc, argv, argc, false, nullptr, 0, FitOptions(), nullptr};
     for (int i = 1; i < argc && line.optionsEnd == argc; ++i) {
         const char* argument = argv[i];
         if (strcmp(argument, END_OF_OPTIONS) == 0) {
@@ -184,6 +212,10 @@ CommandLine readCommandLine(int argc, char** argv) {
         } else if (strcmp(argument, QUIET_OPTION) == 0 ||
                    strcmp(argument, QUIET_SHORT_OPTION) == 0) {
             line.quiet = true;
+        } else if (isFitOption(argument)) {
+            const FitOptionRead read = readFitOption(argc, argv, i, line.fit);
+            line.fitError = line.fitError != nullptr ? line.fitError : read.error;
+            i += read.used - 1;  // past its value
         } else if (isOption(argument) && line.infoRequest == nullptr) {
             line.infoRequest = argument;
         }
@@ -202,13 +234,14 @@ struct Capture {
 };
 
 // Converts model through the capture; returns whether its brick was written.
-bool convertCaptured(const char* model, MeshStore& store, FILE* log, bool quiet, Capture& capture) {
+bool convertCaptured(const char* model, const FitOptions& options, MeshStore& store, FILE* log,
+                     bool quiet, Capture& capture) {
     static ModelRun run;
     run.stats = ConversionStats();
     if (capture.trace == nullptr) {
-        return convertFile(model, store, log, run) == EXIT_CONVERTED;
+        return convertFile(model, options, store, log, run) == EXIT_CONVERTED;
     }
-    const bool converted = convertFile(model, store, capture.trace, run) == EXIT_CONVERTED;
+    const bool converted = convertFile(model, options, store, capture.trace, run) == EXIT_CONVERTED;
     static TraceReplay replay;
     replay.modelName = model;
     replay.quiet = quiet;
@@ -263,7 +296,7 @@ int convertEach(const CommandLine& line, MeshStore& store, FILE* log, bool quiet
             resetBoxes(store);
         }
         first = false;
-        converted += convertCaptured(line.argv[i], store, log, quiet, capture) ? 1 : 0;
+        converted += convertCaptured(line.argv[i], line.fit, store, log, quiet, capture) ? 1 : 0;
         fflush(log);  // each model's lines as soon as they are known
     }
     if (line.modelCount > 1) {
@@ -301,9 +334,10 @@ bool buildOutputPath(const char* inputPath, char* outFileName, size_t capacity) 
            replaceExtension(inputPath, OUTPUT_EXTENSION, outFileName, capacity);
 }
 
-ConvertOutcome convertModel(FILE* input, ModelFormat format, MeshStore& store, FILE* log) {
+ConvertOutcome convertModel(FILE* input, ModelFormat format, MeshStore& store, FILE* log,
+                            const FitOptions& options) {
     ConversionStats stats;
-    return convertCounting(input, format, store, log, stats);
+    return convertCounting(input, format, options, store, log, stats);
 }
 
 int runConverter(int argc, char** argv, MeshStore& store, FILE* log, StartedFrom startedFrom) {
@@ -319,6 +353,10 @@ int runConverter(int argc, char** argv, MeshStore& store, FILE* log, StartedFrom
             fprintf(log, "argv[%d] = %s\n", i, argv[i]);
         }
     }
+    if (line.fitError != nullptr) {
+        fprintf(log, "%s", line.fitError);
+        return EXIT_USAGE;
+    }
     if (line.modelCount == 0 && startedFrom == StartedFrom::Explorer) {
         for (const char* helpLine : EXPLORER_HELP_LINES) {
             fprintf(log, "%s\n", helpLine);
@@ -333,7 +371,7 @@ int runConverter(int argc, char** argv, MeshStore& store, FILE* log, StartedFrom
         static ModelRun run;
         for (int i = 1; i < argc; ++i) {
             if (isModel(line, i)) {
-                return convertFile(argv[i], store, log, run);
+                return convertFile(argv[i], line.fit, store, log, run);
             }
         }
     }

@@ -8,12 +8,13 @@
 #include <cstddef>
 #include <cstdio>
 
+#include "fitOptions.h"
 #include "meshStore.h"
 
 enum ExitStatus {
     EXIT_CONVERTED = 0,  // every model's brick file was written completely
     EXIT_FAILED = 1,     // any run in which a model got no complete brick file
-    EXIT_USAGE = 2,      // no input path given
+    EXIT_USAGE = 2,      // no input path given, or an invalid option
 };
 
 // How the program was started: from a terminal, a script or another program,
@@ -28,7 +29,7 @@ enum class ModelFormat { Rds, Obj, Dxf, Unsupported };
 
 enum class ConvertOutcome {
     BrickReady,        // the store holds a brick to write
-    ReaderStopped,     // a reader's fatal limit; its message is printed
+    ReaderStopped,     // a reader's fatal limit, or too many quads after pairing; printed
     NothingToConvert,  // no quads and no declared size; the message is printed
 };
 
@@ -41,12 +42,15 @@ ModelFormat formatOfExtension(const char* extension);
 bool buildOutputPath(const char* inputPath, char* outFileName, size_t capacity);
 
 // The part of a run between opening the input and writing: reads input with
-// the reader of format, prints "Got %d polys", finishes the store and prints
-// the statistics. Does not close input.
-ConvertOutcome convertModel(FILE* input, ModelFormat format, MeshStore& store, FILE* log);
+// the reader of format, fits the model as options ask (fitting.h), prints
+// "Got %d polys", finishes the store and prints the statistics. Does not
+// close input.
+ConvertOutcome convertModel(FILE* input, ModelFormat format, MeshStore& store, FILE* log,
+                            const FitOptions& options = FitOptions());
 
-// One whole run on argv: the options --quiet (-q), --help, --version and
-// "--", which ends them, and every other argument a model, each converted in
+// One whole run on argv: the options --quiet (-q), --help, --version, the
+// fit options of fitOptions.h and "--", which ends them, and every other
+// argument a model (but the value of --up or --scale), each converted in
 // turn. store must hold its program-start values. Returns the exit status.
 int runConverter(int argc, char** argv, MeshStore& store, FILE* log,
                  StartedFrom startedFrom = StartedFrom::Console);

@@ -46,8 +46,8 @@ bool indexInTable(int32_t index) {
 }
 
 bool storePolygon(const int32_t* indices, int corners, MeshStore& store, TextSink& log) {
-    if (store.quadCount >= MAX_QUADS) {
-        fprintf(flushedStream(log), "ERROR: > %d quads", MAX_QUADS);
+    if (quadTableFull(store)) {
+        fprintf(flushedStream(log), "ERROR: > %d quads", store.quadLimit);
         return false;
     }
     BrickQuad& quad = store.quads[store.quadCount];
