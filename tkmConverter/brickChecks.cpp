@@ -76,7 +76,7 @@ const char* pluralEnding(int32_t count, const char* ending) {
 
 int32_t colouredQuadCount(const MeshStore& store) {
     int32_t count = 0;
-    for (int i = 0; i < store.quadCount && i < MAX_QUADS; ++i) {
+    for (int i = 0; i < store.quadCount && i < MAX_STORED_QUADS; ++i) {
         if (store.quads[i].color[0].r != NO_COLOR) {
             ++count;
         }
@@ -106,7 +106,7 @@ void warnAboutSize(const char* modelName, const Vec3& brickSize, FILE* out) {
     fprintf(out, " is written as size %d %d %d", size[0], size[1], size[2]);
     fprintf(out,
             " (heights scaled by 2.5): the size line keeps whole numbers only; make the "
-            "extent whole, heights in steps of 0.4\n");
+            "extent whole, heights in steps of 0.4, or convert with --fit\n");
 }
 
 bool isOff(float value) {
@@ -135,7 +135,19 @@ void warnAboutPlacement(const char* modelName, const MeshStore& store, FILE* out
     }
     fprintf(out,
             "): the game expects the footprint centred on x = y = 0 and the lowest point at "
-            "z = 0, and draws the quads beside the brick; move the model\n");
+            "z = 0, and draws the quads beside the brick; move the model, or convert with "
+            "--place\n");
+}
+
+// An OBJ whose exporter writes y up by default, lowest on y = 0 rather than
+// on z = 0: most likely lying on its side.
+void warnAboutYUp(const char* modelName, const MeshStore& store, FILE* out) {
+    if (store.yUpExporter && !isOff(store.boundsMin.y) && isOff(store.boundsMin.z)) {
+        fprintf(out,
+                "%s: WARNING: lying on its side (written by Blender with y up: lowest point at "
+                "y = 0, not z = 0): the game's up is z; convert with --up y\n",
+                modelName);
+    }
 }
 
 }  // namespace
@@ -161,6 +173,7 @@ void printBrickSummary(const char* modelName, const char* brickName, const MeshS
 
 void printBrickWarnings(const char* modelName, const MeshStore& store, int32_t degenerateCount,
                         FILE* out) {
+    warnAboutYUp(modelName, store, out);
     warnAboutSize(modelName, store.brickSize, out);
     warnAboutPlacement(modelName, store, out);
     if (degenerateCount > 0) {

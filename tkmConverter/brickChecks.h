@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // What a person needs to know about a finished brick, beyond the trace: the
-// one-line summary of a converted model and the warnings about a size the
-// size line cuts, a model off the origin and quads dropped as degenerate.
+// one-line summary of a converted model and the warnings about a model that
+// lies on its side, a size the size line cuts, a model off the origin and
+// quads dropped as degenerate, each naming the option that helps.
 // Reads the store after the finishing steps; changes nothing.
 #pragma once
 
@@ -27,7 +28,9 @@ void printBrickSummary(const char* modelName, const char* brickName, const MeshS
                        FILE* out);
 
 // Prints "NAME: WARNING: ..." for every check the brick fails, each saying
-// what to do: the size line cuts the extent, the footprint is not centred on
-// x = y = 0 or the lowest point is not at z = 0, quads were dropped.
+// what to do: an OBJ that Blender wrote with y up lies on y = 0 and not on
+// z = 0 (--up y), the size line cuts the extent (--fit), the footprint is not
+// centred on x = y = 0 or the lowest point is not at z = 0 (--place), quads
+// were dropped.
 void printBrickWarnings(const char* modelName, const MeshStore& store, int32_t degenerateCount,
                         FILE* out);

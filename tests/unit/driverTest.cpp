@@ -100,6 +100,11 @@ TEST(DriverRunTest, UsageHelpAndVersion) {
     run = runWith({"dxf2tkm", "-q", "a.obj", "--version", "--help"});
     EXPECT_EQ(run.log, "dxf2tkm " PROJECT_VERSION_TEXT "\n");
 
+    // Asked for help, the run answers it, an invalid option beside it or not.
+    run = runWith({"dxf2tkm", "--up", "x", "--help"});
+    EXPECT_EQ(run.status, EXIT_CONVERTED);
+    EXPECT_EQ(run.log.rfind("usage: dxf2tkm.exe [input file]\n", 0), 0u);
+
     run = runWith({"dxf2tkm", "--help", "x"});
     EXPECT_EQ(run.status, EXIT_CONVERTED);
     EXPECT_EQ(run.log.rfind("usage: dxf2tkm.exe [input file]\n", 0), 0u);
@@ -131,6 +136,28 @@ TEST(DriverRunTest, OptionsAndModels) {
          "ERROR: unsupported file type --help\n---q: ERROR: unsupported file type ---q\n"
          "-q: ERROR: unsupported file type -q\n--help: ERROR: unsupported file type --help\n"
          "Converted 0 of 3 models\n"},
+        // Fit options anywhere before "--", their values no models; the first
+        // invalid one ends the run after the echo, also without a model.
+        {{"dxf2tkm", "-q", "--scale", "2", "/no/a.obj", "--up", "y", "--pair", "--fit"},
+         EXIT_FAILED,
+         "/no/a.obj: ERROR: failed to open file /no/a.obj\n"},
+        {{"dxf2tkm", "/no/a.obj", "--scale", "-1", "--up", "x", "--", "--up"},
+         EXIT_USAGE,
+         "argv[0] = dxf2tkm\nargv[1] = /no/a.obj\nargv[2] = --scale\nargv[3] = -1\n"
+         "argv[4] = --up\nargv[5] = x\nargv[6] = --\nargv[7] = --up\n"
+         "ERROR: --scale needs a number greater than 0\n"},
+        {{"dxf2tkm", "--up"},
+         EXIT_USAGE,
+         "argv[0] = dxf2tkm\nargv[1] = --up\nERROR: --up needs y or z\n"},
+        {{"dxf2tkm", "--scale", "1e39"},
+         EXIT_USAGE,
+         "ERROR: --scale needs a number greater than 0\n",
+         StartedFrom::Explorer},
+        {{"dxf2tkm", "-q", "--", "--up", "x"},
+         EXIT_FAILED,
+         "--up: ERROR: unsupported file type --up\nx: ERROR: unsupported file type x\n"
+         "--up: ERROR: unsupported file type --up\nx: ERROR: unsupported file type x\n"
+         "Converted 0 of 2 models\n"},
     };
     for (const auto& c : cases) {
         const DriverRun run = runWith(c.arguments, c.startedFrom);
@@ -167,6 +194,7 @@ TEST(BrickChecksTest, WarningsAtTheirTolerances) {
         float box[9];  // the size, the lowest corner, the highest corner
         int32_t degenerate;
         const char* warnings;
+        bool yUpExporter = false;
     } cases[] = {
         {{0.9f, 0.9f, 0.75f, -0.45f, -0.45f, 0, 0.45f, 0.45f, 0.3f},
          0,
@@ -187,9 +215,27 @@ TEST(BrickChecksTest, WarningsAtTheirTolerances) {
          2,
          "extent nan 2 5 is written as size 0 2 5 (heights scaled by 2.5\n"
          "2 quads dropped without a third corner (Degenerate polys: 2\n"},
+        // Written by Blender 2.8 or later (the last column): lowest on y = 0, not z = 0.
+        {{2, 2, 5, -1, -0.00009f, -1, 1, 1, 1},
+         0,
+         "lying on its side (written by Blender with y up: lowest point at y = 0, not z = 0\n"
+         "off the origin (footprint centred on x = 0, y = 0.499955; lowest point at z = -1\n",
+         true},
+        {{2, 2, 5, -1, 0, -0.0001f, 1, 1, 1},
+         0,
+         "off the origin (footprint centred on x = 0, y = 0.5\n",
+         true},
+        {{2, 2, 5, -1, 0.0002f, -1, 1, 1, 1},
+         0,
+         "off the origin (footprint centred on x = 0, y = 0.5001; lowest point at z = -1\n",
+         true},
+        {{2, 2, 5, -1, 0, -1, 1, 1, 1},
+         0,
+         "off the origin (footprint centred on x = 0, y = 0.5; lowest point at z = -1\n"},
     };
     static MeshStore store;
     for (const auto& c : cases) {
+        store.yUpExporter = c.yUpExporter;
         store.brickSize = Vec3(c.box[0], c.box[1], c.box[2]);
         store.boundsMin = Vec3(c.box[3], c.box[4], c.box[5]);
         store.boundsMax = Vec3(c.box[6], c.box[7], c.box[8]);
