@@ -73,14 +73,16 @@ def shown_size(value, written):
     return text
 
 
-def placement_warnings(model, brick, converter_output):
-    low, high = [model.moved(corner) for corner in model.extent()]
+def placement_warnings(model, brick, converter_output, placed=False, rounded_up=False):
+    """The warnings about the brick's placement and size; none about what
+    the converter placed (--place) or rounded up (--fit) itself."""
+    low, high = model.extent()
     warnings = []
     off = []
     centre = [(low[axis] + high[axis]) / 2 for axis in range(2)]
-    if any(abs(c) > TOLERANCE for c in centre):
+    if not placed and any(abs(c) > TOLERANCE for c in centre):
         off.append("its footprint is centred on x = %s, y = %s" % tuple(map(shown, centre)))
-    if abs(low[2]) > TOLERANCE:
+    if not placed and abs(low[2]) > TOLERANCE:
         off.append("its lowest point is at z = %s" % shown(low[2]))
     if off:
         warnings.append(
@@ -91,11 +93,12 @@ def placement_warnings(model, brick, converter_output):
     extent = [high[axis] - low[axis] for axis in range(3)]
     extent[2] *= rules.Z_SCALE
     imported = model.imported_size_lines  # a cut the imported brick had already
-    kept = imported and all(line == brick.size for line in imported)
+    kept = rounded_up or (imported and all(line == brick.size for line in imported))
     if not kept and any(abs(e - s) > TOLERANCE for e, s in zip(extent, brick.size)):
         warnings.append(
             "Brick size %s is written as %s: the size line keeps whole numbers only "
-            "(heights are scaled by 2.5); make the extent whole, heights in steps of 0.4"
+            "(heights are scaled by 2.5); make the extent whole, heights in steps of 0.4, "
+            "or turn on Round the size up"
             % (" ".join(map(shown_size, extent, brick.size)), " ".join(map(str, brick.size)))
         )
     dropped = DEGENERATE_LINE.search(converter_output)
