@@ -11,6 +11,7 @@ constexpr double SAME_PLANE_COSINE = 0.99985;
 // An extent this much above a whole number still rounds up to it.
 constexpr double FIT_TOLERANCE = 0.0001;
 constexpr int TRIANGLE_CORNERS = 3;
+constexpr int NEXT_CORNER[TRIANGLE_CORNERS] = {1, 2, 0};  // (k + 1) mod 3
 
 // Where pairTriangles has got to with each quad.
 enum PairingState : uint8_t { NOT_TRIANGLE, OPEN_TRIANGLE, MERGED, REMOVED };
@@ -145,27 +146,29 @@ float roundedUp(float extent) {
     return toFloat32(whole > 1.0 ? whole : 1.0);
 }
 
-}  // namespace
-
-bool isPairingTriangle(const BrickQuad& quad) {
-    return isSet(quad.position[2].x) &&
-           (!isSet(quad.position[3].x) || sameBits(quad.position[3], quad.position[2]));
+// The colour, reversed and normal conditions, which hold for every edge.
+bool alike(const BrickQuad& a, const BrickQuad& b) {
+    return oneColor(a, b) && a.reversed == b.reversed &&
+           (a.normal[0] == Vec3()) == (b.normal[0] == Vec3());
 }
 
-bool pairTwoTriangles(const BrickQuad& a, const BrickQuad& b, BrickQuad& merged) {
-    if (!isPairingTriangle(a) || !isPairingTriangle(b) || !oneColor(a, b) ||
-        a.reversed != b.reversed || (a.normal[0] == Vec3()) != (b.normal[0] == Vec3())) {
-        return false;
-    }
+// pairTwoTriangles of two triangles. The shared edge is looked for first: it
+// rules out most pairs, and the other conditions do not depend on it.
+bool mergeTriangles(const BrickQuad& a, const BrickQuad& b, BrickQuad& merged) {
     for (int k = 0; k < TRIANGLE_CORNERS; ++k) {
-        const int kNext = (k + 1) % TRIANGLE_CORNERS;
-        const int kLast = (k + 2) % TRIANGLE_CORNERS;
+        const int kNext = NEXT_CORNER[k];
+        const int kLast = NEXT_CORNER[kNext];
         for (int m = 0; m < TRIANGLE_CORNERS; ++m) {
-            const int mNext = (m + 1) % TRIANGLE_CORNERS;
-            const int mLast = (m + 2) % TRIANGLE_CORNERS;
+            const int mNext = NEXT_CORNER[m];
+            const int mLast = NEXT_CORNER[mNext];
             if (!sameBits(b.position[m], a.position[kNext]) ||
-                !sameBits(b.position[mNext], a.position[k]) ||
-                !mergesWell(a.position[kLast], a.position[k], b.position[mLast],
+                !sameBits(b.position[mNext], a.position[k])) {
+                continue;
+            }
+            if (!alike(a, b)) {
+                return false;
+            }
+            if (!mergesWell(a.position[kLast], a.position[k], b.position[mLast],
                             a.position[kNext])) {
                 continue;
             }
@@ -181,6 +184,17 @@ bool pairTwoTriangles(const BrickQuad& a, const BrickQuad& b, BrickQuad& merged)
     return false;
 }
 
+}  // namespace
+
+bool isPairingTriangle(const BrickQuad& quad) {
+    return isSet(quad.position[2].x) &&
+           (!isSet(quad.position[3].x) || sameBits(quad.position[3], quad.position[2]));
+}
+
+bool pairTwoTriangles(const BrickQuad& a, const BrickQuad& b, BrickQuad& merged) {
+    return isPairingTriangle(a) && isPairingTriangle(b) && mergeTriangles(a, b, merged);
+}
+
 int32_t pairTriangles(MeshStore& store) {
     noteQuadsUsed(store);  // the removed leave copies past the end
     const int count = store.quadCount < MAX_STORED_QUADS ? store.quadCount : MAX_STORED_QUADS;
@@ -193,7 +207,7 @@ int32_t pairTriangles(MeshStore& store) {
     for (int i = 0; i < count; ++i) {
         for (int j = i + 1; j < count && states[i] == OPEN_TRIANGLE; ++j) {
             if (states[j] == OPEN_TRIANGLE &&
-                pairTwoTriangles(store.quads[i], store.quads[j], merged)) {
+                mergeTriangles(store.quads[i], store.quads[j], merged)) {
                 store.quads[i] = merged;
                 states[i] = MERGED;
                 states[j] = REMOVED;
