@@ -126,8 +126,8 @@ def color_of_name(name):
 
 
 def read_obj(text):
-    """v, vn, f (words V/T/N or V//N, up to four), o and usemtl lines; the
-    rest traced and ignored. Every face is reversed."""
+    """v, vn, f (words V, V/T, V//N or V/T/N, up to four), o and usemtl
+    lines; the rest traced and ignored. Every face is reversed."""
     model = Model()
     vertices, normals = [], []
     material, comment_seen = NO_COLOR, False
@@ -140,9 +140,11 @@ def read_obj(text):
             normals.append(tuple(f32_text(t) for t in line.split()[1:4]))
         elif line.startswith("f "):
             words = [w.split("/") for w in line.split()[1:]]
-            assert len(words) <= 4 and all(len(w) == 3 and w[2] for w in words), line
+            assert len(words) <= 4, line
+            with_normals = all(len(w) == 3 and w[2] for w in words)  # else none: flat normals
             model.quads.append(Quad([vertices[int(w[0]) - 1] for w in words],
-                                    [normals[int(w[2]) - 1] for w in words], material, True))
+                                    [normals[int(w[2]) - 1] for w in words] if with_normals else None,
+                                    material, True))
         elif line.startswith("usemtl "):
             material = color_of_name(line[len("usemtl "):])
         elif line.startswith("#") and not comment_seen:

@@ -2,9 +2,9 @@
 # SPDX-License-Identifier: MIT
 """Writes this case's trace and brick from the rules (tests/e2e/brickRules.py):
 Blender's UV sphere exported as 960 triangles (../objBlenderYUp/makeModel.py),
-too many for a brick, converted with --pair --fit: the two halves of each of its
-448 quads pair again (the 64 triangles around the poles stay), 512 quads,
-placed on the origin, size 2 2 5."""
+without normals, too many for a brick, converted with --pair --fit: the two
+halves of each of its 448 quads pair again (the 64 triangles around the poles
+stay), 512 quads with flat normals, placed on the origin, size 2 2 5."""
 import pathlib
 import sys
 
