@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: MIT
 """Writes this case's trace and brick from the rules (tests/e2e/brickRules.py):
-Blender's default OBJ export (y up, makeModel.py) stood up by --up y, a brick of
+Blender 5's default OBJ export (y up, makeModel.py) stood up by --up y, a brick of
 size 2 2 4 standing on z = 0, the red brick's and the blue plate's faces
 coloured by their materials."""
 import pathlib

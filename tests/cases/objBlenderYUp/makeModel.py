@@ -1,9 +1,14 @@
 # SPDX-License-Identifier: MIT
 """Writes files/brick.obj of this case, and ../objUvSpherePaired/files/sphere.obj,
 with Blender's own OBJ exporter at its default settings (y up), as a modeller
-would. Run from the repository's root:
+would. Both were written by Blender 5.2.2 LTS, Debian sid's, in the chroot of
+tests/blender/sidChroot.sh; run from the repository's root:
 
-blender --background --factory-startup --python tests/cases/objBlenderYUp/makeModel.py
+DXF2TKM_CHROOT_BIND=$PWD /var/cache/dxf2tkm-blender/blender-sid --background \
+    --factory-startup --python tests/cases/objBlenderYUp/makeModel.py
+
+(any Blender from 3.2 on writes them alike, with its own version in the first
+comment).
 
 brick.obj: a red 2 x 2 x 1.2 brick standing on z = 0 and a blue plate
 1 x 2 x 0.4 on its +x half (Add > Cube, scaled and moved), coloured by
