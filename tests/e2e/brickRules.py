@@ -142,8 +142,8 @@ def read_obj(text):
             words = [w.split("/") for w in line.split()[1:]]
             assert len(words) <= 4, line
             with_normals = all(len(w) == 3 and w[2] for w in words)  # else none: flat normals
-            model.quads.append(Quad([vertices[int(w[0]) - 1] for w in words],
-                                    [normals[int(w[2]) - 1] for w in words] if with_normals else None,
+            corner_normals = [normals[int(w[2]) - 1] for w in words] if with_normals else None
+            model.quads.append(Quad([vertices[int(w[0]) - 1] for w in words], corner_normals,
                                     material, True))
         elif line.startswith("usemtl "):
             material = color_of_name(line[len("usemtl "):])
@@ -205,7 +205,8 @@ def same_bits(a, b):
 
 
 def is_triangle(quad):
-    return is_set(quad.pos[2][0]) and (not is_set(quad.pos[3][0]) or same_bits(quad.pos[3], quad.pos[2]))
+    corner2, corner3 = quad.pos[2], quad.pos[3]
+    return is_set(corner2[0]) and (not is_set(corner3[0]) or same_bits(corner3, corner2))
 
 
 def is_zero(v):
@@ -242,13 +243,14 @@ def pair_two(a, b):
         return None
     for k in range(3):
         for m in range(3):
-            if not (same_bits(b.pos[m], a.pos[(k + 1) % 3]) and same_bits(b.pos[(m + 1) % 3], a.pos[k])):
+            if not (same_bits(b.pos[m], a.pos[(k + 1) % 3])
+                    and same_bits(b.pos[(m + 1) % 3], a.pos[k])):
                 continue
             corners = [(a, (k + 2) % 3), (a, k), (b, (m + 2) % 3), (a, (k + 1) % 3)]
             if not merges_well(*[quad.pos[c] for quad, c in corners]):
                 continue
-            merged = Quad([quad.pos[c] for quad, c in corners], [quad.nrm[c] for quad, c in corners],
-                          reversed_=a.reversed)
+            merged = Quad([quad.pos[c] for quad, c in corners],
+                          [quad.nrm[c] for quad, c in corners], reversed_=a.reversed)
             merged.col = [quad.col[c] for quad, c in corners]
             return merged
     return None
@@ -343,8 +345,8 @@ def finish_quads(model):
             continue
         if quad.pos[3][0] <= UNSET_THRESHOLD:
             model.triangles += 1
-            quad.pos[3], quad.nrm[3], quad.uv[3], quad.col[3] = (quad.pos[2], quad.nrm[2], quad.uv[2],
-                                                                 quad.col[2])
+            for corners in (quad.pos, quad.nrm, quad.uv, quad.col):
+                corners[3] = corners[2]
         total = (0.0, 0.0, 0.0)
         for p in quad.pos:
             total = add(total, p)
@@ -383,9 +385,10 @@ def run(model, options=(), brick_name="model.tkm"):
         place(model)
     if not model.boxes:
         model.boxes = [list(model.bounds)]
-    model.boxes = [[(low[0], low[1], scale_height(low[2])), (high[0], high[1], scale_height(high[2]))]
-                   for low, high in model.boxes]
-    trace += ["Degenerate polys:   %d" % model.degenerate, "Triangles:          %d" % model.triangles,
+    model.boxes = [[(low[0], low[1], scale_height(low[2])),
+                    (high[0], high[1], scale_height(high[2]))] for low, high in model.boxes]
+    trace += ["Degenerate polys:   %d" % model.degenerate,
+              "Triangles:          %d" % model.triangles,
               "Duplicates removed: 0", "", "Writing output file '%s'" % brick_name]
     return trace
 
@@ -397,7 +400,8 @@ def run(model, options=(), brick_name="model.tkm"):
 def brick_text(model):
     height = model.size[2]
     half = f32(height / 2)
-    lines = ["%d %d %d" % tuple(int(c) for c in model.size), "SPECIALBRICK", "", str(len(model.boxes))]
+    lines = ["%d %d %d" % tuple(int(c) for c in model.size), "SPECIALBRICK", "",
+             str(len(model.boxes))]
     for low, high in model.boxes:
         size = sub(high, low)
         centre = add(tuple(f32(c / 2) for c in size), low)
@@ -410,7 +414,8 @@ def brick_text(model):
     for quad in model.quads:
         order = [3, 2, 1, 0] if quad.reversed else [0, 1, 2, 3]
         lines += ["", "TEX:SIDE", "POSITION:"]
-        lines += [reals(quad.pos[c][0], quad.pos[c][1], quad.pos[c][2] * Z_SCALE - half) for c in order]
+        lines += [reals(quad.pos[c][0], quad.pos[c][1], quad.pos[c][2] * Z_SCALE - half)
+                  for c in order]
         lines += ["UV COORDS:"] + [reals(*uv) for uv in quad.uv]
         if quad.col[0][0] != -1:
             lines += ["COLORS:"] + [reals(*(c / 255.0 for c in color)) for color in quad.col]
@@ -430,13 +435,14 @@ def quiet_lines(name, brick_name, model):
     low, high = model.bounds
     off = lambda v: not abs(v) <= TOLERANCE  # noqa: E731
     if model.y_up_exporter and not off(low[1]) and off(low[2]):
-        lines.append("%s: WARNING: lying on its side (written by Blender with y up: lowest point at "
-                     "y = 0, not z = 0): the game's up is z; convert with --up y" % name)
+        lines.append("%s: WARNING: lying on its side (written by Blender with y up: lowest "
+                     "point at y = 0, not z = 0): the game's up is z; convert with --up y" % name)
     size = [int(c) for c in model.size]
     if any(off(e - s) for e, s in zip(model.size, size)):
-        lines.append("%s: WARNING: extent %s is written as size %d %d %d (heights scaled by 2.5): the "
-                     "size line keeps whole numbers only; make the extent whole, heights in steps of "
-                     "0.4, or convert with --fit" % (name, " ".join(map(short_real, model.size)), *size))
+        extent = " ".join(map(short_real, model.size))
+        lines.append("%s: WARNING: extent %s is written as size %d %d %d (heights scaled by "
+                     "2.5): the size line keeps whole numbers only; make the extent whole, "
+                     "heights in steps of 0.4, or convert with --fit" % (name, extent, *size))
     centre = [f32(f32(low[a] + high[a]) / 2) for a in range(2)]
     parts = []
     if off(centre[0]) or off(centre[1]):
@@ -444,13 +450,14 @@ def quiet_lines(name, brick_name, model):
     if off(low[2]):
         parts.append("lowest point at z = %s" % short_real(low[2]))
     if parts:
-        lines.append("%s: WARNING: off the origin (%s): the game expects the footprint centred on "
-                     "x = y = 0 and the lowest point at z = 0, and draws the quads beside the brick; "
-                     "move the model, or convert with --place" % (name, "; ".join(parts)))
+        lines.append("%s: WARNING: off the origin (%s): the game expects the footprint centred "
+                     "on x = y = 0 and the lowest point at z = 0, and draws the quads beside the "
+                     "brick; move the model, or convert with --place" % (name, "; ".join(parts)))
     assert model.degenerate == 0
     coloured = sum(1 for q in model.quads if q.col[0][0] != -1)
     count = len(model.quads)
-    lines.append("%s -> %s: %d quad%s (%d coloured, %d paintable), %d collision box%s, size %d %d %d"
-                 % (name, brick_name, count, "" if count == 1 else "s", coloured, count - coloured,
-                    len(model.boxes), "" if len(model.boxes) == 1 else "es", *size))
+    boxes = len(model.boxes)
+    lines.append("%s -> %s: %d quad%s (%d coloured, %d paintable), %d collision box%s, "
+                 "size %d %d %d" % (name, brick_name, count, "" if count == 1 else "s", coloured,
+                                    count - coloured, boxes, "" if boxes == 1 else "es", *size))
     return lines
