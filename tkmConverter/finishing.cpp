@@ -57,7 +57,8 @@ void scaleBoxHeights(Vec3& boxMin, Vec3& boxMax) {
 
 void finishQuads(MeshStore& store, ConversionStats& stats, FILE* log) {
     TextSink sink(log);  // the trace of every quad's centre
-    noteQuadsUsed(store);  // removals leave copies past the end
+    // Removals leave copies past the end, which the store's clear must reach.
+    noteQuadsUsed(store);
     int slot = 0;
     while (slot < store.quadCount) {
         BrickQuad& quad = store.quads[slot];
