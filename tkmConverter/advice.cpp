@@ -60,12 +60,13 @@ bool storeHasTriangles(const MeshStore& store) {
 }
 
 void quadLimitAdvice(const Report& report, char* advice) {
-    const bool triangles = report.store != nullptr && storeHasTriangles(*report.store);
+    const bool paired = report.store != nullptr && report.store->quadLimit > MAX_QUADS;
+    const bool triangles = report.store != nullptr && !paired && storeHasTriangles(*report.store);
     snprintf(advice, ADVICE_CAPACITY,
              "the model needs more than the %d quads a brick holds: %sreduce its faces with a "
              "modeller's Decimate (the Blender add-on warns before it exports), or use the "
              "browser page's Simplify to fit",
-             MAX_QUADS,
+             paired ? report.store->quadLimit : MAX_QUADS,
              triangles ? "pair its triangles into quads (--pair, up to 1024 faces), or " : "");
 }
 
@@ -114,7 +115,7 @@ void writeAdvice(Message& message, const Report& report) {
     message.advice[0] = '\0';
     if (hasCode(message, "unsupported-type")) {
         snprintf(message.advice, ADVICE_CAPACITY, "%s", unsupportedTypeAdvice(report.modelName));
-    } else if (hasCode(message, "quad-limit")) {
+    } else if (hasCode(message, "quad-limit") || hasCode(message, "quad-limit-after-pairing")) {
         quadLimitAdvice(report, message.advice);
     } else if (hasCode(message, "no-polygons")) {
         noPolygonsAdvice(report, message.advice);

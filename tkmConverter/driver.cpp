@@ -8,6 +8,7 @@
 #include "commandLine.h"
 #include "dxfReader.h"
 #include "finishing.h"
+#include "fitting.h"
 #include "jsonReport.h"
 #include "objReader.h"
 #include "platformFiles.h"
@@ -58,6 +59,17 @@ FILE* openModel(const char* path) {
     return input;
 }
 
+// "Paired %d triangles into quads", and whether the brick holds the quads left.
+bool reportPairing(Workspace& ws, int32_t merges) {
+    traceText(ws.report, "Paired %d triangles into quads\n", merges);
+    if (ws.store.quadCount > MAX_QUADS) {
+        reportFatal(ws.report, "quad-limit-after-pairing", NO_LINE,
+                    "ERROR: > %d quads after pairing\n", MAX_QUADS);
+        return false;
+    }
+    return true;
+}
+
 // The model's path, its type and its file: NotRead after the fatal message,
 // else the open input in input.
 ConvertOutcome openInput(Workspace& ws, const char* inputPath, ModelFormat& format, FILE*& input) {
@@ -85,14 +97,14 @@ ConvertOutcome openInput(Workspace& ws, const char* inputPath, ModelFormat& form
 }
 
 // The whole trace of one model after the argument echo.
-ConvertOutcome convertFile(Workspace& ws, const char* inputPath) {
+ConvertOutcome convertFile(Workspace& ws, const char* inputPath, const FitOptions& options) {
     ModelFormat format = ModelFormat::Unsupported;
     FILE* input = nullptr;
     ConvertOutcome outcome = openInput(ws, inputPath, format, input);
     if (outcome != ConvertOutcome::BrickReady) {
         return outcome;
     }
-    outcome = convertModel(ws, input, format);
+    outcome = convertModel(ws, input, format, options);
     fclose(input);
     if (outcome != ConvertOutcome::BrickReady) {
         return outcome;
@@ -123,9 +135,10 @@ void noteFailure(RunSummary& summary, const char* model, const Report& report) {
 }
 
 // One model, shown as style asks; counted in ws.summary.
-void convertAndShow(Workspace& ws, const char* model, ReportStyle style, FILE* out) {
+void convertAndShow(Workspace& ws, const char* model, const FitOptions& options, ReportStyle style,
+                    FILE* out) {
     startModel(ws, model, style, out);
-    const ConvertOutcome outcome = convertFile(ws, model);
+    const ConvertOutcome outcome = convertFile(ws, model, options);
     const bool written = outcome == ConvertOutcome::BrickWritten;
     if (written && style != ReportStyle::Trace) {
         checkBrick(ws.report, ws.store, ws.stats.degenerateCount);
@@ -165,7 +178,7 @@ void convertEach(const CommandLine& line, Workspace& ws, ReportStyle style, FILE
         if (!isModel(line, i)) {
             continue;
         }
-        convertAndShow(ws, line.argv[i], style, out);
+        convertAndShow(ws, line.argv[i], line.fit, style, out);
         if (line.modelCount > 1 && ws.report.traceLineOpen) {
             fputc('\n', out);  // the next model's trace starts on a line of its own
         }
@@ -203,15 +216,24 @@ void startModel(Workspace& ws, const char* modelName, ReportStyle style, FILE* o
     startReport(ws.report, style, out, modelName, &ws.store);
 }
 
-ConvertOutcome convertModel(Workspace& ws, FILE* input, ModelFormat format) {
+ConvertOutcome convertModel(Workspace& ws, FILE* input, ModelFormat format,
+                            const FitOptions& options) {
+    MeshStore& store = ws.store;
+    store.quadLimit = options.pair ? MAX_STORED_QUADS : MAX_QUADS;
     initLineReader(ws.lines, input);
     if (!readModel(ws, format)) {
         return ConvertOutcome::ReaderStopped;
     }
-    traceText(ws.report, "Got %d polys\n", ws.store.quadCount);
-    finishQuads(ws.store, ws.stats, ws.report.trace);
-    const bool nothingToConvert = hasNothingToConvert(ws.store);
-    computeBrickBounds(ws.store);
+    if (options.pair && !reportPairing(ws, pairTriangles(store))) {
+        return ConvertOutcome::ReaderStopped;
+    }
+    traceText(ws.report, "Got %d polys\n", store.quadCount);
+    standUpAndScale(store, options);
+    finishQuads(store, ws.stats, ws.report.trace);
+    const bool nothingToConvert = hasNothingToConvert(store);
+    settleBrickSize(store);
+    placeAndFit(store, options);
+    settleCollisionBoxes(store);
     traceStats(ws.report, ws.stats);
     if (nothingToConvert) {
         reportFatal(ws.report, "no-polygons", NO_LINE, "ERROR: no polygons to convert\n");
@@ -231,6 +253,10 @@ int runConverter(int argc, char** argv, Workspace& ws, FILE* out, StartedFrom st
         for (int i = 0; i < argc; ++i) {
             fprintf(out, "argv[%d] = %s\n", i, argv[i]);
         }
+    }
+    if (line.fitError != nullptr) {
+        fputs(line.fitError, out);
+        return EXIT_USAGE;
     }
     if (line.modelCount == 0) {
         if (startedFrom == StartedFrom::Explorer) {

@@ -134,8 +134,8 @@ void copyName(char (&target)[LINE_BUFFER_SIZE], const char* name) {
 // Announces quad quadCount and takes its slot; false at the quad limit.
 bool startQuad(MeshStore& store, ModelLog& log) {
     traceFace(store.quadCount, log);
-    if (store.quadCount >= MAX_QUADS) {
-        reportFatal(log, "quad-limit", NO_LINE, "ERROR: > %d quads\n", MAX_QUADS);
+    if (quadTableFull(store)) {
+        reportFatal(log, "quad-limit", NO_LINE, "ERROR: > %d quads\n", store.quadLimit);
         return false;
     }
     ++store.quadCount;

@@ -60,6 +60,8 @@ void scaleBoxHeights(Vec3& boxMin, Vec3& boxMax) {
 
 void finishQuads(MeshStore& store, ConversionStats& stats, FILE* log) {
     TextSink sink(log);  // the trace of every quad's centre
+    // Removals leave copies past the end, which the store's clear must reach.
+    noteQuadsUsed(store);
     int slot = 0;
     while (slot < store.quadCount) {
         BrickQuad& quad = store.quads[slot];
@@ -85,7 +87,7 @@ void finishQuads(MeshStore& store, ConversionStats& stats, FILE* log) {
     }
 }
 
-void computeBrickBounds(MeshStore& store) {
+void settleBrickSize(MeshStore& store) {
     if (store.brickSize == Vec3()) {
         for (int i = 0; i < store.quadCount; ++i) {
             for (int corner = 0; corner < CORNERS_PER_QUAD; ++corner) {
@@ -94,6 +96,9 @@ void computeBrickBounds(MeshStore& store) {
         }
         setBrickSizeFromBounds(store);
     }
+}
+
+void settleCollisionBoxes(MeshStore& store) {
     if (store.collisionCount == 0) {
         store.collisionMin[0] = store.boundsMin;
         store.collisionMax[0] = store.boundsMax;
@@ -102,4 +107,9 @@ void computeBrickBounds(MeshStore& store) {
     for (int box = 0; box < store.collisionCount; ++box) {
         scaleBoxHeights(store.collisionMin[box], store.collisionMax[box]);
     }
+}
+
+void computeBrickBounds(MeshStore& store) {
+    settleBrickSize(store);
+    settleCollisionBoxes(store);
 }

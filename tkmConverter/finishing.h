@@ -14,6 +14,12 @@
 void finishQuads(MeshStore& store, ConversionStats& stats, FILE* log);
 
 // Settles brickSize from the quads' corners when no reader declared it,
-// adds a collision box equal to the bounds box when none was declared, and
+// widening the bounds box by them first.
+void settleBrickSize(MeshStore& store);
+
+// Adds a collision box equal to the bounds box when none was declared, and
 // scales the heights of every collision box by the vertical scale once.
+void settleCollisionBoxes(MeshStore& store);
+
+// settleBrickSize, then settleCollisionBoxes.
 void computeBrickBounds(MeshStore& store);

@@ -26,6 +26,7 @@ struct ObjReaderState {
     QuadColor materialColor = NO_QUAD_COLOR;
     bool boundsMode = false;
     bool collisionMode = false;
+    bool commentSeen = false;  // the first comment line was read
 };
 
 // One place of a face line: its word read and checked, its table slots.
@@ -200,7 +201,7 @@ bool hasNoColor(const QuadColor& color) {
 
 // Fills quads[quadCount] with quad j of the face's fan and advances quadCount.
 void storeFanQuad(const FaceWords& face, int j, const QuadColor& color, MeshStore& store) {
-    assert(store.quadCount < MAX_QUADS);
+    assert(!quadTableFull(store));
     BrickQuad& quad = store.quads[store.quadCount];
     for (int slot = 0; slot < CORNERS_PER_QUAD; ++slot) {
         const int place = slot == 0 ? 0 : FAN_STEP * j + slot;
@@ -227,8 +228,8 @@ bool storeFaceQuads(const FaceWords& face, int lineNumber, const ObjReaderState&
         hasNoColor(state.workingColor) ? state.materialColor : state.workingColor;
     const int quads = fanQuadCount(face.count);
     for (int j = 0; j < quads; ++j) {
-        if (j > 0 && store.quadCount >= MAX_QUADS) {
-            reportFatal(log, "quad-limit", lineNumber, "ERROR: > %d quads", MAX_QUADS);
+        if (j > 0 && quadTableFull(store)) {
+            reportFatal(log, "quad-limit", lineNumber, "ERROR: > %d quads", store.quadLimit);
             return false;
         }
         storeFanQuad(face, j, color, store);
@@ -255,8 +256,8 @@ void widenGroupBox(const FaceWords& face, const ObjReaderState& state, MeshStore
 bool readFaceLine(const TextLine& line, const ObjReaderState& state, MeshStore& store,
                   ModelLog& log) {
     const bool storesQuads = !state.boundsMode && !state.collisionMode;
-    if (storesQuads && store.quadCount >= MAX_QUADS) {
-        reportFatal(log, "quad-limit", line.number, "ERROR: > %d quads", MAX_QUADS);
+    if (storesQuads && quadTableFull(store)) {
+        reportFatal(log, "quad-limit", line.number, "ERROR: > %d quads", store.quadLimit);
         return false;
     }
     FaceWords face;
@@ -266,6 +267,32 @@ bool readFaceLine(const TextLine& line, const ObjReaderState& state, MeshStore& 
         return true;
     }
     return storeFaceQuads(face, line.number, state, store, log);
+}
+
+bool isDigitChar(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// True when a comment line names Blender 2.8 or later as its OBJ exporters
+// write it on the first line ("# Blender v2.90.0 OBJ File: ''", "# Blender
+// 4.2.0"): they write y up unless told otherwise.
+bool namesYUpExporter(const char* comment) {
+    static constexpr char NAME[] = "Blender ";
+    const char* p = skipScanSpace(comment + 1);
+    if (!startsWith(p, NAME)) {
+        return false;
+    }
+    p += sizeof NAME - 1;
+    p += *p == 'v' ? 1 : 0;
+    const char* major = p;
+    while (isDigitChar(*p)) {
+        ++p;
+    }
+    if (p == major || p[0] != '.' || !isDigitChar(p[1])) {
+        return false;
+    }
+    constexpr char FIRST_Y_UP_MINOR = '8';  // 2.80 on; 2.79 and before wrote 2.7x
+    return p - major > 1 || *major > '2' || (*major == '2' && p[1] >= FIRST_Y_UP_MINOR);
 }
 
 // The trace line "line %d" of every line read, gathered in the sink.
@@ -293,6 +320,9 @@ bool readObjLine(const TextLine& textLine, ObjReaderState& state, MeshStore& sto
     }
     if (startsWith(line, "usemtl ")) {
         state.materialColor = readGroupName(line + strlen("usemtl ")).color;
+    } else if (line[0] == '#' && !state.commentSeen) {
+        state.commentSeen = true;
+        store.yUpExporter = namesYUpExporter(line);
     }
     return true;
 }

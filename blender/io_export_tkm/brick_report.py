@@ -8,9 +8,11 @@ import json
 
 JSON_FORMAT = 1
 
-# What the export itself offers for a warning's code.
+# What the export itself offers for a warning's code, in place of the
+# converter option that the converter's words name.
 EXPORT_ADVICE = {
-    "off-origin": "or turn on Place on Origin",
+    "off-origin": ("convert with --place", "turn on Place on Origin"),
+    "size-cut": ("convert with --fit", "turn on Round the size up"),
 }
 
 
@@ -77,9 +79,11 @@ def message_text(message, keep_severity=False):
     for severity in ("WARNING: ", "ERROR: "):
         if text.startswith(severity) and not keep_severity:
             text = text[len(severity):]
-    for advice in (message.get("advice"), EXPORT_ADVICE.get(message.get("code"))):
-        if advice:
-            text += "; " + advice
+    option, export_option = EXPORT_ADVICE.get(message.get("code"), ("", ""))
+    if option and option in text:
+        text = text.replace(option, export_option)
+    if message.get("advice"):
+        text += "; " + message.get("advice")
     return text
 
 

@@ -75,10 +75,11 @@ def shorten(lines):
     return lines[:MAX_REPORTED_LINES] + ["... and %d more" % rest]
 
 
-def convert(converter, obj_path):
-    """Runs the converter on the model; returns (exit status, its JSON report)."""
+def convert(converter, obj_path, options=()):
+    """Runs the converter with options on the model; returns (exit status,
+    its JSON report)."""
     try:
-        done = run_on_file(converter, ["--json"], obj_path, CONVERTER_TIMEOUT_SECONDS)
+        done = run_on_file(converter, ["--json", *options], obj_path, CONVERTER_TIMEOUT_SECONDS)
     except OSError as error:
         raise ExportError("Could not run the converter '%s': %s" % (converter, error))
     except subprocess.TimeoutExpired:
@@ -89,27 +90,35 @@ def convert(converter, obj_path):
     return done.returncode, (done.stdout + done.stderr).decode("utf-8", "replace")
 
 
-def build_model(context, options, place_on_origin):
+def build_model(context, options):
     model = ObjModel()
     warnings = scene_geometry.gather(context, model, options)
-    if model.groups and place_on_origin:
-        model.place_on_origin()
     model.check()
     return model, warnings
 
 
-def write_brick(context, target, converter_setting, options, place_on_origin=False, preview=False):
-    """Exports what options choose to the brick file target. Returns (the
+def converter_options(place_on_origin, round_up):
+    """The converter places the model and rounds its size up itself, by its
+    own rules: --fit places it too."""
+    if round_up:
+        return ["--fit"]
+    return ["--place"] if place_on_origin else []
+
+
+def write_brick(context, target, converter_setting, options, place_on_origin=False, preview=False,
+                round_up=False):
+    """Exports what options choose to the brick file target, placed on the
+    origin and its size rounded up by the converter where asked. Returns (the
     success report, warning lines); raises ExportError without touching
     target on any failure."""
-    model, warnings = build_model(context, options, place_on_origin)
+    model, warnings = build_model(context, options)
     converter = resolve_converter(converter_setting)
     with tempfile.TemporaryDirectory(prefix="tkm-export-") as folder:
         obj_path = os.path.join(folder, "brick.obj")
         brick_path = os.path.join(folder, "brick.tkm")
         with open(obj_path, "w", encoding="utf-8", newline="\n") as obj_file:
             obj_file.write(model.text())
-        status, output = convert(converter, obj_path)
+        status, output = convert(converter, obj_path, converter_options(place_on_origin, round_up))
         brick = brick_report.read_report(output)
         if status != 0 or brick is None or not brick.written or not os.path.isfile(brick_path):
             raise ExportError(
@@ -182,8 +191,14 @@ class EXPORT_SCENE_OT_tkm_brick(bpy.types.Operator, ExportHelper):
     )
     use_place_on_origin: BoolProperty(
         name="Place on Origin",
-        description="Move the exported model so that its footprint is centred on x = y = 0 "
-        "and its lowest point is at z = 0, where the game expects it",
+        description="Have the converter move the brick's model so that its footprint is "
+        "centred on x = y = 0 and its lowest point is at z = 0, where the game expects it",
+        default=False,
+    )
+    use_round_up: BoolProperty(
+        name="Round the size up",
+        description="Place on Origin, and have the converter round the brick's size up to "
+        "whole units (heights in steps of 0.4) instead of cutting its fraction",
         default=False,
     )
 
@@ -207,7 +222,7 @@ class EXPORT_SCENE_OT_tkm_brick(bpy.types.Operator, ExportHelper):
             )  # fmt: skip
             report, warnings = write_brick(
                 context, self.filepath, converter_setting(context), options,
-                self.use_place_on_origin, self.use_preview,
+                self.use_place_on_origin, self.use_preview, self.use_round_up,
             )  # fmt: skip
         except ExportError as error:
             self.tell("ERROR", str(error))

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <vector>
 
 #include "countingMalloc.h"
 #include "driver.h"
@@ -79,8 +80,28 @@ std::string dxfMeshModel() {
     return text + "  0\nSEQEND\n  0\nEOF\n";
 }
 
-// Allocations of one whole run of the converter on model.
-long allocationsOfConversion(const std::string& model, const char* extension) {
+// A grid of 32 x (count / 64) squares drawn as triangles, two 3DFACEs each
+// (the fourth corner repeating the third), which pair into one quad a square.
+std::string dxfTriangles(int count) {
+    std::string text = "  0\nSECTION\n  2\nENTITIES\n";
+    const int halves[2][3][2] = {{{0, 0}, {1, 0}, {1, 1}}, {{0, 0}, {1, 1}, {0, 1}}};
+    for (int i = 0; i < count; ++i) {
+        const int square = i / 2;
+        for (int corner = 0; corner < 4; ++corner) {
+            const int* point = halves[i % 2][corner < 3 ? corner : 2];
+            text += corner == 0 ? "  0\n3DFACE\n  8\n0\n" : "";
+            text += " 1" + std::to_string(corner) + "\n" + std::to_string(square % 32 + point[0]) +
+                    "\n 2" + std::to_string(corner) + "\n" +
+                    std::to_string(square / 32 + point[1]) + "\n 3" + std::to_string(corner) +
+                    "\n0\n";
+        }
+    }
+    return text + "  0\nENDSEC\n  0\nEOF\n";
+}
+
+// Allocations of one whole run of the converter on model, with options.
+long allocationsOfConversion(const std::string& model, const char* extension,
+                             std::vector<std::string> options = {}) {
     char folder[] = "/tmp/allocationTestXXXXXX";
     EXPECT_NE(mkdtemp(folder), nullptr);
     std::string path = std::string(folder) + "/model" + extension;
@@ -91,9 +112,13 @@ long allocationsOfConversion(const std::string& model, const char* extension) {
     static Workspace workspace;
     FILE* log = fopen("/dev/null", "w");
     std::string program = "dxf2tkm";
-    char* argv[] = {&program[0], &path[0]};
+    std::vector<char*> argv = {&program[0]};
+    for (std::string& option : options) {
+        argv.push_back(&option[0]);
+    }
+    argv.push_back(&path[0]);
     startCountingAllocations();
-    const int status = runConverter(2, argv, workspace, log);
+    const int status = runConverter(static_cast<int>(argv.size()), argv.data(), workspace, log);
     const long allocations = stopCountingAllocations();
     fclose(log);
     EXPECT_EQ(status, EXIT_CONVERTED) << path;
@@ -106,9 +131,9 @@ long allocationsOfConversion(const std::string& model, const char* extension) {
 }
 
 void expectEqualAllocations(const std::string& tiny, const std::string& largest,
-                            const char* extension) {
-    const long tinyCount = allocationsOfConversion(tiny, extension);
-    const long largestCount = allocationsOfConversion(largest, extension);
+                            const char* extension, const std::vector<std::string>& options = {}) {
+    const long tinyCount = allocationsOfConversion(tiny, extension, options);
+    const long largestCount = allocationsOfConversion(largest, extension, options);
     EXPECT_EQ(tinyCount, largestCount) << extension;
     EXPECT_LE(largestCount, 4) << "more than the streams' own allocations";
     printf("%s: %ld allocations for the tiny model, %ld at the limits\n", extension, tinyCount,
@@ -126,6 +151,12 @@ TEST(AllocationTest, RdsConversionAllocatesTheSameAtItsLimits) {
 TEST(AllocationTest, DxfConversionAllocatesTheSameAtItsLimits) {
     expectEqualAllocations(dxfModel(1), dxfModel(MAX_QUADS), ".dxf");
     expectEqualAllocations(dxfModel(1), dxfMeshModel(), ".dxf");
+}
+
+// Every fit option, on 1024 triangles that pair into 512 quads.
+TEST(AllocationTest, FittedConversionAllocatesTheSameAtItsLimits) {
+    expectEqualAllocations(dxfTriangles(2), dxfTriangles(MAX_STORED_QUADS), ".dxf",
+                           {"--pair", "--up", "y", "--scale", "0.5", "--fit"});
 }
 
 }  // namespace

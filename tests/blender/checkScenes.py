@@ -78,6 +78,9 @@ BRICKS = {
                   "quadBox": [4, 4, -5, 8.3, 6, 0]},
     "placedOnOrigin": {"size": [4, 2, 5], "boxes": [[0, 0, 0, 4.3, 2, 5]],
                        "quadBox": [-2.15, -1, -2.5, 2.15, 1, 2.5]},
+    # Round the size up: placed by the converter, 4.3 wide rounded up to 5.
+    "roundedUp": {"size": [5, 2, 5], "boxes": [[0, 0, 0, 5, 2, 5]],
+                  "quadBox": [-2.15, -1, -2.5, 2.15, 1, 2.5]},
     "uvSphere": {"size": [1, 1, 5]},
     # Neither the cube nor the COLLISION box outside the collection.
     "collectionExporter": {"quads": 6, "colors": [[1, 0, 0, 1]], "size": [2, 2, 2],
@@ -87,7 +90,7 @@ BRICKS = {
 # Each scene's warnings: every fragment in one warning, every warning with one.
 SIZE_CUT = "is written as size %s (heights scaled by 2.5): the size line keeps whole numbers only"
 OFF_ORIGIN = "off the origin (footprint centred on %s): the game expects"
-PLACE_ADVICE = "move the model; or turn on Place on Origin"
+PLACE_ADVICE = "move the model, or turn on Place on Origin"
 COLOR_RULE = ": COLOR_ takes 3 or 4 whole numbers 0 to 255 joined by _"
 WARNINGS = {
     "colouredBase": ["extent 4 2 7.5 " + SIZE_CUT % "4 2 7"],

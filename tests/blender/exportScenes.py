@@ -215,10 +215,10 @@ def near_misses():
     return {}
 
 
-def placement(place_on_origin):
+def placement(place_on_origin, round_up=False):
     added(bpy.ops.mesh.primitive_cube_add, "Cube", location=(5, 5, 0))
     box("Wide", (4, 4, -1), (8.3, 5, -0.6))
-    return {"use_place_on_origin": place_on_origin}
+    return {"use_place_on_origin": place_on_origin, "use_round_up": round_up}
 
 
 def out_of_range():
@@ -257,6 +257,7 @@ SCENES = {
     "nearMisses": near_misses,
     "offOrigin": lambda: placement(False),
     "placedOnOrigin": lambda: placement(True),
+    "roundedUp": lambda: placement(False, round_up=True),
     "outOfRange": out_of_range,
     "uvSphere": uv_sphere,
     "collectionExporter": collection_exporter,

@@ -95,6 +95,11 @@ TEST(DriverRunTest, UsageHelpAndVersion) {
     run = runWith({"dxf2tkm", "-q", "a.obj", "--version", "--help"});
     EXPECT_EQ(run.log, "dxf2tkm " PROJECT_VERSION_TEXT "\n");
 
+    // Asked for help, the run answers it, an invalid option beside it or not.
+    run = runWith({"dxf2tkm", "--up", "x", "--help"});
+    EXPECT_EQ(run.status, EXIT_CONVERTED);
+    EXPECT_EQ(run.log.rfind("usage: dxf2tkm.exe [input file]\n", 0), 0u);
+
     run = runWith({"dxf2tkm", "--help", "x"});
     EXPECT_EQ(run.status, EXIT_CONVERTED);
     EXPECT_EQ(run.log.rfind("usage: dxf2tkm.exe [input file]\n", 0), 0u);
@@ -128,6 +133,30 @@ TEST(DriverRunTest, OptionsAndModels) {
          "ERROR: unsupported file type --help\n\nNot converted:\n---q: ERROR: not a model "
          "dxf2tkm reads\n-q: ERROR: not a model dxf2tkm reads\n--help: ERROR: not a model "
          "dxf2tkm reads\nConverted 0 of 3 models\n"},
+        // Fit options anywhere before "--", their values no models; the first
+        // invalid one ends the run after the echo, also without a model.
+        {{"dxf2tkm", "-q", "--scale", "2", "/no/a.obj", "--up", "y", "--pair", "--fit"},
+         EXIT_FAILED,
+         "/no/a.obj: ERROR: failed to open the file; check that the file exists and that you "
+         "may read it\n"},
+        {{"dxf2tkm", "/no/a.obj", "--scale", "-1", "--up", "x", "--", "--up"},
+         EXIT_USAGE,
+         "argv[0] = dxf2tkm\nargv[1] = /no/a.obj\nargv[2] = --scale\nargv[3] = -1\n"
+         "argv[4] = --up\nargv[5] = x\nargv[6] = --\nargv[7] = --up\n"
+         "ERROR: --scale needs a number greater than 0\n"},
+        {{"dxf2tkm", "--up"},
+         EXIT_USAGE,
+         "argv[0] = dxf2tkm\nargv[1] = --up\nERROR: --up needs y or z\n"},
+        {{"dxf2tkm", "--scale", "1e39"},
+         EXIT_USAGE,
+         "ERROR: --scale needs a number greater than 0\n",
+         StartedFrom::Explorer},
+        {{"dxf2tkm", "-q", "--", "--up", "x"},
+         EXIT_FAILED,
+         "--up: ERROR: not a model dxf2tkm reads; dxf2tkm reads .obj, .dxf and .rds models: "
+         "export the model as OBJ\nx: ERROR: not a model dxf2tkm reads; dxf2tkm reads .obj, "
+         ".dxf and .rds models: export the model as OBJ\n\nNot converted:\n--up: ERROR: not a "
+         "model dxf2tkm reads\nx: ERROR: not a model dxf2tkm reads\nConverted 0 of 2 models\n"},
     };
     for (const auto& c : cases) {
         const DriverRun run = runWith(c.arguments, c.startedFrom);

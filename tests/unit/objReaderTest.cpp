@@ -295,6 +295,35 @@ TEST(ObjReaderLimitTest, VertexAndNormalTablesHold4096Each) {
     EXPECT_TRUE(endsWith(run.log, "line 4097\nERROR: > 4096 normals!\n"));
 }
 
+// The first comment line names the exporter: Blender 2.8 and later write y up.
+TEST(ObjReaderLineTest, FirstCommentNotesAYUpExporter) {
+    const struct {
+        const char* text;
+        bool yUp;
+    } cases[] = {
+        {"# Blender 4.2.0\n# www.blender.org\n", true},
+        {"# Blender v2.90.0 OBJ File: ''\n", true},
+        {"# Blender v2.80 (sub 75) OBJ File: ''\n", true},
+        {"#Blender 3.4.1\r\n", true},
+        {"# Blender 10.0\n", true},
+        {"v 0 0 0\n# Blender 5.0.1\n", true},  // the first comment, not the first line
+        {"# Blender v2.79 (sub 0) OBJ File: ''\n", false},
+        {"# Blender v2.61 (sub 0) OBJ File: ''\n", false},
+        {"# made by hand\n# Blender 4.2.0\n", false},  // only the first comment counts
+        {"  # Blender 4.2.0\n", false},                // not a comment line
+        {"# blender 4.2.0\n", false},
+        {"# Exported from Blender 4.2.0\n", false},
+        {"# Blender 4\n", false},
+        {"# Blender v.2\n", false},
+        {"", false},
+    };
+    for (const auto& c : cases) {
+        MeshStore& store = freshStore();
+        EXPECT_TRUE(readObj(c.text, store).completed);
+        EXPECT_EQ(store.yUpExporter, c.yUp) << c.text;
+    }
+}
+
 TEST(ObjReaderLineTest, CrLfReadsLikeLf) {
     const std::string lf = std::string(TRIANGLE_VERTICES) + "g COLOR_1_2_3\nf 1//1 2//1 3//1\n";
     std::string crlf;
