@@ -69,6 +69,20 @@ void printStats(const ConversionStats& stats, FILE* log) {
     fprintf(log, "Triangles:          %d\n", stats.triangleCount);
     fprintf(log, "Duplicates removed: %d\n", stats.duplicateCount);
     fprintf(log, "\n");
+    if (stats.nonNumberCount > 0) {
+        fprintf(log, "WARNING: %d quads with coordinates that are not numbers were dropped\n",
+                stats.nonNumberCount);
+    }
+}
+
+// Whether some quad of the table has an area; an empty table has none.
+bool anyQuadHasArea(const MeshStore& store) {
+    for (int i = 0; i < store.quadCount; ++i) {
+        if (areaVector(store.quads[i]) != Vec3()) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // Opens the model for reading, as bytes on every system: line ends, zero
@@ -116,7 +130,9 @@ ConvertOutcome convertCounting(FILE* input, ModelFormat format, MeshStore& store
     }
     fprintf(log, "Got %d polys\n", store.quadCount);
     finishQuads(store, stats, log);
-    const bool nothingToConvert = store.quadCount == 0 && store.brickSize == Vec3();
+    // Without a declared size, faces without area (no quads, or every corner
+    // on one line) make a brick of nothing visible.
+    const bool nothingToConvert = store.brickSize == Vec3() && !anyQuadHasArea(store);
     computeBrickBounds(store);
     printStats(stats, log);
     if (nothingToConvert) {
@@ -214,7 +230,8 @@ bool convertCaptured(const char* model, MeshStore& store, FILE* log, bool quiet,
     replay.quiet = quiet;
     replayTrace(capture.trace, replay, log);
     if (converted && quiet) {
-        printBrickWarnings(model, store, run.stats.degenerateCount, log);
+        // Quads dropped for coordinates that are not numbers have their own warning.
+        printBrickWarnings(model, store, run.stats.degenerateCount - run.stats.nonNumberCount, log);
         printBrickSummary(model, run.brickPath, store, log);
     }
     if (!converted && capture.summary != nullptr) {

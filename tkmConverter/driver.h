@@ -29,7 +29,7 @@ enum class ModelFormat { Rds, Obj, Dxf, Unsupported };
 enum class ConvertOutcome {
     BrickReady,        // the store holds a brick to write
     ReaderStopped,     // a reader's fatal limit; its message is printed
-    NothingToConvert,  // no quads and no declared size; the message is printed
+    NothingToConvert,  // no quad with an area and no declared size; the message is printed
 };
 
 // The reader an extension selects, letter case ignored; nullptr is Unsupported.

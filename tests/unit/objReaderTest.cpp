@@ -50,6 +50,10 @@ TEST(ObjReaderColorTest, GroupNamesGiveTheirColours) {
                 -255);
     expectColor(colorAfterGroup("g COLOR_99999999999_-99999999999_0"), INT32_MAX, INT32_MIN, 0,
                 255);
+    expectColor(colorAfterGroup("o COLOR_255_128_0"), 255, 128, 0, 255);
+    expectColor(colorAfterGroup("o SUBCOLOR_10_20_30"), -10, -20, -30, -255);
+    expectColor(colorAfterGroup("o ADDCOLOR_10_20_30.001"), 10, 20, 30, -255);
+    expectColor(colorAfterGroup("o  COLOR_1_2_3"), -1, -1, -1, -1);
 }
 
 TEST(ObjReaderColorTest, GroupAndObjectLinesEndTheColour) {
@@ -211,6 +215,15 @@ TEST(ObjReaderBoxTest, BoundsGroupSetsTheBrickSize) {
     EXPECT_NE(run.log.find("got 3 verts 0 normals 1 quads\n"), std::string::npos);
 }
 
+TEST(ObjReaderBoxTest, ObjectLinesCarryTheConventions) {
+    MeshStore& store = freshStore();
+    readObj("v -20 -20 0\nv 20 20 12\no BOUNDS\nf 1//1 2//1\no COLLISION\nf 1//1\n", store);
+    EXPECT_EQ(store.brickSize, Vec3(40, 40, 30));
+    EXPECT_EQ(store.quadCount, 0);
+    EXPECT_EQ(store.collisionCount, 1);
+    EXPECT_EQ(store.collisionMax[0], Vec3(-20, -20, 0));
+}
+
 TEST(ObjReaderBoxTest, OtherLetterCaseIsAnOrdinaryGroup) {
     MeshStore& store = freshStore();
     readObj("v 1 1 1\ng bounds\nf 1//1 1//1 1//1\ng Collision\nf 1//1 1//1 1//1\n", store);
@@ -227,21 +240,56 @@ TEST(ObjReaderBoxTest, TenCollisionBoxesAndNoMore) {
             text += "f 1//1 2//1\n";
         }
     }
+    // The group without faces gave its box back when the next one began.
     MeshStore& store = freshStore();
     ReaderRun run = readObj(text, store);
     EXPECT_TRUE(run.completed);
-    EXPECT_EQ(store.collisionCount, 10);
+    EXPECT_EQ(store.collisionCount, 9);
     EXPECT_EQ(store.quadCount, 0);
-    EXPECT_EQ(store.collisionMin[9], Vec3(-1, -2, -3));
+    EXPECT_EQ(store.collisionMin[8], Vec3(-1, -2, -3));
     EXPECT_EQ(store.collisionMax[0], Vec3(4, 5, 6));
-    EXPECT_EQ(store.collisionMin[3], Vec3(9999, 9999, 9999));  // a box without faces
-    EXPECT_EQ(store.collisionMax[3], Vec3(-9999, -9999, -9999));
+    EXPECT_EQ(store.collisionMin[9], Vec3(9999, 9999, 9999));
+    EXPECT_EQ(store.collisionMax[9], Vec3(-9999, -9999, -9999));
 
+    text += "o COLLISION\nf 1//1 2//1\n";  // the tenth box
     store = freshStore();
-    run = readObj(text + "g COLLISION\nf 1//1 2//1\n", store);
+    EXPECT_TRUE(readObj(text, store).completed);
+    EXPECT_EQ(store.collisionCount, 10);
+
+    // The eleventh stops the run at its own line, before it could be given back.
+    store = freshStore();
+    run = readObj(text + "g COLLISION\ng other\n", store);
     EXPECT_FALSE(run.completed);
     EXPECT_EQ(store.collisionCount, 10);
-    EXPECT_TRUE(endsWith(run.log, "line 22\nERROR: > 10 collision meshes"));
+    EXPECT_TRUE(endsWith(run.log, "line 24\nERROR: > 10 collision meshes"));
+}
+
+// A collision group makes a box only when a face stored a corner in it: a
+// corner rejected with an error stores nothing, a vertex holding a NaN does.
+// The group ends at the next group or object line, or at the input's end.
+TEST(ObjReaderBoxTest, CollisionGroupsWithoutCornersGiveNoBox) {
+    const struct {
+        const char* groups;
+        int boxes;
+    } cases[] = {
+        {"g COLLISION\n", 0},
+        {"g COLLISION\nf 1//1\n", 1},
+        {"o COLLISION\ng COLLISION_Cube\nf 1//1 2//1\n", 1},  // one object, two lines
+        {"o COLLISION\nf 1//1\no COLLISION.001\nf 2//1\n", 2},
+        {"g COLLISION\ng BOUNDS\nf 1//1\n", 0},
+        {"g COLLISION\nf 0//1 x 9999//1\ng other\n", 0},
+        {"g COLLISION\nf 3//1\ng other\n", 1},  // vertex 3 holds a NaN
+        {"g COLLISION\nusemtl COLOR_1_2_3\n", 0},
+        {"g COLLISION\nf 1//1\ng COLLISION\nf 0//1\n", 1},
+    };
+    for (const auto& c : cases) {
+        MeshStore& store = freshStore();
+        EXPECT_TRUE(
+            readObj(std::string("v -1 -2 -3\nv 4 5 6\nv nan 0 0\n") + c.groups, store).completed);
+        EXPECT_EQ(store.collisionCount, c.boxes) << c.groups;
+        EXPECT_EQ(store.collisionMin[c.boxes], Vec3(9999, 9999, 9999)) << c.groups;
+        EXPECT_EQ(store.collisionMax[c.boxes], Vec3(-9999, -9999, -9999)) << c.groups;
+    }
 }
 
 TEST(ObjReaderLimitTest, FiveHundredTwelveQuadsAndNoMore) {
@@ -309,6 +357,28 @@ TEST(ObjReaderLineTest, CrLfReadsLikeLf) {
     expectColor(store.quads[0].color[0], lfColor.r, lfColor.g, lfColor.b, lfColor.a);
 }
 
+// A face line keeps up to 4,095 characters: a polygon of hundreds of corners.
+// Longer ones lose the rest, and a word the cut ends; other lines keep 254.
+TEST(ObjReaderLineTest, FaceLinesKeep4095Characters) {
+    std::string corners;  // 300 corners, 1,500 characters; the last names vertex 3
+    for (int corner = 0; corner < 300; ++corner) {
+        corners += corner == 299 ? " 3//1" : " 1//1";
+    }
+    const std::string exact = "f" + corners + std::string(4095 - 1501, ' ');
+    const std::string cut = "f" + corners + std::string(4095 - 1501 - 4, ' ') + " 2//1";
+    MeshStore& store = freshStore();
+    const ReaderRun run = readObj(
+        std::string(TRIANGLE_VERTICES) + exact + "\r\n" + cut + "\n# " + std::string(300, 'c'),
+        store);
+    EXPECT_EQ(store.quadCount, 2 * 149);  // a 301st corner would make a 150th quad
+    EXPECT_EQ(store.quads[148].position[3], Vec3(0, 1, 0));
+    EXPECT_EQ(store.quads[297].position[3], Vec3(0, 1, 0));
+    EXPECT_NE(run.log.find("line 5\nWARNING: line 6 is longer than 4095 characters; the rest is "
+                           "ignored\nline 6\nWARNING: line 7 is longer than 254 characters"),
+              std::string::npos)
+        << run.log;
+}
+
 TEST(ObjReaderLineTest, LongLinesWarnBeforeTheirTraceAndKeepLineNumbers) {
     const std::string exact = "f 1//1 2//1 3//1" + std::string(254 - 16, ' ');
     const std::string longer = "# " + std::string(253, 'c') + "\nf x\n";
@@ -323,9 +393,9 @@ TEST(ObjReaderLineTest, LongLinesWarnBeforeTheirTraceAndKeepLineNumbers) {
         << run.log;
 }
 
-// A word that the 254-character cut ends is not read; one that ends before it is.
+// A word that the 4,095-character cut ends is not read; one that ends before it is.
 TEST(ObjReaderLineTest, CornerCutByTheLineLimitIsNotRead) {
-    const std::string face = "f 1//1 2//1 3//1" + std::string(233, ' ');  // 249 characters
+    const std::string face = "f 1//1 2//1 3//1" + std::string(4074, ' ');  // 4,090 characters
     MeshStore& store = freshStore();
     readObj(std::string(TRIANGLE_VERTICES) + face + " 4//1999\n" + face + "4//1 999\n", store);
     ASSERT_EQ(store.quadCount, 2);
