@@ -39,10 +39,14 @@ bool isFaceLine(const LineReader& reader, const char* text, size_t length) {
     return reader.longFaceLines && length >= 2 && text[0] == 'f' && text[1] == ' ';
 }
 
-// Appends bytes to the copied line up to capacity; the count copied.
+// Appends bytes to the copied line up to capacity; the count copied. The
+// buffer is only addressed while it has room.
 size_t copyUpTo(LineReader& reader, const char* bytes, size_t count, size_t length,
                 size_t capacity) {
-    const size_t room = length < capacity ? capacity - length : 0;
+    if (length >= capacity) {
+        return 0;
+    }
+    const size_t room = capacity - length;
     const size_t copied = count < room ? count : room;
     memcpy(reader.lineCopy + length, bytes, copied);
     return copied;
@@ -51,8 +55,7 @@ size_t copyUpTo(LineReader& reader, const char* bytes, size_t count, size_t leng
 // Appends bytes to the copied line while it has room, counting the rest as lost:
 // room for the 255 bytes that a line of 254 characters and its CR take, and,
 // once its first bytes show a face line that may be longer, for 4,096. length
-// is the line's true length and may pass the buffer; the buffer is only
-// addressed while it has room.
+// is the line's true length and may pass the buffer.
 void keepBytes(LineReader& reader, const char* bytes, size_t count, size_t& length) {
     size_t copied = copyUpTo(reader, bytes, count, length, static_cast<size_t>(LINE_BUFFER_SIZE));
     if (isFaceLine(reader, reader.lineCopy, length + copied)) {
