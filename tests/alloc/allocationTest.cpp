@@ -20,7 +20,8 @@ const char* height(int i) {
 }
 
 std::string objModel(int vertices, int faces) {
-    std::string text = "g BOUNDS\nf 1//1 2//1\n";
+    // A face line of 4,095 characters, the longest read whole.
+    std::string text = "g BOUNDS\nf 1//1 2//1" + std::string(4095 - 11, ' ') + "\n";
     for (int box = 0; box < MAX_COLLISION_BOXES; ++box) {
         text += "g COLLISION_" + std::to_string(box) + "\nf 1//1 3//1\n";
     }
