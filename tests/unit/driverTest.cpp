@@ -223,8 +223,6 @@ TEST(DriverRunTest, NothingToConvertWithoutAFaceOfSomeArea) {
     } cases[] = {
         {"f 1//1 2//1 3//1\nf 5//1 4//1 1//1\n", ConvertOutcome::NothingToConvert,
          stats + "ERROR: no polygons to convert\n"},
-        {"f 1//1 1//1 1//1 1//1\n", ConvertOutcome::NothingToConvert,
-         "ERROR: no polygons to convert\n"},
         {"f 1//1 2//1 4//1\nf 5//1 4//1 1//1\n", ConvertOutcome::BrickReady, stats},
         {"g BOUNDS\nf 1//1 2//1\ng x\nf 1//1 2//1 3//1\n", ConvertOutcome::BrickReady,
          "Duplicates removed: 0\n\n"},

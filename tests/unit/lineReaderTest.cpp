@@ -220,7 +220,6 @@ TEST(LineReaderTest, ReadLoopFollowsItsReader) {
          true, true,
          "1:a\n2:\xEF\xBB\xBF"
          "b\nend\n"},
-        {"\xEF\xBB\xBF", true, true, "end\n"},
         {"\xEF\xBB\n", true, true, "1:\xEF\xBB\nend\n"},
         // UTF-16 text, in either byte order, is refused before its first line.
         {"\xFF\xFE"
@@ -240,10 +239,6 @@ TEST(LineReaderTest, ReadLoopFollowsItsReader) {
          "WARNING: line 1 is longer than 4095 characters; the rest is ignored\n1:" + face +
              "\nWARNING: line 2 is longer than 4095 characters; the rest is ignored\n2:" + face +
              "\nend\n",
-         LineLimit::LongFaceLines},
-        {"x " + kept, true, true,
-         "WARNING: line 1 is longer than 254 characters; the rest is ignored\n1:x " +
-             kept.substr(2) + "\nend\n",
          LineLimit::LongFaceLines},
         {face, true, true,
          "WARNING: line 1 is longer than 254 characters; the rest is ignored\n1:" +
