@@ -71,7 +71,18 @@ void quadLimitAdvice(const Report& report, char* advice) {
 
 void noPolygonsAdvice(const Report& report, char* advice) {
     const int32_t vertices = report.store != nullptr ? report.store->vertexCount : 0;
-    if (vertices > 0) {
+    const int32_t flatQuads = report.store != nullptr ? report.store->quadCount : 0;
+    const int32_t dropped = report.stats != nullptr ? report.stats->degenerateCount : 0;
+    if (flatQuads > 0) {
+        snprintf(advice, ADVICE_CAPACITY,
+                 "every face lies on a line or a point (it has no area): check the model's "
+                 "coordinates and its units");
+    } else if (dropped > 0) {
+        snprintf(advice, ADVICE_CAPACITY,
+                 "all %d faces were dropped (see the messages above): give every face three "
+                 "corners that can be read",
+                 dropped);
+    } else if (vertices > 0) {
         snprintf(advice, ADVICE_CAPACITY,
                  "%d vertices, no faces: export the model with its faces (points, edges and "
                  "curves make none)",

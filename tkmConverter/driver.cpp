@@ -39,6 +39,16 @@ void traceStats(const Report& report, const ConversionStats& stats) {
     traceText(report, "\n");
 }
 
+// Whether some quad of the table has an area; an empty table has none.
+bool anyQuadHasArea(const MeshStore& store) {
+    for (int i = 0; i < store.quadCount; ++i) {
+        if (areaVector(store.quads[i]) != Vec3()) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Opens the model for reading, as bytes on every system: line ends, zero
 // bytes and Ctrl-Z are the line reader's to handle. A directory, which Linux
 // would open and give no bytes of, counts as a file that cannot be opened.
@@ -128,7 +138,8 @@ void convertAndShow(Workspace& ws, const char* model, ReportStyle style, FILE* o
     const ConvertOutcome outcome = convertFile(ws, model);
     const bool written = outcome == ConvertOutcome::BrickWritten;
     if (written && style != ReportStyle::Trace) {
-        checkBrick(ws.report, ws.store, ws.stats.degenerateCount);
+        // Quads dropped for coordinates that are not numbers have their own warning.
+        checkBrick(ws.report, ws.store, ws.stats.degenerateCount - ws.stats.nonNumberCount);
     }
     if (written && style == ReportStyle::Quiet) {
         printBrickSummary(model, ws.brickPath, ws.store, out);
@@ -201,6 +212,7 @@ void startModel(Workspace& ws, const char* modelName, ReportStyle style, FILE* o
     ws.stats = ConversionStats();
     ws.brickPath[0] = '\0';
     startReport(ws.report, style, out, modelName, &ws.store);
+    ws.report.stats = &ws.stats;
 }
 
 ConvertOutcome convertModel(Workspace& ws, FILE* input, ModelFormat format) {
@@ -210,9 +222,16 @@ ConvertOutcome convertModel(Workspace& ws, FILE* input, ModelFormat format) {
     }
     traceText(ws.report, "Got %d polys\n", ws.store.quadCount);
     finishQuads(ws.store, ws.stats, ws.report.trace);
-    const bool nothingToConvert = hasNothingToConvert(ws.store);
+    // Without a declared size, faces without area (no quads, or every corner
+    // on one line) make a brick of nothing visible.
+    const bool nothingToConvert = ws.store.brickSize == Vec3() && !anyQuadHasArea(ws.store);
     computeBrickBounds(ws.store);
     traceStats(ws.report, ws.stats);
+    if (ws.stats.nonNumberCount > 0) {
+        reportWarning(ws.report, "not-numbers", NO_LINE,
+                      "WARNING: %d quads with coordinates that are not numbers were dropped\n",
+                      ws.stats.nonNumberCount);
+    }
     if (nothingToConvert) {
         reportFatal(ws.report, "no-polygons", NO_LINE, "ERROR: no polygons to convert\n");
         return ConvertOutcome::NothingToConvert;

@@ -13,13 +13,21 @@
 
 namespace {
 
+// Vertex i's height: every third a step up, so that four vertices in a row
+// make a face with an area (a brick of faces without one is refused).
+const char* height(int i) {
+    return i % 3 == 1 ? "1.5" : "0.5";
+}
+
 std::string objModel(int vertices, int faces) {
-    std::string text = "g BOUNDS\nf 1//1 2//1\n";
+    // A face line of 4,095 characters, the longest read whole.
+    std::string text = "g BOUNDS\nf 1//1 2//1" + std::string(4095 - 11, ' ') + "\n";
     for (int box = 0; box < MAX_COLLISION_BOXES; ++box) {
         text += "g COLLISION_" + std::to_string(box) + "\nf 1//1 3//1\n";
     }
     for (int i = 0; i < vertices; ++i) {
-        text += "v " + std::to_string(i % 64) + " " + std::to_string(i / 64) + " 0.5\n";
+        text +=
+            "v " + std::to_string(i % 64) + " " + std::to_string(i / 64) + " " + height(i) + "\n";
         text += "vn 0 0 1\n";
     }
     text += "g COLOR_200_100_50\n";
@@ -34,7 +42,8 @@ std::string objModel(int vertices, int faces) {
 std::string rdsModel(int vertices, int polygons) {
     std::string text = "Pmsh\n";
     for (int i = 0; i < vertices; ++i) {
-        text += "VerD\nPosn " + std::to_string(i % 64) + "," + std::to_string(i / 64) + ",1.5\n";
+        text += "VerD\nPosn " + std::to_string(i % 64) + "," + std::to_string(i / 64) + "," +
+                height(i) + "\n";
     }
     text += "PgSz 4\n";
     for (int i = 0; i < polygons; ++i) {
@@ -50,9 +59,12 @@ std::string dxfModel(int faces) {
     for (int i = 0; i < faces; ++i) {
         text += "  0\n3DFACE\n  8\n0\n";
         for (int corner = 0; corner < 4; ++corner) {
+            // y steps up at corners 1 and 2 only, so that the face has an area.
             const std::string value = std::to_string(i + corner * 0.25);
+            const std::string lagging = std::to_string(i + (corner % 3 == 0 ? 0 : 0.25));
             for (int axis = 1; axis <= 3; ++axis) {
-                text += " " + std::to_string(axis * 10 + corner) + "\n" + value + "\n";
+                text += " " + std::to_string(axis * 10 + corner) + "\n" +
+                        (axis == 2 ? lagging : value) + "\n";
             }
         }
     }

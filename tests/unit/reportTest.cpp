@@ -156,11 +156,16 @@ TEST(ReportTest, JsonReportListsEveryModel) {
     EXPECT_EQ(reason["severity"], "fatal");
     EXPECT_EQ(reason["code"], "no-polygons");
     EXPECT_EQ(reason["text"], "ERROR: no polygons to convert");
-    EXPECT_EQ(reason["advice"].get<std::string>().rfind("2 vertices, no faces", 0), 0u);
+    EXPECT_EQ(reason["advice"].get<std::string>().rfind("all 1 faces were dropped", 0), 0u);
     EXPECT_EQ(flat["messages"][0]["code"], "bad-face");
     EXPECT_EQ(flat["messages"][0]["line"], 3);
     EXPECT_EQ(objects[2]["model"], folder + "/bad\xef\xbf\xbd.obj");
-    EXPECT_EQ(objects[3], nlohmann::json::parse(R"({"format":1,"models":3,"bricks":2})"));
+#ifdef _WIN32
+    const char* closing = R"({"format":1,"models":3,"bricks":1})";  // no file has that name
+#else
+    const char* closing = R"({"format":1,"models":3,"bricks":2})";
+#endif
+    EXPECT_EQ(objects[3], nlohmann::json::parse(closing));
     removeModelFolder(folder);
 }
 
