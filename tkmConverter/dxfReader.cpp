@@ -339,13 +339,8 @@ bool addMeshFace(const int32_t* numbers, int32_t count, DxfReaderState& state, M
 // ends it.
 bool finishMeshEntity(DxfReaderState& state, MeshStore& store, TextSink& log) {
     const MeshEntityCounts& counts = state.meshEntity;
-    int32_t kept = counts.faceValueCount;
-    if (kept > MAX_MESH_FACE_VALUES) {
-        fprintf(flushedStream(log),
-                "WARNING: MESH face list of more than %d values; the rest is ignored\n",
-                MAX_MESH_FACE_VALUES);
-        kept = MAX_MESH_FACE_VALUES;
-    }
+    const int32_t kept =
+        counts.faceValueCount < MAX_MESH_FACE_VALUES ? counts.faceValueCount : MAX_MESH_FACE_VALUES;
     int32_t at = 0;
     while (at < kept) {
         const int32_t corners = meshFaceValues[at];
@@ -361,6 +356,11 @@ bool finishMeshEntity(DxfReaderState& state, MeshStore& store, TextSink& log) {
             return false;
         }
         at += corners + 1;
+    }
+    if (counts.faceValueCount > MAX_MESH_FACE_VALUES) {
+        fprintf(flushedStream(log),
+                "WARNING: MESH face list of more than %d values; the rest is ignored\n",
+                MAX_MESH_FACE_VALUES);
     }
     if (counts.subdivisionLevel > 0) {
         fprintf(flushedStream(log),
