@@ -114,6 +114,9 @@ constexpr FixedAdvice FIXED_ADVICE[] = {
     {"bad-index", "a face names a vertex or normal before the first: export the model again"},
     {"index-out-of-range", "a face names a vertex the model does not have: export it again"},
     {"skipped-polygon", "only polygons of 3 or 4 corners are read: triangulate the mesh"},
+    {"flat-drawing",
+     "extrude the sketch into a solid (EXTRUDE), convert the solid into a mesh (MESHSMOOTH, "
+     "smoothness 0) and save the drawing again"},
     {"path-too-long", "move the model to a folder with a shorter path"},
     {"open-failed", "check that the file exists and that you may read it"},
     {"write-failed", "check that the folder exists, you may write to it and it has room"},

@@ -7,6 +7,7 @@
 
 #include "groupNames.h"
 #include "lineReader.h"
+#include "polygonFan.h"
 #include "textScan.h"
 #include "textSink.h"
 
@@ -20,9 +21,8 @@ constexpr int GROUP_NAME_START = 2;
 // A face line of at most 4,095 characters holds at most this many words: each
 // takes a character and, but for the last, a separator after it.
 constexpr int MAX_FACE_PLACES = (MAX_FACE_LINE_LENGTH - FACE_WORDS_START + 1) / 2;
-// A face of up to four places fills one quad; a longer one a fan whose quad j
-// takes places 0, 2j + 1, 2j + 2 and 2j + 3.
-constexpr int FAN_STEP = 2;
+// A face of up to four places fills one quad; a longer one a fan
+// (polygonFan.h).
 
 struct ObjReaderState {
     QuadColor workingColor = NO_QUAD_COLOR;
@@ -217,7 +217,7 @@ void storeFanQuad(const FaceWords& face, int j, const QuadColor& color, MeshStor
     assert(store.quadCount < MAX_QUADS);
     BrickQuad& quad = store.quads[store.quadCount];
     for (int slot = 0; slot < CORNERS_PER_QUAD; ++slot) {
-        const int place = slot == 0 ? 0 : FAN_STEP * j + slot;
+        const int place = fanCorner(j, slot);
         if (place >= face.count || !face.corners[place].stored) {
             continue;
         }
@@ -228,11 +228,6 @@ void storeFanQuad(const FaceWords& face, int j, const QuadColor& color, MeshStor
     }
     quad.reversed = true;
     ++store.quadCount;
-}
-
-// Quads of a face of count places: one up to four, else ceil((count - 2) / 2).
-int fanQuadCount(int count) {
-    return count <= CORNERS_PER_QUAD ? 1 : (count - 2 + FAN_STEP - 1) / FAN_STEP;
 }
 
 bool storeFaceQuads(const FaceWords& face, int lineNumber, const ObjReaderState& state,

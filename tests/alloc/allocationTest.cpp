@@ -91,6 +91,26 @@ std::string dxfMeshModel() {
     return text + "  0\nSEQEND\n  0\nEOF\n";
 }
 
+// A MESH of 4096 vertices whose fan of 1024 corners and a triangle fill the
+// quad table, with a face list that runs past its table; and a LINE.
+std::string dxfMeshEntityModel() {
+    constexpr int FAN_CORNERS = 1024;
+    constexpr int FACE_VALUES = 40000;
+    std::string text = "  0\nLINE\n  0\nMESH\n  8\nCOLOR_1_2_3\n 91\n1\n 92\n4096\n";
+    for (int i = 0; i < MAX_VERTICES; ++i) {
+        text += " 10\n" + std::to_string(i % 7) + "\n 20\n" + std::to_string(i % 5) + "\n 30\n1\n";
+    }
+    text += " 93\n" + std::to_string(FACE_VALUES) + "\n 90\n" + std::to_string(FAN_CORNERS) + "\n";
+    for (int i = 0; i < FAN_CORNERS; ++i) {
+        text += " 90\n" + std::to_string(i) + "\n";
+    }
+    text += " 90\n3\n 90\n0\n 90\n1\n 90\n2\n";
+    for (int i = FAN_CORNERS + 5; i < FACE_VALUES; ++i) {
+        text += " 90\n0\n";
+    }
+    return text + "  0\nEOF\n";
+}
+
 // Allocations of one whole run of the converter on model.
 long allocationsOfConversion(const std::string& model, const char* extension) {
     char folder[] = "/tmp/allocationTestXXXXXX";
@@ -138,6 +158,7 @@ TEST(AllocationTest, RdsConversionAllocatesTheSameAtItsLimits) {
 TEST(AllocationTest, DxfConversionAllocatesTheSameAtItsLimits) {
     expectEqualAllocations(dxfModel(1), dxfModel(MAX_QUADS), ".dxf");
     expectEqualAllocations(dxfModel(1), dxfMeshModel(), ".dxf");
+    expectEqualAllocations(dxfModel(1), dxfMeshEntityModel(), ".dxf");
 }
 
 }  // namespace
