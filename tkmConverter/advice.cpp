@@ -114,6 +114,8 @@ constexpr FixedAdvice FIXED_ADVICE[] = {
     {"bad-index", "a face names a vertex or normal before the first: export the model again"},
     {"index-out-of-range", "a face names a vertex the model does not have: export it again"},
     {"skipped-polygon", "only polygons of 3 or 4 corners are read: triangulate the mesh"},
+    {"position-outside-vertex", "a Posn line must follow the VerD line of its vertex"},
+    {"bad-polygon", "a Pgon line needs as many vertex numbers as PgSz says, joined by commas"},
     {"flat-drawing",
      "extrude the sketch into a solid (EXTRUDE), convert the solid into a mesh (MESHSMOOTH, "
      "smoothness 0) and save the drawing again"},
