@@ -40,6 +40,16 @@ void traceStats(const Report& report, const ConversionStats& stats) {
     traceText(report, "\n");
 }
 
+// Whether some quad of the table has an area; an empty table has none.
+bool anyQuadHasArea(const MeshStore& store) {
+    for (int i = 0; i < store.quadCount; ++i) {
+        if (areaVector(store.quads[i]) != Vec3()) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Opens the model for reading, as bytes on every system: line ends, zero
 // bytes and Ctrl-Z are the line reader's to handle. A directory, which Linux
 // would open and give no bytes of, counts as a file that cannot be opened.
@@ -141,7 +151,8 @@ void convertAndShow(Workspace& ws, const char* model, const FitOptions& options,
     const ConvertOutcome outcome = convertFile(ws, model, options);
     const bool written = outcome == ConvertOutcome::BrickWritten;
     if (written && style != ReportStyle::Trace) {
-        checkBrick(ws.report, ws.store, ws.stats.degenerateCount);
+        // Quads dropped for coordinates that are not numbers have their own warning.
+        checkBrick(ws.report, ws.store, ws.stats.degenerateCount - ws.stats.nonNumberCount);
     }
     if (written && style == ReportStyle::Quiet) {
         printBrickSummary(model, ws.brickPath, ws.store, out);
@@ -214,6 +225,7 @@ void startModel(Workspace& ws, const char* modelName, ReportStyle style, FILE* o
     ws.stats = ConversionStats();
     ws.brickPath[0] = '\0';
     startReport(ws.report, style, out, modelName, &ws.store);
+    ws.report.stats = &ws.stats;
 }
 
 ConvertOutcome convertModel(Workspace& ws, FILE* input, ModelFormat format,
@@ -230,11 +242,18 @@ ConvertOutcome convertModel(Workspace& ws, FILE* input, ModelFormat format,
     traceText(ws.report, "Got %d polys\n", store.quadCount);
     standUpAndScale(store, options);
     finishQuads(store, ws.stats, ws.report.trace);
-    const bool nothingToConvert = hasNothingToConvert(store);
+    // Without a declared size, faces without area (no quads, or every corner
+    // on one line) make a brick of nothing visible.
+    const bool nothingToConvert = store.brickSize == Vec3() && !anyQuadHasArea(store);
     settleBrickSize(store);
     placeAndFit(store, options);
     settleCollisionBoxes(store);
     traceStats(ws.report, ws.stats);
+    if (ws.stats.nonNumberCount > 0) {
+        reportWarning(ws.report, "not-numbers", NO_LINE,
+                      "WARNING: %d quads with coordinates that are not numbers were dropped\n",
+                      ws.stats.nonNumberCount);
+    }
     if (nothingToConvert) {
         reportFatal(ws.report, "no-polygons", NO_LINE, "ERROR: no polygons to convert\n");
         return ConvertOutcome::NothingToConvert;

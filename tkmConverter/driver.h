@@ -32,7 +32,7 @@ enum class ConvertOutcome {
     BrickWritten,      // ... and its file is written
     NotRead,           // the path, its type or the file would not do
     ReaderStopped,     // a reader's fatal limit, or too many quads after pairing
-    NothingToConvert,  // no quads and no declared size
+    NothingToConvert,  // no quad with an area and no declared size
     NotWritten,        // the brick file could not be written
 };
 

@@ -83,14 +83,15 @@ void startMeshStore(MeshStore& store) {
     resetBoxes(store);
 }
 
+void resetBox(Vec3& boxMin, Vec3& boxMax) {
+    boxMin = Vec3(BOX_RESET_MIN, BOX_RESET_MIN, BOX_RESET_MIN);
+    boxMax = Vec3(BOX_RESET_MAX, BOX_RESET_MAX, BOX_RESET_MAX);
+}
+
 void resetBoxes(MeshStore& store) {
-    const Vec3 resetMin(BOX_RESET_MIN, BOX_RESET_MIN, BOX_RESET_MIN);
-    const Vec3 resetMax(BOX_RESET_MAX, BOX_RESET_MAX, BOX_RESET_MAX);
-    store.boundsMin = resetMin;
-    store.boundsMax = resetMax;
+    resetBox(store.boundsMin, store.boundsMax);
     for (int i = 0; i < MAX_COLLISION_BOXES; ++i) {
-        store.collisionMin[i] = resetMin;
-        store.collisionMax[i] = resetMax;
+        resetBox(store.collisionMin[i], store.collisionMax[i]);
     }
 }
 

@@ -101,9 +101,10 @@ inline bool quadTableFull(const MeshStore& store) {
 
 // Counters of the finishing pass, printed by the driver after it.
 struct ConversionStats {
-    int32_t degenerateCount = 0;
+    int32_t degenerateCount = 0;  // quads removed, those of nonNumberCount included
     int32_t triangleCount = 0;
     int32_t duplicateCount = 0;  // no step removes duplicates: always 0
+    int32_t nonNumberCount = 0;  // quads removed for a coordinate that is NaN or infinite
 };
 
 // Puts every table and counter back to its program-start value, in place:
@@ -112,6 +113,8 @@ void clearMeshStore(MeshStore& store);
 
 // The store as a reader expects it: clearMeshStore, then resetBoxes.
 void startMeshStore(MeshStore& store);
+// One box back to its unset extent (minimum 9999, maximum -9999 on every axis).
+void resetBox(Vec3& boxMin, Vec3& boxMax);
 
 // The driver's reset before reading: the bounds box and all collision boxes
 // to their unset extents (minimum 9999, maximum -9999 on every axis).

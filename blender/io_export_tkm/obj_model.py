@@ -121,8 +121,9 @@ class ObjModel:
 
     def check(self):
         problems = []
-        if not self.groups:
-            problems.append("no object with faces to export")
+        if not self.groups and not self.bounds:
+            # A BOUNDS object alone makes a brick that only collides.
+            problems.append("no object with faces, nor a BOUNDS object, to export")
         if self.face_count() > rules.MAX_FACES:
             problems.append(
                 "%d faces (BOUNDS and COLLISION objects not counted), at most %d"

@@ -14,13 +14,21 @@
 
 namespace {
 
+// Vertex i's height: every third a step up, so that four vertices in a row
+// make a face with an area (a brick of faces without one is refused).
+const char* height(int i) {
+    return i % 3 == 1 ? "1.5" : "0.5";
+}
+
 std::string objModel(int vertices, int faces) {
-    std::string text = "g BOUNDS\nf 1//1 2//1\n";
+    // A face line of 4,095 characters, the longest read whole.
+    std::string text = "g BOUNDS\nf 1//1 2//1" + std::string(4095 - 11, ' ') + "\n";
     for (int box = 0; box < MAX_COLLISION_BOXES; ++box) {
         text += "g COLLISION_" + std::to_string(box) + "\nf 1//1 3//1\n";
     }
     for (int i = 0; i < vertices; ++i) {
-        text += "v " + std::to_string(i % 64) + " " + std::to_string(i / 64) + " 0.5\n";
+        text +=
+            "v " + std::to_string(i % 64) + " " + std::to_string(i / 64) + " " + height(i) + "\n";
         text += "vn 0 0 1\n";
     }
     text += "g COLOR_200_100_50\n";
@@ -35,7 +43,8 @@ std::string objModel(int vertices, int faces) {
 std::string rdsModel(int vertices, int polygons) {
     std::string text = "Pmsh\n";
     for (int i = 0; i < vertices; ++i) {
-        text += "VerD\nPosn " + std::to_string(i % 64) + "," + std::to_string(i / 64) + ",1.5\n";
+        text += "VerD\nPosn " + std::to_string(i % 64) + "," + std::to_string(i / 64) + "," +
+                height(i) + "\n";
     }
     text += "PgSz 4\n";
     for (int i = 0; i < polygons; ++i) {
@@ -51,9 +60,12 @@ std::string dxfModel(int faces) {
     for (int i = 0; i < faces; ++i) {
         text += "  0\n3DFACE\n  8\n0\n";
         for (int corner = 0; corner < 4; ++corner) {
+            // y steps up at corners 1 and 2 only, so that the face has an area.
             const std::string value = std::to_string(i + corner * 0.25);
+            const std::string lagging = std::to_string(i + (corner % 3 == 0 ? 0 : 0.25));
             for (int axis = 1; axis <= 3; ++axis) {
-                text += " " + std::to_string(axis * 10 + corner) + "\n" + value + "\n";
+                text += " " + std::to_string(axis * 10 + corner) + "\n" +
+                        (axis == 2 ? lagging : value) + "\n";
             }
         }
     }
@@ -78,6 +90,26 @@ std::string dxfMeshModel() {
                 std::to_string(i + 2) + "\n 73\n" + std::to_string(i + 3) + "\n";
     }
     return text + "  0\nSEQEND\n  0\nEOF\n";
+}
+
+// A MESH of 4096 vertices whose fan of 1024 corners and a triangle fill the
+// quad table, with a face list that runs past its table; and a LINE.
+std::string dxfMeshEntityModel() {
+    constexpr int FAN_CORNERS = 1024;
+    constexpr int FACE_VALUES = 40000;
+    std::string text = "  0\nLINE\n  0\nMESH\n  8\nCOLOR_1_2_3\n 91\n1\n 92\n4096\n";
+    for (int i = 0; i < MAX_VERTICES; ++i) {
+        text += " 10\n" + std::to_string(i % 7) + "\n 20\n" + std::to_string(i % 5) + "\n 30\n1\n";
+    }
+    text += " 93\n" + std::to_string(FACE_VALUES) + "\n 90\n" + std::to_string(FAN_CORNERS) + "\n";
+    for (int i = 0; i < FAN_CORNERS; ++i) {
+        text += " 90\n" + std::to_string(i) + "\n";
+    }
+    text += " 90\n3\n 90\n0\n 90\n1\n 90\n2\n";
+    for (int i = FAN_CORNERS + 5; i < FACE_VALUES; ++i) {
+        text += " 90\n0\n";
+    }
+    return text + "  0\nEOF\n";
 }
 
 // A grid of 32 x (count / 64) squares drawn as triangles, two 3DFACEs each
@@ -151,6 +183,7 @@ TEST(AllocationTest, RdsConversionAllocatesTheSameAtItsLimits) {
 TEST(AllocationTest, DxfConversionAllocatesTheSameAtItsLimits) {
     expectEqualAllocations(dxfModel(1), dxfModel(MAX_QUADS), ".dxf");
     expectEqualAllocations(dxfModel(1), dxfMeshModel(), ".dxf");
+    expectEqualAllocations(dxfModel(1), dxfMeshEntityModel(), ".dxf");
 }
 
 // Every fit option, on 1024 triangles that pair into 512 quads.

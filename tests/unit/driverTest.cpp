@@ -125,6 +125,10 @@ TEST(DriverRunTest, OptionsAndModels) {
          "/no/a.obj: ERROR: failed to open the file; check that the file exists and that you "
          "may read it\n",
          StartedFrom::Explorer},
+        // The program's own name is never an option, whatever it looks like.
+        {{"-q", "/no/a.obj"},
+         EXIT_FAILED,
+         "argv[0] = -q\nargv[1] = /no/a.obj\nERROR: failed to open file /no/a.obj\n"},
         // An option of one dash too many is a model, and so are options after "--".
         {{"dxf2tkm", "---q", "--", "-q", "--help"},
          EXIT_FAILED,
@@ -162,6 +166,35 @@ TEST(DriverRunTest, OptionsAndModels) {
         const DriverRun run = runWith(c.arguments, c.startedFrom);
         EXPECT_EQ(run.status, c.status) << c.log;
         EXPECT_EQ(run.log, c.log);
+    }
+}
+
+// Without a declared size a model needs a face with an area; quads dropped
+// for coordinates that are not numbers are named after the statistics.
+TEST(DriverRunTest, NothingToConvertWithoutAFaceOfSomeArea) {
+    const std::string line = "v 0 0 0\nv 1 1 1\nv 2 2 2\nv 0 1 0\nv nan 0 0\n";
+    const std::string stats =
+        "Degenerate polys:   1\nTriangles:          1\nDuplicates removed: 0\n\n"
+        "WARNING: 1 quads with coordinates that are not numbers were dropped\n";
+    const struct {
+        std::string faces;
+        ConvertOutcome outcome;
+        std::string logEnd;
+    } cases[] = {
+        {"f 1//1 2//1 3//1\nf 5//1 4//1 1//1\n", ConvertOutcome::NothingToConvert,
+         stats + "ERROR: no polygons to convert\n"},
+        {"f 1//1 2//1 4//1\nf 5//1 4//1 1//1\n", ConvertOutcome::BrickReady, stats},
+        {"g BOUNDS\nf 1//1 2//1\ng x\nf 1//1 2//1 3//1\n", ConvertOutcome::BrickReady,
+         "Duplicates removed: 0\n\n"},
+    };
+    for (const auto& c : cases) {
+        Workspace& ws = testWorkspace();
+        FILE* log = temporaryStream();
+        startModel(ws, "model.obj", ReportStyle::Trace, log);
+        FILE* input = streamWithText(line + c.faces);
+        EXPECT_EQ(convertModel(ws, input, ModelFormat::Obj), c.outcome) << c.faces;
+        fclose(input);
+        EXPECT_TRUE(endsWith(takeText(log), c.logEnd)) << c.faces;
     }
 }
 
