@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: MIT
-"""addonModulesTest.py ADDON: the add-on's modules that need no Blender (the colour
-rule, the report's advice, the carried programs and the zip for another system),
-in plain Python."""
+"""addonModulesTest.py ADDON: what needs no Blender of the programs the add-on runs
+(as its preferences name them) and of the zip for another system, in plain Python.
+The warnings are checked in Blender (checkScenes.py)."""
 
 import os
 import sys
@@ -14,27 +14,7 @@ from unittest import mock
 package = types.ModuleType("io_export_tkm")
 package.__path__ = [sys.argv[1]]
 sys.modules["io_export_tkm"] = package
-from io_export_tkm import brick_report, bundled, conventions  # noqa: E402
-
-
-class AdviceTest(unittest.TestCase):
-    def test_material_colours_and_bounds_warnings(self):
-        cases = [
-            (conventions.chosen_color_group((0.8, 0.8, 0.8, 1.0)), None),  # a new material's
-            (conventions.chosen_color_group((1.0, 0.2158605, 0.0, 1.0)), "COLOR_255_128_0_255"),
-            (brick_report.material_colours_warning({"Red plastic": "COLOR_255_0_0_255"}),
-             "Material Colours is off, so the faces of material 'Red plastic' "
-             "(COLOR_255_0_0_255) take the player's paint colour, not the material's; turn on "
-             "Material Colours in the export's options, or name the material by its colour"),
-            (brick_report.material_colours_warning(dict.fromkeys("ABCDE", "C")).split(" take")[0],
-             "Material Colours is off, so the faces of materials 'A' (C), 'B' (C), 'C' (C) and "
-             "2 more"),
-            (brick_report.bounds_warning(["BOUNDS.001", "BOUNDS"]),
-             "2 BOUNDS objects ('BOUNDS' and 'BOUNDS.001'): the brick's extent is the box around "
-             "them all; keep one (a brick imported beside another brings its own BOUNDS.001)"),
-        ]  # fmt: skip
-        for said, wanted in cases:
-            self.assertEqual(said, wanted)
+from io_export_tkm import bundled  # noqa: E402
 
 
 class ProgramsTest(unittest.TestCase):

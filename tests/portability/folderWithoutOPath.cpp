@@ -7,10 +7,8 @@
 #undef O_PATH
 #include "../../tkmCommon/fileReplace.cpp"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <string>
 
 static_assert(FOLDER_OPEN_FLAGS == (O_RDONLY | O_DIRECTORY | O_CLOEXEC),
@@ -22,45 +20,29 @@ void writeNew(FILE* out, const void*) {
     fputs("new\r\n", out);
 }
 
-std::string contentOf(const std::string& path) {
-    std::string text;
-    if (FILE* in = fopen(path.c_str(), "rb")) {
-        for (int c = 0; (c = fgetc(in)) != EOF;) text += static_cast<char>(c);
-        fclose(in);
-    }
-    return text;
-}
-
-int failures = 0;
-
-void expect(bool holds, const char* what) {
-    if (!holds) {
-        printf("FAILED: %s\n", what);
-        ++failures;
-    }
-}
-
 }  // namespace
 
 int main() {
     char folder[] = "/tmp/noOPathXXXXXX";
-    if (mkdtemp(folder) == nullptr) return 1;
-    const std::string brick = std::string(folder) + "/arch.tkm";
+    const std::string brick = std::string(mkdtemp(folder) ? folder : ".") + "/arch.tkm";
     FILE* old = fopen(brick.c_str(), "wb");
     fputs("old\r\n", old);
     fclose(old);
-    struct stat before = {};
-    stat(brick.c_str(), &before);
-    expect(replaceFileWhole(brick.c_str(), writeNew, nullptr) == ReplaceOutcome::Replaced,
-           "replaced in a folder named");
-    struct stat after = {};
-    stat(brick.c_str(), &after);
-    expect(contentOf(brick) == "new\r\n" && after.st_ino != before.st_ino, "replaced whole");
-    expect(chdir(folder) == 0 &&
-               replaceFileWhole("step.tkm", writeNew, nullptr) == ReplaceOutcome::Replaced,
-           "written in the working folder");
+    const bool replaced =
+        replaceFileWhole(brick.c_str(), writeNew, nullptr) == ReplaceOutcome::Replaced;
+    char text[16] = "";
+    old = fopen(brick.c_str(), "rb");
+    text[fread(text, 1, sizeof text - 1, old)] = '\0';
+    fclose(old);
+    const bool inWorkingFolder =
+        chdir(folder) == 0 &&
+        replaceFileWhole("step.tkm", writeNew, nullptr) == ReplaceOutcome::Replaced;
     remove(brick.c_str());
     remove("step.tkm");
     rmdir(folder);
-    return failures == 0 ? 0 : 1;
+    if (!replaced || strcmp(text, "new\r\n") != 0 || !inWorkingFolder) {
+        puts("FAILED: the replacement without O_PATH");
+        return 1;
+    }
+    return 0;
 }
