@@ -10,7 +10,7 @@ bl_info = {
     "author": "dxf2tkm",
     "version": (0, 0, 0),
     "blender": (3, 0, 0),
-    "location": "File > Export > Special brick (.tkm); File > Import > Special brick (.tkm)",
+    "location": "File > Import and File > Export > Special brick (.tkm)",
     "description": "Export the viewport's objects as a special brick through dxf2tkm; import bricks",
     "category": "Import-Export",
 }
