@@ -9,6 +9,7 @@
 #include "compilerSupport.h"
 #include "consoleWindow.h"
 #include "fileReplace.h"
+#include "modelFiles.h"
 #include "platformFiles.h"
 #include "previewPaths.h"
 #include "svgPicture.h"
@@ -43,6 +44,14 @@ int failWith(const char* format, ...) {
     return EXIT_FAILED;
 }
 
+// A model given for a brick: what to do with it.
+void failWithModelAdvice(const char* path) {
+    failWith(
+        "%s is a model, not a brick: convert it with dxf2tkm first (drop it on dxf2tkm.exe), "
+        "then draw the .tkm file it writes",
+        path);
+}
+
 // Reads the whole file into text; returns its length, or -1 (and a message).
 long readBrickText(const char* path, char* text, size_t capacity) {
     FILE* input = openFile(path, "rb");
@@ -56,6 +65,10 @@ long readBrickText(const char* path, char* text, size_t capacity) {
     fclose(input);
     if (readFailed) {
         failWith("cannot read %s", path);
+        return -1;
+    }
+    if (tooLarge && looksLikeModel(path, text, length)) {
+        failWithModelAdvice(path);
         return -1;
     }
     if (tooLarge) {
@@ -74,7 +87,11 @@ bool readBrick(const char* path, BrickFile& brick) {
     }
     static ParseError error;
     if (!parseBrickFile(text, static_cast<size_t>(length), brick, error)) {
-        failWith("%s: %s", path, error.message);
+        if (looksLikeModel(path, text, static_cast<size_t>(length))) {
+            failWithModelAdvice(path);
+        } else {
+            failWith("%s: %s", path, error.message);
+        }
         return false;
     }
     return true;

@@ -23,7 +23,7 @@ from bpy_extras.io_utils import ExportHelper
 
 from . import brick_report, scene_geometry
 from .brick_report import plural
-from .bundled import bundled_program, other_system_hint, run_on_file
+from .bundled import bundled_program, other_system_hint, preview_program, run_on_file
 from .obj_model import ExportError, ObjModel
 from .replace import replace_file
 
@@ -141,9 +141,10 @@ def write_brick(context, target, converter_setting, options, place_on_origin=Fal
 def write_preview(target):
     """Writes the brick's picture beside it with the carried tkmpreview;
     returns the warnings of a picture not written."""
-    program = bundled_program("tkmpreview") or shutil.which("tkmpreview")
+    program = preview_program(*program_settings(bpy.context))
     if program is None:
-        return ["No preview picture: tkmpreview was not found (install the add-on from its zip)"]
+        return ["No preview picture: tkmpreview was not found (install the add-on from its zip, "
+                "or set its path in the add-on's preferences)"]  # fmt: skip
     try:
         done = run_on_file(program, [], target, CONVERTER_TIMEOUT_SECONDS)
     except (OSError, subprocess.TimeoutExpired) as error:
@@ -161,6 +162,14 @@ def write_preview(target):
 def converter_setting(context):
     addon = context.preferences.addons.get(__package__)
     return addon.preferences.converter_path if addon else DEFAULT_CONVERTER
+
+
+def program_settings(context):
+    """The preferences' tkmpreview and converter settings, as absolute paths
+    where they are paths."""
+    addon = context.preferences.addons.get(__package__)
+    preview = getattr(addon.preferences, "preview_path", "") if addon else ""
+    return bpy.path.abspath(preview), bpy.path.abspath(converter_setting(context))
 
 
 class EXPORT_SCENE_OT_tkm_brick(bpy.types.Operator, ExportHelper):

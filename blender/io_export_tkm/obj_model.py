@@ -126,7 +126,9 @@ class ObjModel:
             problems.append("no object with faces, nor a BOUNDS object, to export")
         if self.face_count() > rules.MAX_FACES:
             problems.append(
-                "%d faces (BOUNDS and COLLISION objects not counted), at most %d"
+                "%d faces (BOUNDS and COLLISION objects not counted), at most %d: reduce them "
+                "with a Decimate modifier (Collapse, or Planar for flat parts), or use fewer "
+                "segments (a sphere's or cylinder's Segments and Rings)"
                 % (self.face_count(), rules.MAX_FACES)
             )
         if len(self.collisions) > rules.MAX_COLLISION_BOXES:

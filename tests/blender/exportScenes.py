@@ -242,6 +242,16 @@ def collection_exporter():
     return {"collection": "Part"}
 
 
+def imported_beside():
+    """A brick imported into a scene with a BOUNDS object of its own."""
+    box("Model", (-1, -1, 0), (1, 1, 1.2))
+    box("BOUNDS", (-1, -1, 0), (1, 1, 1.2))
+    here = os.path.dirname(os.path.abspath(__file__))
+    wedge = os.path.join(here, "..", "cases", "exampleWedge", "expected", "wedge.tkm")
+    bpy.ops.import_scene.tkm_brick(filepath=os.path.normpath(wedge))
+    return {}
+
+
 SCENES = {
     "colouredBase": coloured_base,
     "fiveCorners": five_corners,
@@ -261,6 +271,7 @@ SCENES = {
     "outOfRange": out_of_range,
     "uvSphere": uv_sphere,
     "collectionExporter": collection_exporter,
+    "importedBeside": imported_beside,
 }
 OLD_BRICK_SCENES = {"overLimits", "converterFails", "missingConverter", "outOfRange"}
 
