@@ -9,7 +9,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/release}
-if [ ! -x "$build/dxf2tkm" ] || [ ! -x "$build/tkmPreview/tkmpreview" ]; then
+if [ ! -x "$build/dxf2tkm" ] || [ ! -x "$build/tkmpreview" ]; then
     cmake --preset release >/dev/null && cmake --build --preset release >/dev/null
     build=build/release
 fi
@@ -17,7 +17,7 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 cp examples/wedge.obj "$scratch/"
 "$build/dxf2tkm" "$scratch/wedge.obj" >/dev/null
-"$build/tkmPreview/tkmpreview" "$scratch/wedge.tkm" docs/wedge.svg
+"$build/tkmpreview" "$scratch/wedge.tkm" docs/wedge.svg
 blender --background --factory-startup --python docs/renderModel.py -- \
     examples/wedge.obj "$scratch/wedge-render.png" >/dev/null
 cp "$scratch/wedge-render.png" docs/wedge-render.png

@@ -36,12 +36,17 @@ seedTarget() {
         fuzzRdsReader) modelsWith rds | xargs -r -I{} cp {} "$seeds/" ;;
         fuzzDxfReader) modelsWith dxf | xargs -r -I{} cp {} "$seeds/" ;;
         fuzzConversion)
-            local kind prefix file
-            for kind in rds:0 obj:1 dxf:2; do
-                prefix=${kind#*:}
-                while IFS= read -r file; do
-                    { printf '%s' "$prefix"; cat "$file"; } > "$seeds/$prefix-$(basename "$file")"
-                done < <(modelsWith "${kind%:*}")
+            # The first byte: '0', '1', '2' choose the format alone, '-', '.', '/'
+            # the same format with every fit option (see fuzzConversion.cpp).
+            local kind prefix label file
+            for kind in rds0- obj1. dxf2/; do
+                for label in plain fitted; do
+                    prefix=${kind:3:1}
+                    [ $label = fitted ] && prefix=${kind:4:1}
+                    while IFS= read -r file; do
+                        { printf '%s' "$prefix"; cat "$file"; } > "$seeds/${kind:3:1}-$label-$(basename "$file")"
+                    done < <(modelsWith "${kind:0:3}")
+                done
             done ;;
         fuzzTkmParser)
             local file n=0

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "textScan.h"
 
+#include <cassert>
 #include <cfloat>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -456,6 +458,229 @@ const char* scanPaddedDoubleAt(const char* text, double& value) {
         return nullptr;
     }
     return start + consumed;
+}
+
+// A whole text read as one float, exactly: the decimal is compared with the
+// midpoints between neighbouring floats in integers, and the float found by
+// halving the range of float bit patterns, which rise with the values.
+namespace {
+
+// The midpoint between two floats is an odd number of at most 25 bits times
+// 2^-150 or more: at most 113 significant decimal digits (times 5^150 over
+// 10^150 at the least). A decimal cut to more digits than that, with a mark
+// for the nonzero digits cut off, compares with every midpoint as the whole
+// decimal does.
+constexpr int KEPT_DIGITS = 128;
+// A decimal 0.d... x 10^power (its first digit not zero) from this power on
+// is at least 10^39, beyond the largest float's upper midpoint; at or below
+// the least one it is below 10^-46, under half the least float.
+constexpr int64_t POWER_BEYOND_FLOATS = 40;
+constexpr int64_t POWER_BELOW_FLOATS = -46;
+constexpr uint32_t INFINITY_BITS = 0x7f800000;
+constexpr uint32_t HIDDEN_BIT = 0x800000;
+constexpr uint32_t FRACTION_MASK = HIDDEN_BIT - 1;
+constexpr int FRACTION_BITS = 23;
+// A float's midpoint with the one above: (2m + 1) * 2^(e - MIDPOINT_BIAS),
+// m its significand and e its exponent field (1 for the subnormal ones).
+constexpr int MIDPOINT_BIAS = 151;
+constexpr int LIMB_BITS = 32;
+// 10^128 * 10^38 * 2^150 and 2^25 * 10^173 * 2^103 take at most 703 bits.
+constexpr int MAX_LIMBS = 32;
+constexpr uint32_t DECIMAL_STEPS[] = {1,      10,      100,      1000,      10000,
+                                      100000, 1000000, 10000000, 100000000, 1000000000};
+constexpr int MAX_DECIMAL_STEP = 9;
+
+// A whole number of up to MAX_LIMBS 32-bit limbs, the lowest first.
+struct BigNumber {
+    uint32_t limbs[MAX_LIMBS];
+    int count;
+};
+
+void multiplyAdd(BigNumber& number, uint32_t factor, uint32_t addend) {
+    uint64_t carry = addend;
+    for (int i = 0; i < number.count; ++i) {
+        const uint64_t product = static_cast<uint64_t>(number.limbs[i]) * factor + carry;
+        number.limbs[i] = static_cast<uint32_t>(product);
+        carry = product >> LIMB_BITS;
+    }
+    if (carry != 0) {
+        assert(number.count < MAX_LIMBS);
+        number.limbs[number.count++] = static_cast<uint32_t>(carry);
+    }
+}
+
+void multiplyByPowerOfTen(BigNumber& number, int64_t power) {
+    for (; power > 0; power -= MAX_DECIMAL_STEP) {
+        multiplyAdd(number, DECIMAL_STEPS[power < MAX_DECIMAL_STEP ? power : MAX_DECIMAL_STEP], 0);
+    }
+}
+
+void shiftLeft(BigNumber& number, int bits) {
+    const int limbs = bits / LIMB_BITS;
+    const int rest = bits % LIMB_BITS;
+    assert(number.count + limbs + 1 <= MAX_LIMBS);
+    number.limbs[number.count + limbs] = 0;
+    for (int i = number.count - 1; i >= 0; --i) {
+        const uint64_t moved = static_cast<uint64_t>(number.limbs[i]) << rest;
+        number.limbs[i + limbs + 1] |= static_cast<uint32_t>(moved >> LIMB_BITS);
+        number.limbs[i + limbs] = static_cast<uint32_t>(moved);
+    }
+    for (int i = 0; i < limbs; ++i) {
+        number.limbs[i] = 0;
+    }
+    number.count += limbs + 1;
+    while (number.count > 0 && number.limbs[number.count - 1] == 0) {
+        --number.count;
+    }
+}
+
+int compareNumbers(const BigNumber& a, const BigNumber& b) {
+    if (a.count != b.count) {
+        return a.count < b.count ? -1 : 1;
+    }
+    for (int i = a.count - 1; i >= 0; --i) {
+        if (a.limbs[i] != b.limbs[i]) {
+            return a.limbs[i] < b.limbs[i] ? -1 : 1;
+        }
+    }
+    return 0;
+}
+
+// A decimal's significant digits as a whole number, times 10^power; cut
+// tells that nonzero digits were left out after them.
+struct ExactDecimal {
+    BigNumber digits;
+    int64_t power;
+    bool cut;
+};
+
+// True when the float of bits is the one decimal rounds to or one above it:
+// decimal lies below the float's midpoint with the next, or on it when the
+// float is even.
+bool roundsAtOrBelow(const ExactDecimal& decimal, uint32_t bits) {
+    const uint32_t field = bits >> FRACTION_BITS;
+    const uint32_t significand = field == 0 ? bits : (bits & FRACTION_MASK) | HIDDEN_BIT;
+    const int binaryPower = static_cast<int>(field == 0 ? 1 : field) - MIDPOINT_BIAS;
+    BigNumber left = decimal.digits;
+    BigNumber midpoint{{2 * significand + 1}, 1};
+    multiplyByPowerOfTen(decimal.power >= 0 ? left : midpoint,
+                         decimal.power >= 0 ? decimal.power : -decimal.power);
+    shiftLeft(binaryPower >= 0 ? midpoint : left, binaryPower >= 0 ? binaryPower : -binaryPower);
+    int order = compareNumbers(left, midpoint);
+    if (order == 0 && decimal.cut) {
+        order = 1;
+    }
+    return order < 0 || (order == 0 && (bits & 1) == 0);
+}
+
+// The nonnegative float nearest decimal, its digits not zero.
+float nearestFloat(const ExactDecimal& decimal) {
+    uint32_t low = 0;
+    uint32_t high = INFINITY_BITS;
+    while (low < high) {
+        const uint32_t middle = low + (high - low) / 2;
+        if (roundsAtOrBelow(decimal, middle)) {
+            high = middle;
+        } else {
+            low = middle + 1;
+        }
+    }
+    float value = 0.0f;
+    memcpy(&value, &low, sizeof value);
+    return value;
+}
+
+const char* skipDigits(const char* p) {
+    while (isDigit(*p)) {
+        ++p;
+    }
+    return p;
+}
+
+// The exponent part at p, after its 'e': an optional sign and digits, the
+// value held within +-EXPONENT_LIMIT; null without digits.
+const char* readWholeExponent(const char* p, int64_t& exponent) {
+    const bool negative = *p == '-';
+    if (*p == '+' || *p == '-') {
+        ++p;
+    }
+    if (!isDigit(*p)) {
+        return nullptr;
+    }
+    for (; isDigit(*p); ++p) {
+        if (exponent < EXPONENT_LIMIT) {
+            exponent = exponent * 10 + (*p - '0');
+        }
+    }
+    exponent = negative ? -exponent : exponent;
+    return p;
+}
+
+// Keeps the digits from lead (the first nonzero one) to last, a point among
+// them skipped: the first KEPT_DIGITS of them in decimal.digits, whether
+// the others hold one that is not zero in decimal.cut. Returns how many it kept.
+int64_t keepDigits(const char* lead, const char* last, ExactDecimal& decimal) {
+    int64_t kept = 0;
+    for (const char* p = lead; p < last; ++p) {
+        if (*p == '.') {
+            continue;
+        }
+        if (kept < KEPT_DIGITS) {
+            multiplyAdd(decimal.digits, 10, static_cast<uint32_t>(*p - '0'));
+            ++kept;
+        } else if (*p != '0') {
+            decimal.cut = true;
+        }
+    }
+    return kept;
+}
+
+// The magnitude of the decimal whose digits run from lead (not zero) to
+// last, with the point at point (last without one), times 10^exponent.
+float nearestFloatOfDigits(const char* lead, const char* point, const char* last,
+                           int64_t exponent) {
+    // The decimal as 0.d... x 10^power, d its first nonzero digit.
+    const int64_t power = (lead < point ? point - lead : point + 1 - lead) + exponent;
+    if (power >= POWER_BEYOND_FLOATS) {
+        return HUGE_VALF;
+    }
+    if (power <= POWER_BELOW_FLOATS) {
+        return 0.0f;
+    }
+    ExactDecimal decimal{{{0}, 0}, 0, false};
+    decimal.power = power - keepDigits(lead, last, decimal);
+    return nearestFloat(decimal);
+}
+
+}  // namespace
+
+bool readWholeDecimal(const char* text, float& value) {
+    const char* p = text;
+    const bool negative = *p == '-';
+    if (*p == '+' || *p == '-') {
+        ++p;
+    }
+    const char* first = p;
+    const char* point = skipDigits(first);
+    const char* last = *point == '.' ? skipDigits(point + 1) : point;
+    if (last - first == (*point == '.' ? 1 : 0)) {
+        return false;  // no digit
+    }
+    int64_t exponent = 0;
+    const char* end = last;
+    if (*end == 'e' || *end == 'E') {
+        end = readWholeExponent(end + 1, exponent);
+    }
+    if (end == nullptr || *end != '\0') {
+        return false;
+    }
+    const char* lead = first;
+    while (lead < last && (*lead == '0' || *lead == '.')) {
+        ++lead;
+    }
+    const float magnitude = lead == last ? 0.0f : nearestFloatOfDigits(lead, point, last, exponent);
+    value = negative ? -magnitude : magnitude;
+    return true;
 }
 
 bool equalsIgnoringCase(const char* a, const char* b) {

@@ -62,6 +62,16 @@ double scanPaddedDouble(const char* text);
 // "nan" included); returns the position past it, or null when there is none.
 const char* scanPaddedDoubleAt(const char* text, double& value);
 
+// Reads text that holds one decimal number and nothing else: an optional
+// sign; digits, optionally followed by a point and zero or more digits, or a
+// point and digits; an optional exponent ('e' or 'E', an optional sign,
+// digits). Stores the number rounded once to the nearest float, a tie to the
+// even one, as strtof rounds it (infinity from the largest float's upper
+// midpoint on, zero at or below half the least one), without the C library,
+// and returns true; returns false for any other text. The text need not be
+// padded (a command-line argument).
+bool readWholeDecimal(const char* text, float& value);
+
 // Just past the word that starts at text: at the first white space or zero.
 inline const char* skipWord(const char* text) {
     constexpr unsigned char BLANK = ' ';  // every byte above it belongs to a word

@@ -60,18 +60,30 @@ bool storeHasTriangles(const MeshStore& store) {
 }
 
 void quadLimitAdvice(const Report& report, char* advice) {
-    const bool triangles = report.store != nullptr && storeHasTriangles(*report.store);
+    const bool paired = report.store != nullptr && report.store->quadLimit > MAX_QUADS;
+    const bool triangles = report.store != nullptr && !paired && storeHasTriangles(*report.store);
     snprintf(advice, ADVICE_CAPACITY,
              "the model needs more than the %d quads a brick holds: %sreduce its faces with a "
              "modeller's Decimate (the Blender add-on warns before it exports), or use the "
              "browser page's Simplify to fit",
-             MAX_QUADS,
+             paired ? report.store->quadLimit : MAX_QUADS,
              triangles ? "pair its triangles into quads (--pair, up to 1024 faces), or " : "");
 }
 
 void noPolygonsAdvice(const Report& report, char* advice) {
     const int32_t vertices = report.store != nullptr ? report.store->vertexCount : 0;
-    if (vertices > 0) {
+    const int32_t flatQuads = report.store != nullptr ? report.store->quadCount : 0;
+    const int32_t dropped = report.stats != nullptr ? report.stats->degenerateCount : 0;
+    if (flatQuads > 0) {
+        snprintf(advice, ADVICE_CAPACITY,
+                 "every face lies on a line or a point (it has no area): check the model's "
+                 "coordinates and its units");
+    } else if (dropped > 0) {
+        snprintf(advice, ADVICE_CAPACITY,
+                 "all %d faces were dropped (see the messages above): give every face three "
+                 "corners that can be read",
+                 dropped);
+    } else if (vertices > 0) {
         snprintf(advice, ADVICE_CAPACITY,
                  "%d vertices, no faces: export the model with its faces (points, edges and "
                  "curves make none)",
@@ -103,6 +115,11 @@ constexpr FixedAdvice FIXED_ADVICE[] = {
     {"bad-index", "a face names a vertex or normal before the first: export the model again"},
     {"index-out-of-range", "a face names a vertex the model does not have: export it again"},
     {"skipped-polygon", "only polygons of 3 or 4 corners are read: triangulate the mesh"},
+    {"position-outside-vertex", "a Posn line must follow the VerD line of its vertex"},
+    {"bad-polygon", "a Pgon line needs as many vertex numbers as PgSz says, joined by commas"},
+    {"flat-drawing",
+     "extrude the sketch into a solid (EXTRUDE), convert the solid into a mesh (MESHSMOOTH, "
+     "smoothness 0) and save the drawing again"},
     {"path-too-long", "move the model to a folder with a shorter path"},
     {"open-failed", "check that the file exists and that you may read it"},
     {"write-failed", "check that the folder exists, you may write to it and it has room"},
@@ -114,7 +131,7 @@ void writeAdvice(Message& message, const Report& report) {
     message.advice[0] = '\0';
     if (hasCode(message, "unsupported-type")) {
         snprintf(message.advice, ADVICE_CAPACITY, "%s", unsupportedTypeAdvice(report.modelName));
-    } else if (hasCode(message, "quad-limit")) {
+    } else if (hasCode(message, "quad-limit") || hasCode(message, "quad-limit-after-pairing")) {
         quadLimitAdvice(report, message.advice);
     } else if (hasCode(message, "no-polygons")) {
         noPolygonsAdvice(report, message.advice);

@@ -89,7 +89,7 @@ const char* pluralEnding(int32_t count, const char* ending) {
 
 int32_t colouredQuadCount(const MeshStore& store) {
     int32_t count = 0;
-    for (int i = 0; i < store.quadCount && i < MAX_QUADS; ++i) {
+    for (int i = 0; i < store.quadCount && i < MAX_STORED_QUADS; ++i) {
         if (store.quads[i].color[0].r != NO_COLOR) {
             ++count;
         }
@@ -121,7 +121,7 @@ void warnAboutSize(Report& report, const Vec3& brickSize) {
     reportCheck(report, "size-cut",
                 "extent %s %s %s is written as size %d %d %d (heights scaled by 2.5): "
                 "the size line keeps whole numbers only; make the extent whole, heights in "
-                "steps of 0.4",
+                "steps of 0.4, or convert with --fit",
                 texts[0], texts[1], texts[2], size[0], size[1], size[2]);
 }
 
@@ -153,8 +153,19 @@ void warnAboutPlacement(Report& report, const MeshStore& store) {
     }
     appendFormat(check,
                  "): the game expects the footprint centred on x = y = 0 and the lowest point at "
-                 "z = 0, and draws the quads beside the brick; move the model");
+                 "z = 0, and draws the quads beside the brick; move the model, or convert with "
+                 "--place");
     reportCheck(report, "off-origin", "%s", check.text);
+}
+
+// An OBJ whose exporter writes y up by default, lowest on y = 0 rather than
+// on z = 0: most likely lying on its side.
+void warnAboutYUp(Report& report, const MeshStore& store) {
+    if (store.yUpExporter && !isOff(store.boundsMin.y) && isOff(store.boundsMin.z)) {
+        reportCheck(report, "y-up",
+                    "lying on its side (written by Blender with y up: lowest point at y = 0, not "
+                    "z = 0): the game's up is z; convert with --up y");
+    }
 }
 
 }  // namespace
@@ -195,6 +206,7 @@ BrickFacts brickFacts(const MeshStore& store) {
 }
 
 void checkBrick(Report& report, const MeshStore& store, int32_t degenerateCount) {
+    warnAboutYUp(report, store);
     warnAboutSize(report, store.brickSize);
     warnAboutPlacement(report, store);
     if (degenerateCount > 0) {

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 // What a person needs to know about a finished brick, beyond the trace: the
 // one-line summary of a converted model, its figures, and the warnings about
-// a size the size line cuts, a model off the origin and quads dropped as
-// degenerate. Reads the store after the finishing steps; changes nothing but
-// the report.
+// a model that lies on its side, a size the size line cuts, a model off the
+// origin and quads dropped as degenerate, each naming the option that helps.
+// Reads the store after the finishing steps; changes nothing but the report.
 #pragma once
 
 #include <cstddef>
@@ -41,8 +41,9 @@ void printBrickSummary(const char* modelName, const char* brickName, const MeshS
                        FILE* out);
 
 // Reports a warning for every check the brick fails, each saying what to do
-// (its text without the "WARNING: " that quiet mode puts before it):
-// the size line cuts the extent ("size-cut"), the footprint is not centred on
-// x = y = 0 or the lowest point is not at z = 0 ("off-origin"), quads were
-// dropped ("dropped-quads").
+// (its text without the "WARNING: " that quiet mode puts before it): an OBJ
+// that Blender wrote with y up lies on y = 0 and not on z = 0 ("y-up", --up
+// y), the size line cuts the extent ("size-cut", --fit), the footprint is not
+// centred on x = y = 0 or the lowest point is not at z = 0 ("off-origin",
+// --place), quads were dropped ("dropped-quads").
 void checkBrick(Report& report, const MeshStore& store, int32_t degenerateCount);

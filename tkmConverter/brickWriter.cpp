@@ -192,7 +192,7 @@ void writeBrickText(FILE* out, const MeshStore& store) {
     writeIntLine(sink, store.quadCount);
     RepeatedLines repeatedLines;
     forgetLines(repeatedLines);
-    for (int q = 0; q < store.quadCount && q < MAX_QUADS; ++q) {
+    for (int q = 0; q < store.quadCount && q < MAX_STORED_QUADS; ++q) {
         writeQuad(sink, store.quads[q], brickHeight, repeatedLines);
     }
 }

@@ -6,6 +6,8 @@
 
 #include <cstdio>
 
+#include "fitOptions.h"
+
 // What the command line asks for. An argument is a model unless it is one of
 // the options and stands before "--"; argv[0], the program, is neither.
 struct CommandLine {
@@ -16,11 +18,14 @@ struct CommandLine {
     bool json;                // --json
     const char* infoRequest;  // the first --help or --version, or nullptr
     int modelCount;
+    FitOptions fit;
+    const char* fitError;  // the first invalid fit option's message, or nullptr
 };
 
 CommandLine readCommandLine(int argc, char** argv);
 
-// Whether argument index of line names a model.
+// Whether argument index of line names a model (not an option, nor the value
+// of --up or --scale before "--").
 bool isModel(const CommandLine& line, int index);
 
 // Prints the answer to --help or --version.

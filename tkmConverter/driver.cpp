@@ -8,6 +8,7 @@
 #include "commandLine.h"
 #include "dxfReader.h"
 #include "finishing.h"
+#include "fitting.h"
 #include "jsonReport.h"
 #include "objReader.h"
 #include "platformFiles.h"
@@ -39,6 +40,16 @@ void traceStats(const Report& report, const ConversionStats& stats) {
     traceText(report, "\n");
 }
 
+// Whether some quad of the table has an area; an empty table has none.
+bool anyQuadHasArea(const MeshStore& store) {
+    for (int i = 0; i < store.quadCount; ++i) {
+        if (areaVector(store.quads[i]) != Vec3()) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Opens the model for reading, as bytes on every system: line ends, zero
 // bytes and Ctrl-Z are the line reader's to handle. A directory, which Linux
 // would open and give no bytes of, counts as a file that cannot be opened.
@@ -56,6 +67,17 @@ FILE* openModel(const char* path) {
         ungetc(first, input);
     }
     return input;
+}
+
+// "Paired %d triangles into quads", and whether the brick holds the quads left.
+bool reportPairing(Workspace& ws, int32_t merges) {
+    traceText(ws.report, "Paired %d triangles into quads\n", merges);
+    if (ws.store.quadCount > MAX_QUADS) {
+        reportFatal(ws.report, "quad-limit-after-pairing", NO_LINE,
+                    "ERROR: > %d quads after pairing\n", MAX_QUADS);
+        return false;
+    }
+    return true;
 }
 
 // The model's path, its type and its file: NotRead after the fatal message,
@@ -85,14 +107,14 @@ ConvertOutcome openInput(Workspace& ws, const char* inputPath, ModelFormat& form
 }
 
 // The whole trace of one model after the argument echo.
-ConvertOutcome convertFile(Workspace& ws, const char* inputPath) {
+ConvertOutcome convertFile(Workspace& ws, const char* inputPath, const FitOptions& options) {
     ModelFormat format = ModelFormat::Unsupported;
     FILE* input = nullptr;
     ConvertOutcome outcome = openInput(ws, inputPath, format, input);
     if (outcome != ConvertOutcome::BrickReady) {
         return outcome;
     }
-    outcome = convertModel(ws, input, format);
+    outcome = convertModel(ws, input, format, options);
     fclose(input);
     if (outcome != ConvertOutcome::BrickReady) {
         return outcome;
@@ -123,12 +145,14 @@ void noteFailure(RunSummary& summary, const char* model, const Report& report) {
 }
 
 // One model, shown as style asks; counted in ws.summary.
-void convertAndShow(Workspace& ws, const char* model, ReportStyle style, FILE* out) {
+void convertAndShow(Workspace& ws, const char* model, const FitOptions& options, ReportStyle style,
+                    FILE* out) {
     startModel(ws, model, style, out);
-    const ConvertOutcome outcome = convertFile(ws, model);
+    const ConvertOutcome outcome = convertFile(ws, model, options);
     const bool written = outcome == ConvertOutcome::BrickWritten;
     if (written && style != ReportStyle::Trace) {
-        checkBrick(ws.report, ws.store, ws.stats.degenerateCount);
+        // Quads dropped for coordinates that are not numbers have their own warning.
+        checkBrick(ws.report, ws.store, ws.stats.degenerateCount - ws.stats.nonNumberCount);
     }
     if (written && style == ReportStyle::Quiet) {
         printBrickSummary(model, ws.brickPath, ws.store, out);
@@ -165,7 +189,7 @@ void convertEach(const CommandLine& line, Workspace& ws, ReportStyle style, FILE
         if (!isModel(line, i)) {
             continue;
         }
-        convertAndShow(ws, line.argv[i], style, out);
+        convertAndShow(ws, line.argv[i], line.fit, style, out);
         if (line.modelCount > 1 && ws.report.traceLineOpen) {
             fputc('\n', out);  // the next model's trace starts on a line of its own
         }
@@ -201,18 +225,35 @@ void startModel(Workspace& ws, const char* modelName, ReportStyle style, FILE* o
     ws.stats = ConversionStats();
     ws.brickPath[0] = '\0';
     startReport(ws.report, style, out, modelName, &ws.store);
+    ws.report.stats = &ws.stats;
 }
 
-ConvertOutcome convertModel(Workspace& ws, FILE* input, ModelFormat format) {
+ConvertOutcome convertModel(Workspace& ws, FILE* input, ModelFormat format,
+                            const FitOptions& options) {
+    MeshStore& store = ws.store;
+    store.quadLimit = options.pair ? MAX_STORED_QUADS : MAX_QUADS;
     initLineReader(ws.lines, input);
     if (!readModel(ws, format)) {
         return ConvertOutcome::ReaderStopped;
     }
-    traceText(ws.report, "Got %d polys\n", ws.store.quadCount);
-    finishQuads(ws.store, ws.stats, ws.report.trace);
-    const bool nothingToConvert = hasNothingToConvert(ws.store);
-    computeBrickBounds(ws.store);
+    if (options.pair && !reportPairing(ws, pairTriangles(store))) {
+        return ConvertOutcome::ReaderStopped;
+    }
+    traceText(ws.report, "Got %d polys\n", store.quadCount);
+    standUpAndScale(store, options);
+    finishQuads(store, ws.stats, ws.report.trace);
+    // Without a declared size, faces without area (no quads, or every corner
+    // on one line) make a brick of nothing visible.
+    const bool nothingToConvert = store.brickSize == Vec3() && !anyQuadHasArea(store);
+    settleBrickSize(store);
+    placeAndFit(store, options);
+    settleCollisionBoxes(store);
     traceStats(ws.report, ws.stats);
+    if (ws.stats.nonNumberCount > 0) {
+        reportWarning(ws.report, "not-numbers", NO_LINE,
+                      "WARNING: %d quads with coordinates that are not numbers were dropped\n",
+                      ws.stats.nonNumberCount);
+    }
     if (nothingToConvert) {
         reportFatal(ws.report, "no-polygons", NO_LINE, "ERROR: no polygons to convert\n");
         return ConvertOutcome::NothingToConvert;
@@ -231,6 +272,10 @@ int runConverter(int argc, char** argv, Workspace& ws, FILE* out, StartedFrom st
         for (int i = 0; i < argc; ++i) {
             fprintf(out, "argv[%d] = %s\n", i, argv[i]);
         }
+    }
+    if (line.fitError != nullptr) {
+        fputs(line.fitError, out);
+        return EXIT_USAGE;
     }
     if (line.modelCount == 0) {
         if (startedFrom == StartedFrom::Explorer) {

@@ -8,12 +8,13 @@
 
 #include <cstdio>
 
+#include "fitOptions.h"
 #include "workspace.h"
 
 enum ExitStatus {
     EXIT_CONVERTED = 0,  // every model's brick file was written completely
     EXIT_FAILED = 1,     // any run in which a model got no complete brick file
-    EXIT_USAGE = 2,      // no input path given
+    EXIT_USAGE = 2,      // no input path given, or an invalid option
 };
 
 // How the program was started: from a terminal, a script or another program,
@@ -30,8 +31,8 @@ enum class ConvertOutcome {
     BrickReady,        // the store holds a brick to write
     BrickWritten,      // ... and its file is written
     NotRead,           // the path, its type or the file would not do
-    ReaderStopped,     // a reader's fatal limit
-    NothingToConvert,  // no quads and no declared size
+    ReaderStopped,     // a reader's fatal limit, or too many quads after pairing
+    NothingToConvert,  // no quad with an area and no declared size
     NotWritten,        // the brick file could not be written
 };
 
@@ -45,12 +46,14 @@ bool buildOutputPath(const char* inputPath, char* outFileName, size_t capacity);
 
 // The part of a model's conversion between opening the input and writing:
 // reads input with the reader of format into ws (started with startModel),
-// traces "Got %d polys", finishes the store and traces the statistics. Does
-// not close input.
-ConvertOutcome convertModel(Workspace& ws, FILE* input, ModelFormat format);
+// fits the model as options ask (fitting.h), traces "Got %d polys", finishes
+// the store and traces the statistics. Does not close input.
+ConvertOutcome convertModel(Workspace& ws, FILE* input, ModelFormat format,
+                            const FitOptions& options = FitOptions());
 
-// One whole run on argv: the options of commandLine.h, and every other
-// argument a model, each converted in turn. Returns the exit status. May be
-// called any number of times with the same ws: each run starts it afresh.
+// One whole run on argv: the options of commandLine.h (the fit options of
+// fitOptions.h among them), and every other argument a model (but the value
+// of --up or --scale), each converted in turn. Returns the exit status. May
+// be called any number of times with the same ws: each run starts it afresh.
 int runConverter(int argc, char** argv, Workspace& ws, FILE* out,
                  StartedFrom startedFrom = StartedFrom::Console);

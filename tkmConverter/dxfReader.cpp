@@ -6,6 +6,7 @@
 
 #include "groupNames.h"
 #include "lineReader.h"
+#include "polygonFan.h"
 #include "textScan.h"
 #include "textSink.h"
 
@@ -27,10 +28,22 @@ constexpr int FLAGS = 0;  // indices into DxfEntity::meshCodes
 constexpr int MESH_M = 1;
 constexpr int MESH_N = 2;
 constexpr int FIRST_CORNER_NUMBER = 1;
+// A MESH's counts and lists: its subdivision level (91), vertex count (92),
+// face list size (93) and the face list's values (90).
+constexpr int32_t FACE_VALUE_CODE = 90;
+constexpr int32_t SUBDIVISION_LEVEL_CODE = 91;
+constexpr int32_t VERTEX_COUNT_CODE = 92;
+constexpr int32_t FACE_LIST_SIZE_CODE = 93;
+// A MESH's face list: each face its corner count, then as many vertex
+// numbers. A closed triangle mesh of 4096 vertices has about 8192 faces of 4
+// values; values past the table's end are not kept, with a warning.
+constexpr int32_t MAX_MESH_FACE_VALUES = 8 * MAX_VERTICES;
+constexpr int MIN_FACE_CORNERS = 3;  // a MESH face of fewer makes no quad
 
 constexpr const char* FACE_ENTITY = "3DFACE";
 constexpr const char* POLYLINE_ENTITY = "POLYLINE";
 constexpr const char* VERTEX_ENTITY = "VERTEX";
+constexpr const char* MESH_ENTITY = "MESH";
 constexpr const char* BINARY_SENTINEL = "AutoCAD Binary DXF";
 
 // POLYLINE flags.
@@ -50,13 +63,19 @@ constexpr uint32_t CORNER_COORDINATES = 0x7;  // a corner's x, y and z bits
 // Entity types the converter cannot read; each one found is counted, and
 // named in a warning at the input's end.
 constexpr const char* UNREAD_TYPES[] = {
-    "3DSOLID",         "BODY",         "REGION",          "MESH",
-    "SURFACE",         "PLANESURFACE", "EXTRUDEDSURFACE", "LOFTEDSURFACE",
-    "REVOLVEDSURFACE", "SWEPTSURFACE", "INSERT"};
+    "3DSOLID",         "BODY",          "REGION",          "SURFACE",      "PLANESURFACE",
+    "EXTRUDEDSURFACE", "LOFTEDSURFACE", "REVOLVEDSURFACE", "SWEPTSURFACE", "INSERT"};
 constexpr int UNREAD_TYPE_COUNT = sizeof UNREAD_TYPES / sizeof UNREAD_TYPES[0];
 constexpr int INSERT_TYPE = UNREAD_TYPE_COUNT - 1;
 
-enum class EntityKind { Face, Polyline, Vertex, Other };
+// Entity types of a flat drawing; counted, and named in a warning at the
+// input's end when the drawing has no face at all. A POLYLINE that opens no
+// mesh counts too.
+constexpr const char* FLAT_TYPES[] = {"LINE",   "LWPOLYLINE", "ARC",      "CIRCLE", "ELLIPSE",
+                                      "SPLINE", "POINT",      "SOLID",    "TRACE",  "HATCH",
+                                      "TEXT",   "MTEXT",      "DIMENSION"};
+
+enum class EntityKind { Face, Polyline, Vertex, Mesh, Other };
 enum class MeshKind { None, Polyface, Polygon };
 
 // The entity being read, from its group-0 pair to the next one.
@@ -80,12 +99,29 @@ struct OpenMesh {
     char layer[LINE_BUFFER_SIZE];  // the POLYLINE's
 };
 
+// A MESH entity's counts as read so far. Its vertices are
+// store.vertices[0 .. store.vertexCount - 1], its face list
+// meshFaceValues[0 .. faceValueCount - 1] as far as the table holds them.
+struct MeshEntityCounts {
+    int32_t vertexLimit;       // the latest code 92: vertices a code 10 may start
+    bool faceListStarted;      // a code 93 was read
+    int32_t faceListSize;      // the latest code 93
+    int32_t faceValueCount;    // code-90 values taken into the face list
+    int32_t subdivisionLevel;  // the latest code 91
+};
+
+// The face list of the MESH being read; static, as it is large.
+int32_t meshFaceValues[MAX_MESH_FACE_VALUES];
+
 struct DxfReaderState {
     int32_t groupCode = NO_GROUP_CODE;
     DxfEntity entity{EntityKind::Other, false, "", {}, Vec3(), 0, nullptr};
     OpenMesh mesh{MeshKind::None, 0, 0, 0, ""};
+    MeshEntityCounts meshEntity{0, false, 0, 0, 0};
     char collisionLayers[MAX_COLLISION_BOXES][LINE_BUFFER_SIZE]{};  // box k's layer
     int32_t unreadCounts[UNREAD_TYPE_COUNT]{};
+    int32_t flatCount = 0;       // entities of a flat drawing
+    bool quadAnnounced = false;  // "Getting poly" was printed
 };
 
 // Decodes a corner coordinate code (10-13, 20-23, 30-33) into its axis (0 for
@@ -132,10 +168,11 @@ void copyName(char (&target)[LINE_BUFFER_SIZE], const char* name) {
 }
 
 // Announces quad quadCount and takes its slot; false at the quad limit.
-bool startQuad(MeshStore& store, ModelLog& log) {
+bool startQuad(DxfReaderState& state, MeshStore& store, ModelLog& log) {
     traceFace(store.quadCount, log);
-    if (store.quadCount >= MAX_QUADS) {
-        reportFatal(log, "quad-limit", NO_LINE, "ERROR: > %d quads\n", MAX_QUADS);
+    state.quadAnnounced = true;
+    if (quadTableFull(store)) {
+        reportFatal(log, "quad-limit", NO_LINE, "ERROR: > %d quads\n", store.quadLimit);
         return false;
     }
     ++store.quadCount;
@@ -211,7 +248,7 @@ bool addMeshVertex(const Vec3& point, MeshStore& store, ModelLog& log) {
 // sign marks a hidden edge. A number that names no vertex read so far leaves
 // its corner unset.
 bool readFaceRecord(DxfReaderState& state, MeshStore& store, ModelLog& log) {
-    if (!startQuad(store, log)) {
+    if (!startQuad(state, store, log)) {
         return false;
     }
     BrickQuad& quad = store.quads[store.quadCount - 1];
@@ -251,6 +288,13 @@ void openMesh(MeshKind kind, const DxfEntity& polyline, OpenMesh& mesh, MeshStor
     store.vertexCount = 0;
 }
 
+void countUp(int32_t& count) {
+    if (count < INT32_MAX) {
+        ++count;
+    }
+}
+
+// A POLYLINE that opens no mesh is a line of a flat drawing.
 void finishPolyline(DxfReaderState& state, MeshStore& store) {
     const DxfEntity& polyline = state.entity;
     const uint32_t flags = static_cast<uint32_t>(polyline.meshCodes[FLAGS]);
@@ -259,7 +303,72 @@ void finishPolyline(DxfReaderState& state, MeshStore& store) {
     } else if ((flags & POLYGON_MESH) != 0 && polyline.meshCodes[MESH_M] >= MIN_MESH_SIDE &&
                polyline.meshCodes[MESH_N] >= MIN_MESH_SIDE) {
         openMesh(MeshKind::Polygon, polyline, state.mesh, store);
+    } else {
+        countUp(state.flatCount);
     }
+}
+
+// The quads of a MESH face of count corners (at least three), a fan as an
+// OBJ polygon's. A vertex number outside the vertices read leaves its corner
+// unset.
+bool addMeshFace(const int32_t* numbers, int32_t count, DxfReaderState& state, MeshStore& store,
+                 ModelLog& log) {
+    const int quads = fanQuadCount(count);
+    for (int j = 0; j < quads; ++j) {
+        if (!startQuad(state, store, log)) {
+            return false;
+        }
+        BrickQuad& quad = store.quads[store.quadCount - 1];
+        uint32_t given = 0;
+        for (int slot = 0; slot < CORNERS_PER_QUAD; ++slot) {
+            const int place = fanCorner(j, slot);
+            if (place >= count || numbers[place] < 0 || numbers[place] >= store.vertexCount) {
+                continue;
+            }
+            quad.position[slot] = store.vertices[numbers[place]];
+            given |= CORNER_COORDINATES << (3 * slot);
+        }
+        if (!applyLayer(state.entity.layer, given, state, store, log)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A MESH ends: its face list, read from the start, gives its quads. A count
+// below 1 is passed over alone; a face that would run past the list's end
+// ends it.
+bool finishMeshEntity(DxfReaderState& state, MeshStore& store, ModelLog& log) {
+    const MeshEntityCounts& counts = state.meshEntity;
+    const int32_t kept =
+        counts.faceValueCount < MAX_MESH_FACE_VALUES ? counts.faceValueCount : MAX_MESH_FACE_VALUES;
+    int32_t at = 0;
+    while (at < kept) {
+        const int32_t corners = meshFaceValues[at];
+        if (corners < 1) {
+            ++at;
+            continue;
+        }
+        if (corners > kept - at - 1) {
+            break;
+        }
+        if (corners >= MIN_FACE_CORNERS &&
+            !addMeshFace(&meshFaceValues[at + 1], corners, state, store, log)) {
+            return false;
+        }
+        at += corners + 1;
+    }
+    if (counts.faceValueCount > MAX_MESH_FACE_VALUES) {
+        reportWarning(log, "mesh-face-list-cut", NO_LINE,
+                      "WARNING: MESH face list of more than %d values; the rest is ignored\n",
+                      MAX_MESH_FACE_VALUES);
+    }
+    if (counts.subdivisionLevel > 0) {
+        reportWarning(log, "mesh-subdivision", NO_LINE,
+                      "WARNING: MESH subdivision level %d ignored; the control mesh is used\n",
+                      counts.subdivisionLevel);
+    }
+    return true;
 }
 
 // Finishes the entity that ends at a group-0 pair or at the input's end.
@@ -272,6 +381,8 @@ bool finishEntity(DxfReaderState& state, MeshStore& store, ModelLog& log) {
             return true;
         case EntityKind::Vertex:
             return finishVertex(state, store, log);
+        case EntityKind::Mesh:
+            return finishMeshEntity(state, store, log);
         case EntityKind::Other:
             break;
     }
@@ -281,7 +392,7 @@ bool finishEntity(DxfReaderState& state, MeshStore& store, ModelLog& log) {
 // Quad (i, j) of a polygon mesh of rows of n vertices: v(i, j), v(i, j + 1),
 // v(i + 1, j + 1), v(i + 1, j), the indices taken modulo m and n.
 bool addGridQuad(int32_t i, int32_t j, DxfReaderState& state, MeshStore& store, ModelLog& log) {
-    if (!startQuad(store, log)) {
+    if (!startQuad(state, store, log)) {
         return false;
     }
     const OpenMesh& mesh = state.mesh;
@@ -324,12 +435,18 @@ bool finishMesh(DxfReaderState& state, MeshStore& store, ModelLog& log) {
     return kind != MeshKind::Polygon || finishPolygonMesh(state, store, log);
 }
 
-void countUnreadType(const char* type, DxfReaderState& state) {
+// Counts an entity of a type the converter does not read, or of a flat
+// drawing.
+void countOtherType(const char* type, DxfReaderState& state) {
     for (int k = 0; k < UNREAD_TYPE_COUNT; ++k) {
         if (strcmp(type, UNREAD_TYPES[k]) == 0) {
-            if (state.unreadCounts[k] < INT32_MAX) {
-                ++state.unreadCounts[k];
-            }
+            countUp(state.unreadCounts[k]);
+            return;
+        }
+    }
+    for (const char* flatType : FLAT_TYPES) {
+        if (strcmp(type, flatType) == 0) {
+            countUp(state.flatCount);
             return;
         }
     }
@@ -358,7 +475,7 @@ bool readEntityType(const char* line, DxfReaderState& state, MeshStore& store, M
     traceEntity(line, log);
     if (strcmp(line, FACE_ENTITY) == 0) {
         startEntity(EntityKind::Face, state.entity);
-        if (!startQuad(store, log)) {
+        if (!startQuad(state, store, log)) {
             return false;
         }
         state.entity.face = &store.quads[store.quadCount - 1];
@@ -368,19 +485,65 @@ bool readEntityType(const char* line, DxfReaderState& state, MeshStore& store, M
         startEntity(EntityKind::Vertex, state.entity);
     } else if (strcmp(line, POLYLINE_ENTITY) == 0) {
         startEntity(EntityKind::Polyline, state.entity);
+    } else if (strcmp(line, MESH_ENTITY) == 0) {
+        startEntity(EntityKind::Mesh, state.entity);
+        state.meshEntity = MeshEntityCounts{0, false, 0, 0, 0};
+        store.vertexCount = 0;
     } else {
         startEntity(EntityKind::Other, state.entity);
-        countUnreadType(line, state);
+        countOtherType(line, state);
     }
     return true;
 }
 
-void readCoordinate(const char* line, int axis, int corner, DxfEntity& entity) {
+// A MESH's code 10 starts its next vertex, at y = z = 0, while fewer than
+// its latest code 92 have started; codes 20 and 30 set the one started last.
+bool readMeshCoordinate(const char* line, int axis, DxfReaderState& state, MeshStore& store,
+                        ModelLog& log) {
+    if (axis != 0) {
+        if (store.vertexCount > 0) {
+            storeCoordinate(store.vertices[store.vertexCount - 1], axis, parseGroupValue(line));
+        }
+        return true;
+    }
+    if (store.vertexCount >= state.meshEntity.vertexLimit) {
+        return true;
+    }
+    return addMeshVertex(Vec3(parseGroupValue(line), 0.0f, 0.0f), store, log);
+}
+
+bool readCoordinate(const char* line, int axis, int corner, DxfReaderState& state, MeshStore& store,
+                    ModelLog& log) {
+    DxfEntity& entity = state.entity;
     if (entity.kind == EntityKind::Face) {
         storeCoordinate(entity.face->position[corner], axis, parseGroupValue(line));
         entity.givenCoordinates |= 1u << (3 * corner + axis);
     } else if (entity.kind == EntityKind::Vertex && corner == 0) {
         storeCoordinate(entity.point, axis, parseGroupValue(line));
+    } else if (entity.kind == EntityKind::Mesh && corner == 0) {
+        return readMeshCoordinate(line, axis, state, store, log);
+    }
+    return true;
+}
+
+// A MESH's counts: the subdivision level, the vertices it may start, the
+// face list's size; a code-90 value joins the face list from the first code
+// 93 on, while the list holds fewer values than the latest code 93 gives.
+void readMeshCount(int32_t code, const char* line, MeshEntityCounts& counts) {
+    const int32_t value = parseGroupCode(line);
+    if (code == SUBDIVISION_LEVEL_CODE) {
+        counts.subdivisionLevel = value;
+    } else if (code == VERTEX_COUNT_CODE) {
+        counts.vertexLimit = value;
+    } else if (code == FACE_LIST_SIZE_CODE) {
+        counts.faceListStarted = true;
+        counts.faceListSize = value;
+    } else if (code == FACE_VALUE_CODE && counts.faceListStarted &&
+               counts.faceValueCount < counts.faceListSize) {
+        if (counts.faceValueCount < MAX_MESH_FACE_VALUES) {
+            meshFaceValues[counts.faceValueCount] = value;
+        }
+        ++counts.faceValueCount;
     }
 }
 
@@ -392,8 +555,7 @@ bool readValueLine(const char* line, DxfReaderState& state, MeshStore& store, Mo
     int axis = 0;
     int corner = 0;
     if (decodeCornerCode(code, axis, corner)) {
-        readCoordinate(line, axis, corner, state.entity);
-        return true;
+        return readCoordinate(line, axis, corner, state, store, log);
     }
     if (code == LAYER_NAME_CODE) {
         copyName(state.entity.layer, line);
@@ -403,6 +565,8 @@ bool readValueLine(const char* line, DxfReaderState& state, MeshStore& store, Mo
     if (code >= FLAGS_CODE && code < FLAGS_CODE + MESH_CODE_COUNT &&
         state.entity.kind != EntityKind::Face && state.entity.kind != EntityKind::Other) {
         state.entity.meshCodes[code - FLAGS_CODE] = parseGroupCode(line);
+    } else if (state.entity.kind == EntityKind::Mesh) {
+        readMeshCount(code, line, state.meshEntity);
     }
     if (code != COLOR_NUMBER_CODE) {
         sinkFormat(log, "unhandled groupcode %d\n", code);
@@ -446,9 +610,20 @@ void warnOfUnreadEntities(const DxfReaderState& state, ModelLog& log) {
     }
 }
 
-// The last entity and an open mesh end with the input. A drawing whose faces
-// all lay on BOUNDS and COLLISION layers has nothing to convert: its bounds
-// give no size then.
+// A drawing of lines, arcs, texts and the like, without a single face.
+void warnOfFlatDrawing(const DxfReaderState& state, ModelLog& log) {
+    if (state.quadAnnounced || state.flatCount == 0) {
+        return;
+    }
+    reportWarning(log, "flat-drawing", NO_LINE,
+                  "WARNING: %d 2D entities and no 3D faces; a brick needs 3D faces (3DFACE, "
+                  "polyface or polygon mesh, MESH)\n",
+                  state.flatCount);
+}
+
+// The last entity and an open mesh end with the input. BOUNDS faces give the
+// brick its size as an OBJ model's BOUNDS group does, also in a drawing whose
+// faces all lay on BOUNDS and COLLISION layers: its brick holds boxes only.
 bool finishDxfInput(DxfReaderState& state, MeshStore& store, ModelLog& log) {
     if (!finishEntity(state, store, log)) {
         return false;
@@ -456,10 +631,9 @@ bool finishDxfInput(DxfReaderState& state, MeshStore& store, ModelLog& log) {
     if (state.mesh.kind != MeshKind::None && !finishMesh(state, store, log)) {
         return false;
     }
-    if (store.quadCount > 0) {
-        settleDeclaredSize(store);
-    }
+    settleDeclaredSize(store);
     warnOfUnreadEntities(state, log);
+    warnOfFlatDrawing(state, log);
     return true;
 }
 

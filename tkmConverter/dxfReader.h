@@ -4,14 +4,17 @@
 // Walks the group-code/value line pairs of the whole file. An entity runs
 // from its group-0 pair to the next: a 3DFACE is a quad, its corners codes
 // 10-13, 20-23, 30-33; a POLYLINE with flag 64 is a polyface mesh and one with
-// flag 16 a polygon mesh, whose VERTEX entities give vertices and quads. A
-// face's layer carries the group-name conventions: a colour, or the bounds
-// box or a collision box (one per COLLISION layer name) in place of a quad.
-// Writes the quads' corner positions and colours and quadCount, the vertex
-// table and vertexCount (one mesh's vertices at a time), the bounds box,
-// brickSize, the collision boxes and collisionCount. Traces entity types, the
-// quads it starts and the group codes it does not handle; reports the
-// entities it cannot read and the polygon meshes it skips as warnings.
+// flag 16 a polygon mesh, whose VERTEX entities give vertices and quads; a
+// MESH gives its vertices (codes 92, 10, 20, 30) and its face list (codes 93,
+// 90), whose faces become quads at its end, a face of more than four corners
+// a fan. A face's layer carries the group-name conventions: a colour, or the
+// bounds box or a collision box (one per COLLISION layer name) in place of a
+// quad. Writes the quads' corner positions and colours and quadCount, the
+// vertex table and vertexCount (one mesh's vertices at a time), the bounds
+// box, brickSize, the collision boxes and collisionCount. Traces entity
+// types, the quads it starts and the group codes it does not handle; reports
+// as warnings the entities it cannot read, the polygon meshes it skips, the
+// MESH subdivision levels it ignores and a drawing of 2D entities only.
 #pragma once
 
 #include <cstdint>

@@ -1,12 +1,38 @@
 // SPDX-License-Identifier: MIT
 #include "finishing.h"
 
+#include <cmath>
+
 #include "textSink.h"
 
 namespace {
 
 bool isUnsetCorner(const Vec3& position) {
     return position.x <= UNSET_THRESHOLD;
+}
+
+bool isFinite(const Vec3& position) {
+    return std::isfinite(position.x) && std::isfinite(position.y) && std::isfinite(position.z);
+}
+
+// A NaN or infinite coordinate in corners 0 to 2, or in corner 3 unless it
+// is unset (a NaN x is not unset): such a quad has no place in a brick.
+bool hasNonNumberCorner(const BrickQuad& quad) {
+    for (int corner = 0; corner < CORNERS_PER_QUAD - 1; ++corner) {
+        if (!isFinite(quad.position[corner])) {
+            return true;
+        }
+    }
+    return !isUnsetCorner(quad.position[3]) && !isFinite(quad.position[3]);
+}
+
+// Moves the last quad into slot and shortens the table by one.
+void removeQuad(MeshStore& store, int slot) {
+    const int last = store.quadCount - 1;
+    if (slot != last) {
+        store.quads[slot] = store.quads[last];
+    }
+    store.quadCount = last;
 }
 
 void completeTriangle(BrickQuad& quad) {
@@ -40,14 +66,10 @@ void traceCenter(int slot, const Vec3& center, TextSink& log) {
 
 // Twice the vector area over the stored corner order, normalised, on all corners.
 void setFlatNormal(BrickQuad& quad) {
-    Vec3 areaVector;
+    Vec3 normal = areaVector(quad);
+    normal.normalize();
     for (int corner = 0; corner < CORNERS_PER_QUAD; ++corner) {
-        const Vec3& next = quad.position[(corner + 1) % CORNERS_PER_QUAD];
-        areaVector = areaVector + quad.position[corner].cross(next);
-    }
-    areaVector.normalize();
-    for (int corner = 0; corner < CORNERS_PER_QUAD; ++corner) {
-        quad.normal[corner] = areaVector;
+        quad.normal[corner] = normal;
     }
 }
 
@@ -60,16 +82,16 @@ void scaleBoxHeights(Vec3& boxMin, Vec3& boxMax) {
 
 void finishQuads(MeshStore& store, ConversionStats& stats, FILE* log) {
     TextSink sink(log);  // the trace of every quad's centre
+    // Removals leave copies past the end, which the store's clear must reach.
+    noteQuadsUsed(store);
     int slot = 0;
     while (slot < store.quadCount) {
         BrickQuad& quad = store.quads[slot];
-        if (isUnsetCorner(quad.position[2])) {
+        const bool withoutThirdCorner = isUnsetCorner(quad.position[2]);
+        if (withoutThirdCorner || hasNonNumberCorner(quad)) {
             ++stats.degenerateCount;
-            const int last = store.quadCount - 1;
-            if (slot != last) {
-                quad = store.quads[last];
-            }
-            store.quadCount = last;
+            stats.nonNumberCount += withoutThirdCorner ? 0 : 1;
+            removeQuad(store, slot);
             continue;  // the slot now holds the former last quad, not yet examined
         }
         if (isUnsetCorner(quad.position[3])) {
@@ -85,7 +107,16 @@ void finishQuads(MeshStore& store, ConversionStats& stats, FILE* log) {
     }
 }
 
-void computeBrickBounds(MeshStore& store) {
+Vec3 areaVector(const BrickQuad& quad) {
+    Vec3 sum;
+    for (int corner = 0; corner < CORNERS_PER_QUAD; ++corner) {
+        const Vec3& next = quad.position[(corner + 1) % CORNERS_PER_QUAD];
+        sum = sum + quad.position[corner].cross(next);
+    }
+    return sum;
+}
+
+void settleBrickSize(MeshStore& store) {
     if (store.brickSize == Vec3()) {
         for (int i = 0; i < store.quadCount; ++i) {
             for (int corner = 0; corner < CORNERS_PER_QUAD; ++corner) {
@@ -94,6 +125,9 @@ void computeBrickBounds(MeshStore& store) {
         }
         setBrickSizeFromBounds(store);
     }
+}
+
+void settleCollisionBoxes(MeshStore& store) {
     if (store.collisionCount == 0) {
         store.collisionMin[0] = store.boundsMin;
         store.collisionMax[0] = store.boundsMax;
@@ -102,4 +136,9 @@ void computeBrickBounds(MeshStore& store) {
     for (int box = 0; box < store.collisionCount; ++box) {
         scaleBoxHeights(store.collisionMin[box], store.collisionMax[box]);
     }
+}
+
+void computeBrickBounds(MeshStore& store) {
+    settleBrickSize(store);
+    settleCollisionBoxes(store);
 }

@@ -53,7 +53,6 @@ BrickQuad::BrickQuad() {
 }
 
 void clearMeshStore(MeshStore& store) {
-    store.quadCount = 0;
     store.vertexCount = 0;
     store.normalCount = 0;
     store.collisionCount = 0;
@@ -61,9 +60,12 @@ void clearMeshStore(MeshStore& store) {
         store.vertices[i] = Vec3();
         store.normals[i] = Vec3();
     }
-    for (int i = 0; i < MAX_QUADS; ++i) {
+    noteQuadsUsed(store);
+    const int used = store.quadsUsed < MAX_STORED_QUADS ? store.quadsUsed : MAX_STORED_QUADS;
+    for (int i = 0; i < used; ++i) {
         store.quads[i] = BrickQuad();
     }
+    store.quadsUsed = 0;
     store.boundsMin = Vec3();
     store.boundsMax = Vec3();
     store.brickSize = Vec3();
@@ -71,6 +73,9 @@ void clearMeshStore(MeshStore& store) {
         store.collisionMin[i] = Vec3();
         store.collisionMax[i] = Vec3();
     }
+    store.quadCount = 0;
+    store.quadLimit = MAX_QUADS;
+    store.yUpExporter = false;
 }
 
 void startMeshStore(MeshStore& store) {
@@ -78,14 +83,15 @@ void startMeshStore(MeshStore& store) {
     resetBoxes(store);
 }
 
+void resetBox(Vec3& boxMin, Vec3& boxMax) {
+    boxMin = Vec3(BOX_RESET_MIN, BOX_RESET_MIN, BOX_RESET_MIN);
+    boxMax = Vec3(BOX_RESET_MAX, BOX_RESET_MAX, BOX_RESET_MAX);
+}
+
 void resetBoxes(MeshStore& store) {
-    const Vec3 resetMin(BOX_RESET_MIN, BOX_RESET_MIN, BOX_RESET_MIN);
-    const Vec3 resetMax(BOX_RESET_MAX, BOX_RESET_MAX, BOX_RESET_MAX);
-    store.boundsMin = resetMin;
-    store.boundsMax = resetMax;
+    resetBox(store.boundsMin, store.boundsMax);
     for (int i = 0; i < MAX_COLLISION_BOXES; ++i) {
-        store.collisionMin[i] = resetMin;
-        store.collisionMax[i] = resetMax;
+        resetBox(store.collisionMin[i], store.collisionMax[i]);
     }
 }
 

@@ -12,7 +12,8 @@
 #include "brickFormat.h"  // CORNERS_PER_QUAD, BLEND_ALPHA
 
 constexpr int MAX_VERTICES = 4096;       // vertex table and normal table, each
-constexpr int MAX_QUADS = 512;           // quad table
+constexpr int MAX_QUADS = 512;           // quads of a brick, and the readers' usual limit
+constexpr int MAX_STORED_QUADS = 1024;   // quad table: what the readers take before pairing
 constexpr int MAX_COLLISION_BOXES = 10;  // collision box tables
 
 constexpr float UNSET_COORD = -9999.0f;      // coordinate of a corner no reader set
@@ -69,26 +70,51 @@ struct MeshStore {
     int32_t collisionCount = 0;
     Vec3 vertices[MAX_VERTICES];
     Vec3 normals[MAX_VERTICES];
-    BrickQuad quads[MAX_QUADS];
+    BrickQuad quads[MAX_STORED_QUADS];
     Vec3 boundsMin;
     Vec3 boundsMax;
     Vec3 brickSize;
     Vec3 collisionMin[MAX_COLLISION_BOXES];
     Vec3 collisionMax[MAX_COLLISION_BOXES];
+    // The readers store at most this many quads: MAX_QUADS, or up to
+    // MAX_STORED_QUADS when triangles are paired after reading.
+    int32_t quadLimit = MAX_QUADS;
+    // The most quads the table held since it was cleared, noted where
+    // quadCount is lowered: the slots clearMeshStore puts back.
+    int32_t quadsUsed = 0;
+    // The OBJ reader's note: the file's first comment names an exporter that
+    // writes y up by default (Blender 2.8 and later).
+    bool yUpExporter = false;
 };
+
+// Notes quadCount in quadsUsed before a step lowers it.
+inline void noteQuadsUsed(MeshStore& store) {
+    if (store.quadCount > store.quadsUsed) {
+        store.quadsUsed = store.quadCount;
+    }
+}
+
+// True when the readers may store no further quad.
+inline bool quadTableFull(const MeshStore& store) {
+    return store.quadCount >= store.quadLimit || store.quadCount >= MAX_STORED_QUADS;
+}
 
 // Counters of the finishing pass, printed by the driver after it.
 struct ConversionStats {
-    int32_t degenerateCount = 0;
+    int32_t degenerateCount = 0;  // quads removed, those of nonNumberCount included
     int32_t triangleCount = 0;
     int32_t duplicateCount = 0;  // no step removes duplicates: always 0
+    int32_t nonNumberCount = 0;  // quads removed for a coordinate that is NaN or infinite
 };
 
-// Puts every table and counter back to its program-start value, in place.
+// Puts every table and counter back to its program-start value, in place:
+// of the quad table, the slots used since the last clear.
 void clearMeshStore(MeshStore& store);
 
 // The store as a reader expects it: clearMeshStore, then resetBoxes.
 void startMeshStore(MeshStore& store);
+// One box back to its unset extent (minimum 9999, maximum -9999 on every axis).
+void resetBox(Vec3& boxMin, Vec3& boxMax);
 
 // The driver's reset before reading: the bounds box and all collision boxes
 // to their unset extents (minimum 9999, maximum -9999 on every axis).

@@ -7,6 +7,7 @@
 
 #include "groupNames.h"
 #include "lineReader.h"
+#include "polygonFan.h"
 #include "textScan.h"
 #include "textSink.h"
 
@@ -14,18 +15,22 @@ namespace {
 
 // The first two characters of a face line ("f "), after which its words start.
 constexpr int FACE_WORDS_START = 2;
-// A face line of at most 254 characters holds at most this many words: each
+// The first two characters of a group or object line ("g ", "o "), after
+// which its name starts.
+constexpr int GROUP_NAME_START = 2;
+// A face line of at most 4,095 characters holds at most this many words: each
 // takes a character and, but for the last, a separator after it.
-constexpr int MAX_FACE_PLACES = (MAX_LINE_LENGTH - FACE_WORDS_START + 1) / 2;
-// A face of up to four places fills one quad; a longer one a fan whose quad j
-// takes places 0, 2j + 1, 2j + 2 and 2j + 3.
-constexpr int FAN_STEP = 2;
+constexpr int MAX_FACE_PLACES = (MAX_FACE_LINE_LENGTH - FACE_WORDS_START + 1) / 2;
+// A face of up to four places fills one quad; a longer one a fan
+// (polygonFan.h).
 
 struct ObjReaderState {
     QuadColor workingColor = NO_QUAD_COLOR;
     QuadColor materialColor = NO_QUAD_COLOR;
     bool boundsMode = false;
     bool collisionMode = false;
+    bool commentSeen = false;         // the first comment line was read
+    bool collisionBoxStored = false;  // a face stored a corner into the open collision box
 };
 
 // One place of a face line: its word read and checked, its table slots.
@@ -58,14 +63,24 @@ bool readTableLine(const char* numbers, Vec3* table, int32_t& count, const char*
     return true;
 }
 
-bool readGroupLine(const char* line, ObjReaderState& state, MeshStore& store, ModelLog& log) {
-    state.workingColor = NO_QUAD_COLOR;
-    state.boundsMode = false;
-    state.collisionMode = false;
-    if (!startsWith(line, "g ")) {
-        return true;  // an object line carries no convention
+// A collision group that stored no corner of a face makes no box: its box is
+// given back, as reset, when the group ends.
+void closeCollisionGroup(ObjReaderState& state, MeshStore& store) {
+    if (state.collisionMode && !state.collisionBoxStored) {
+        assert(store.collisionCount > 0);
+        --store.collisionCount;
+        resetBox(store.collisionMin[store.collisionCount],
+                 store.collisionMax[store.collisionCount]);
     }
-    const GroupName group = readGroupName(line + strlen("g "));
+    state.collisionMode = false;
+    state.collisionBoxStored = false;
+}
+
+// A group ("g ") or object ("o ") line: both carry the naming conventions.
+bool readGroupLine(const char* line, ObjReaderState& state, MeshStore& store, ModelLog& log) {
+    closeCollisionGroup(state, store);
+    state.boundsMode = false;
+    const GroupName group = readGroupName(line + GROUP_NAME_START);
     state.workingColor = group.color;
     if (group.kind == GroupKind::Bounds) {
         state.boundsMode = true;
@@ -170,7 +185,7 @@ FaceCorner readFaceCorner(const char* word, const MeshStore& store, int lineNumb
 }
 
 // Reads every word of a face line into face, printing each corner's error in
-// place order. A word that the 254-character cut ended is not read.
+// place order. A word that the 4,095-character cut ended is not read.
 void readFaceWords(const char* line, int lineNumber, bool lineCut, const MeshStore& store,
                    FaceWords& face, ModelLog& log) {
     const char* p = line + FACE_WORDS_START;
@@ -185,7 +200,7 @@ void readFaceWords(const char* line, int lineNumber, bool lineCut, const MeshSto
         while (*p != '\0' && !isFaceSeparator(*p)) {
             ++p;
         }
-        if (lineCut && p - line == MAX_LINE_LENGTH) {
+        if (lineCut && p - line == MAX_FACE_LINE_LENGTH) {
             return;
         }
         FaceCorner& corner = face.corners[face.count++];
@@ -200,10 +215,10 @@ bool hasNoColor(const QuadColor& color) {
 
 // Fills quads[quadCount] with quad j of the face's fan and advances quadCount.
 void storeFanQuad(const FaceWords& face, int j, const QuadColor& color, MeshStore& store) {
-    assert(store.quadCount < MAX_QUADS);
+    assert(!quadTableFull(store));
     BrickQuad& quad = store.quads[store.quadCount];
     for (int slot = 0; slot < CORNERS_PER_QUAD; ++slot) {
-        const int place = slot == 0 ? 0 : FAN_STEP * j + slot;
+        const int place = fanCorner(j, slot);
         if (place >= face.count || !face.corners[place].stored) {
             continue;
         }
@@ -216,19 +231,14 @@ void storeFanQuad(const FaceWords& face, int j, const QuadColor& color, MeshStor
     ++store.quadCount;
 }
 
-// Quads of a face of count places: one up to four, else ceil((count - 2) / 2).
-int fanQuadCount(int count) {
-    return count <= CORNERS_PER_QUAD ? 1 : (count - 2 + FAN_STEP - 1) / FAN_STEP;
-}
-
 bool storeFaceQuads(const FaceWords& face, int lineNumber, const ObjReaderState& state,
                     MeshStore& store, ModelLog& log) {
     const QuadColor& color =
         hasNoColor(state.workingColor) ? state.materialColor : state.workingColor;
     const int quads = fanQuadCount(face.count);
     for (int j = 0; j < quads; ++j) {
-        if (j > 0 && store.quadCount >= MAX_QUADS) {
-            reportFatal(log, "quad-limit", lineNumber, "ERROR: > %d quads", MAX_QUADS);
+        if (j > 0 && quadTableFull(store)) {
+            reportFatal(log, "quad-limit", lineNumber, "ERROR: > %d quads", store.quadLimit);
             return false;
         }
         storeFanQuad(face, j, color, store);
@@ -237,7 +247,7 @@ bool storeFaceQuads(const FaceWords& face, int lineNumber, const ObjReaderState&
 }
 
 // In a BOUNDS or COLLISION group every stored corner widens the group's box.
-void widenGroupBox(const FaceWords& face, const ObjReaderState& state, MeshStore& store) {
+void widenGroupBox(const FaceWords& face, ObjReaderState& state, MeshStore& store) {
     Vec3* boxMin = &store.boundsMin;
     Vec3* boxMax = &store.boundsMax;
     if (state.collisionMode) {
@@ -248,24 +258,52 @@ void widenGroupBox(const FaceWords& face, const ObjReaderState& state, MeshStore
     for (int place = 0; place < face.count; ++place) {
         if (face.corners[place].stored) {
             widenBox(*boxMin, *boxMax, store.vertices[face.corners[place].vertex]);
+            state.collisionBoxStored = state.collisionBoxStored || state.collisionMode;
         }
     }
 }
 
-bool readFaceLine(const TextLine& line, const ObjReaderState& state, MeshStore& store,
-                  ModelLog& log) {
+bool readFaceLine(const TextLine& line, ObjReaderState& state, MeshStore& store, ModelLog& log) {
     const bool storesQuads = !state.boundsMode && !state.collisionMode;
-    if (storesQuads && store.quadCount >= MAX_QUADS) {
-        reportFatal(log, "quad-limit", line.number, "ERROR: > %d quads", MAX_QUADS);
+    if (storesQuads && quadTableFull(store)) {
+        reportFatal(log, "quad-limit", line.number, "ERROR: > %d quads", store.quadLimit);
         return false;
     }
-    FaceWords face;
+    static FaceWords face;  // one face line at a time; too large for a small stack
+    face.count = 0;
+    face.lacksNormal = false;
     readFaceWords(line.text, line.number, line.cut, store, face, log);
     if (!storesQuads) {
         widenGroupBox(face, state, store);
         return true;
     }
     return storeFaceQuads(face, line.number, state, store, log);
+}
+
+bool isDigitChar(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// True when a comment line names Blender 2.8 or later as its OBJ exporters
+// write it on the first line ("# Blender v2.90.0 OBJ File: ''", "# Blender
+// 4.2.0"): they write y up unless told otherwise.
+bool namesYUpExporter(const char* comment) {
+    static constexpr char NAME[] = "Blender ";
+    const char* p = skipScanSpace(comment + 1);
+    if (!startsWith(p, NAME)) {
+        return false;
+    }
+    p += sizeof NAME - 1;
+    p += *p == 'v' ? 1 : 0;
+    const char* major = p;
+    while (isDigitChar(*p)) {
+        ++p;
+    }
+    if (p == major || p[0] != '.' || !isDigitChar(p[1])) {
+        return false;
+    }
+    constexpr char FIRST_Y_UP_MINOR = '8';  // 2.80 on; 2.79 and before wrote 2.7x
+    return p - major > 1 || *major > '2' || (*major == '2' && p[1] >= FIRST_Y_UP_MINOR);
 }
 
 // The trace line "line %d" of every line read, gathered in the sink.
@@ -293,12 +331,17 @@ bool readObjLine(const TextLine& textLine, ObjReaderState& state, MeshStore& sto
     }
     if (startsWith(line, "usemtl ")) {
         state.materialColor = readGroupName(line + strlen("usemtl ")).color;
+    } else if (line[0] == '#' && !state.commentSeen) {
+        state.commentSeen = true;
+        store.yUpExporter = namesYUpExporter(line);
     }
     return true;
 }
 
-// The declared size and the summary, once the whole input is read.
-bool finishObjInput(ObjReaderState&, MeshStore& store, ModelLog& log) {
+// The last collision group's end, the declared size and the summary, once the
+// whole input is read.
+bool finishObjInput(ObjReaderState& state, MeshStore& store, ModelLog& log) {
+    closeCollisionGroup(state, store);
     settleDeclaredSize(store);
     sinkFormat(log, "got %d verts %d normals %d quads\n", store.vertexCount, store.normalCount,
                store.quadCount);
@@ -309,5 +352,6 @@ bool finishObjInput(ObjReaderState&, MeshStore& store, ModelLog& log) {
 
 bool readObjFile(LineReader& lines, MeshStore& store, Report& report) {
     ObjReaderState state;
-    return readEveryLine<readObjLine, finishObjInput>(lines, report, state, store);
+    return readEveryLine<readObjLine, finishObjInput, LineLimit::LongFaceLines>(lines, report,
+                                                                                state, store);
 }

@@ -7,7 +7,10 @@
 // groups, and brickSize when a BOUNDS group stored a corner. A corner's colour
 // comes from its group's name or, where that gives none, from the latest
 // material (usemtl) name; a face of five corners or more fills a fan of quads.
-// Traces every line ("line %d") and reports its errors to the model's report.
+// Notes in yUpExporter whether the first comment line names an exporter that
+// writes y up by default (Blender 2.8 and later). Stores at most
+// store.quadLimit quads. Traces every line ("line %d") and reports its errors
+// to the model's report.
 #pragma once
 
 #include "lineReader.h"

@@ -48,8 +48,8 @@ bool indexInTable(int32_t index) {
 
 bool storePolygon(const int32_t* indices, int corners, int lineNumber, MeshStore& store,
                   ModelLog& log) {
-    if (store.quadCount >= MAX_QUADS) {
-        reportFatal(log, "quad-limit", lineNumber, "ERROR: > %d quads", MAX_QUADS);
+    if (quadTableFull(store)) {
+        reportFatal(log, "quad-limit", lineNumber, "ERROR: > %d quads", store.quadLimit);
         return false;
     }
     BrickQuad& quad = store.quads[store.quadCount];

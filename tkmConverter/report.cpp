@@ -104,6 +104,7 @@ void startReport(Report& report, ReportStyle style, FILE* out, const char* model
     report.out = out;
     report.modelName = modelName;
     report.store = store;
+    report.stats = nullptr;
     report.listedCount = 0;
     report.unlistedCount = 0;
     report.failed = false;
@@ -136,6 +137,13 @@ void reportFatal(Report& report, const char* code, int32_t line, const char* for
     va_list arguments;
     va_start(arguments, format);
     record(report, nullptr, Severity::Fatal, code, line, true, format, arguments);
+    va_end(arguments);
+}
+
+void reportWarning(Report& report, const char* code, int32_t line, const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    record(report, nullptr, Severity::Warning, code, line, true, format, arguments);
     va_end(arguments);
 }
 

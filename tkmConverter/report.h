@@ -17,6 +17,7 @@
 #include "compilerSupport.h"
 #include "textSink.h"
 
+struct ConversionStats;
 struct MeshStore;
 
 enum class Severity : uint8_t {
@@ -57,6 +58,7 @@ struct Report {
     FILE* out = nullptr;               // where quiet lines go
     const char* modelName = "";        // the model as the command line gives it
     const MeshStore* store = nullptr;  // what the advice may look at
+    const ConversionStats* stats = nullptr;
     Message listed[MAX_LISTED_MESSAGES];
     int32_t listedCount = 0;
     int32_t unlistedCount = 0;
@@ -93,6 +95,8 @@ void reportWarning(ModelLog& log, const char* code, int32_t line, const char* fo
 // The same for a message of the driver or the writer, which trace through
 // no sink: its text goes straight to the report's trace stream.
 void reportFatal(Report& report, const char* code, int32_t line, const char* format, ...)
+    PRINTF_FORMAT(4, 5);
+void reportWarning(Report& report, const char* code, int32_t line, const char* format, ...)
     PRINTF_FORMAT(4, 5);
 
 // A check of the finished brick that the trace does not show: a warning in

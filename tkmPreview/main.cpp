@@ -9,6 +9,7 @@
 #include "compilerSupport.h"
 #include "consoleWindow.h"
 #include "fileReplace.h"
+#include "modelFiles.h"
 #include "platformFiles.h"
 #include "previewPaths.h"
 #include "svgPicture.h"
@@ -29,25 +30,40 @@ constexpr const char* EXPLORER_HELP_LINES[] = {
     "Bricks come from dxf2tkm.exe: drop model files on it.",
 };
 
-// The last message of failWith, for the closing summary.
-char lastMessage[MESSAGE_CAPACITY];
+// Everything a run works in: large, so main owns it (static), and the run's
+// only state.
+struct PreviewRun {
+    char text[MAX_BRICK_FILE_SIZE];  // the brick file read
+    ParseError error;
+    BrickFile brick;
+    char picturePath[PREVIEW_PATH_SIZE];
+    char lastMessage[MESSAGE_CAPACITY];  // of failWith, for the closing summary
+};
 
 // Prints "tkmpreview: " and the formatted message on standard error.
-int failWith(const char* format, ...) PRINTF_FORMAT(1, 2);
-int failWith(const char* format, ...) {
+int failWith(PreviewRun& run, const char* format, ...) PRINTF_FORMAT(2, 3);
+int failWith(PreviewRun& run, const char* format, ...) {
     va_list arguments;
     va_start(arguments, format);
-    vsnprintf(lastMessage, sizeof lastMessage, format, arguments);
+    vsnprintf(run.lastMessage, sizeof run.lastMessage, format, arguments);
     va_end(arguments);
-    fprintf(stderr, "tkmpreview: %s\n", lastMessage);
+    fprintf(stderr, "tkmpreview: %s\n", run.lastMessage);
     return EXIT_FAILED;
 }
 
+// A model given for a brick: what to do with it.
+void failWithModelAdvice(PreviewRun& run, const char* path) {
+    failWith(run,
+             "%s is a model, not a brick: convert it with dxf2tkm first (drop it on "
+             "dxf2tkm.exe), then draw the .tkm file it writes",
+             path);
+}
+
 // Reads the whole file into text; returns its length, or -1 (and a message).
-long readBrickText(const char* path, char* text, size_t capacity) {
+long readBrickText(PreviewRun& run, const char* path, char* text, size_t capacity) {
     FILE* input = openFile(path, "rb");
     if (input == nullptr) {
-        failWith("cannot open %s", path);
+        failWith(run, "cannot open %s", path);
         return -1;
     }
     const size_t length = fread(text, 1, capacity, input);
@@ -55,26 +71,32 @@ long readBrickText(const char* path, char* text, size_t capacity) {
     const bool tooLarge = length == capacity && fgetc(input) != EOF;
     fclose(input);
     if (readFailed) {
-        failWith("cannot read %s", path);
+        failWith(run, "cannot read %s", path);
+        return -1;
+    }
+    if (tooLarge && looksLikeModel(path, text, length)) {
+        failWithModelAdvice(run, path);
         return -1;
     }
     if (tooLarge) {
-        failWith("%s: larger than 8 MiB, the largest brick file read", path);
+        failWith(run, "%s: larger than 8 MiB, the largest brick file read", path);
         return -1;
     }
     return static_cast<long>(length);
 }
 
-// The brick file at path, parsed into brick; false after a message.
-bool readBrick(const char* path, BrickFile& brick) {
-    static char text[MAX_BRICK_FILE_SIZE];
-    const long length = readBrickText(path, text, sizeof text);
+// The brick file at path, parsed into run.brick; false after a message.
+bool readBrick(PreviewRun& run, const char* path) {
+    const long length = readBrickText(run, path, run.text, sizeof run.text);
     if (length < 0) {
         return false;
     }
-    static ParseError error;
-    if (!parseBrickFile(text, static_cast<size_t>(length), brick, error)) {
-        failWith("%s: %s", path, error.message);
+    if (!parseBrickFile(run.text, static_cast<size_t>(length), run.brick, run.error)) {
+        if (looksLikeModel(path, run.text, static_cast<size_t>(length))) {
+            failWithModelAdvice(run, path);
+        } else {
+            failWith(run, "%s: %s", path, run.error.message);
+        }
         return false;
     }
     return true;
@@ -90,40 +112,40 @@ void writePictureContent(FILE* out, const void* content) {
     writeSvgPicture(out, *picture.brick, picture.title);
 }
 
-int dumpBrick(const char* brickPath) {
-    static BrickFile brick;
-    if (!readBrick(brickPath, brick)) {
+int dumpBrick(PreviewRun& run, const char* brickPath) {
+    if (!readBrick(run, brickPath)) {
         return EXIT_FAILED;
     }
-    writeBrickDump(stdout, brick);
-    return fflush(stdout) == 0 ? EXIT_WRITTEN : failWith("cannot write the dump");
+    writeBrickDump(stdout, run.brick);
+    return fflush(stdout) == 0 ? EXIT_WRITTEN : failWith(run, "cannot write the dump");
 }
 
 // Draws the brick at brickPath into picture (nullptr: beside the brick) and,
 // when show is set, opens the picture written.
-int drawBrick(const char* brickPath, const char* picture, bool show) {
-    static char picturePath[PREVIEW_PATH_SIZE];
+int drawBrick(PreviewRun& run, const char* brickPath, const char* picture, bool show) {
+    char* picturePath = run.picturePath;
     if (picture != nullptr) {
-        if (strlen(picture) >= sizeof picturePath) return failWith("%s: path too long", picture);
+        if (strlen(picture) >= sizeof run.picturePath) {
+            return failWith(run, "%s: path too long", picture);
+        }
         strcpy(picturePath, picture);
-    } else if (!defaultPicturePath(brickPath, picturePath, sizeof picturePath)) {
-        return failWith("%s: path too long", brickPath);
+    } else if (!defaultPicturePath(brickPath, picturePath, sizeof run.picturePath)) {
+        return failWith(run, "%s: path too long", brickPath);
     }
     if (isSameExistingFile(brickPath, picturePath)) {
-        return failWith("%s is the brick file %s itself; choose another picture path", picturePath,
-                        brickPath);
+        return failWith(run, "%s is the brick file %s itself; choose another picture path",
+                        picturePath, brickPath);
     }
-    static BrickFile brick;
-    if (!readBrick(brickPath, brick)) {
+    if (!readBrick(run, brickPath)) {
         return EXIT_FAILED;
     }
-    const PictureContent content = {&brick, lastPathComponent(brickPath)};
+    const PictureContent content = {&run.brick, lastPathComponent(brickPath)};
     if (replaceFileWhole(picturePath, writePictureContent, &content) != ReplaceOutcome::Replaced) {
-        return failWith("cannot write %s", picturePath);
+        return failWith(run, "cannot write %s", picturePath);
     }
     printf("Wrote %s\n", picturePath);
     if (show && !openInAssociatedProgram(picturePath)) {
-        failWith("no program opens %s", picturePath);
+        failWith(run, "no program opens %s", picturePath);
     }
     return EXIT_WRITTEN;
 }
@@ -137,15 +159,15 @@ bool namesBrick(const char* path) {
 
 // Every brick in turn; with two or more, the failed ones' messages and the
 // count after them. A failed brick does not stop the others.
-int drawEach(int first, int argc, char** argv, bool show) {
+int drawEach(PreviewRun& run, int first, int argc, char** argv, bool show) {
     FILE* failures = argc - first > 1 ? openScratchFile() : nullptr;
     int written = 0;
     for (int i = first; i < argc; ++i) {
-        lastMessage[0] = '\0';
-        if (drawBrick(argv[i], nullptr, show) == EXIT_WRITTEN) {
+        run.lastMessage[0] = '\0';
+        if (drawBrick(run, argv[i], nullptr, show) == EXIT_WRITTEN) {
             ++written;
         } else if (failures != nullptr) {
-            fprintf(failures, "%s\n", lastMessage);  // each message names its file
+            fprintf(failures, "%s\n", run.lastMessage);  // each message names its file
         }
     }
     if (argc - first > 1) {
@@ -163,13 +185,13 @@ int drawEach(int first, int argc, char** argv, bool show) {
     return written == argc - first ? EXIT_WRITTEN : EXIT_FAILED;
 }
 
-int runPreview(int argc, char** argv, bool fromExplorer) {
+int runPreview(PreviewRun& run, int argc, char** argv, bool fromExplorer) {
     if (argc > 1 && strcmp(argv[1], "--help") == 0) {
         fputs(USAGE_TEXT, stdout);
         return EXIT_WRITTEN;
     }
     if (argc == 3 && strcmp(argv[1], "--dump") == 0) {
-        return dumpBrick(argv[2]);
+        return dumpBrick(run, argv[2]);
     }
     const int first = argc > 1 && strcmp(argv[1], "--") == 0 ? 2 : 1;
     if (first >= argc && fromExplorer) {
@@ -185,9 +207,9 @@ int runPreview(int argc, char** argv, bool fromExplorer) {
     // Two arguments, the second not another brick file: a brick and its picture's path.
     if (argc - first == 2 &&
         (!namesBrick(argv[first + 1]) || isSameExistingFile(argv[first], argv[first + 1]))) {
-        return drawBrick(argv[first], argv[first + 1], fromExplorer);
+        return drawBrick(run, argv[first], argv[first + 1], fromExplorer);
     }
-    return drawEach(first, argc, argv, fromExplorer);
+    return drawEach(run, first, argc, argv, fromExplorer);
 }
 
 }  // namespace
@@ -198,7 +220,8 @@ int main(int argc, char** argv) {
     if (fromExplorer) {
         setvbuf(stdout, nullptr, _IONBF, 0);  // in order with standard error, at once
     }
-    const int status = runPreview(argc, argv, fromExplorer);
+    static PreviewRun run;
+    const int status = runPreview(run, argc, argv, fromExplorer);
     if (fromExplorer) {
         waitForEnter(stdout);
     }

@@ -10,7 +10,7 @@ bl_info = {
     "author": "dxf2tkm",
     "version": (0, 0, 0),
     "blender": (3, 0, 0),
-    "location": "File > Import-Export > Special brick (.tkm)",
+    "location": "File > Import and File > Export > Special brick (.tkm)",
     "description": "Export the viewport's objects as a special brick through dxf2tkm; import bricks",
     "category": "Import-Export",
 }
@@ -19,6 +19,7 @@ import bpy
 from bpy.props import StringProperty
 
 from . import export_brick, import_brick
+from .bundled import DEFAULT_PREVIEW
 
 
 class TkmExportPreferences(bpy.types.AddonPreferences):
@@ -32,8 +33,20 @@ class TkmExportPreferences(bpy.types.AddonPreferences):
         default=export_brick.DEFAULT_CONVERTER,
     )
 
+    # For import and the preview picture; on macOS, where no add-on zip carries
+    # the programs, both are set to the programs built from source.
+    preview_path: StringProperty(
+        name="Preview program",
+        description="The tkmpreview program, which reads bricks for import and draws preview "
+        "pictures: a file path, or a name found on the PATH. The default runs the one that "
+        "comes with the add-on, else the one beside the converter set above",
+        subtype="FILE_PATH",
+        default=DEFAULT_PREVIEW,
+    )
+
     def draw(self, context):
         self.layout.prop(self, "converter_path")
+        self.layout.prop(self, "preview_path")
 
 
 def poll_drop(cls, context):

@@ -8,9 +8,11 @@ import json
 
 JSON_FORMAT = 1
 
-# What the export itself offers for a warning's code.
+# What the export itself offers for a warning's code, in place of the
+# converter option that the converter's words name.
 EXPORT_ADVICE = {
-    "off-origin": "or turn on Place on Origin",
+    "off-origin": ("convert with --place", "turn on Place on Origin"),
+    "size-cut": ("convert with --fit", "turn on Round the size up"),
 }
 
 
@@ -49,6 +51,33 @@ def read_report(output):
     return None
 
 
+def listed(items, most=3):
+    """A, B and C, or A, B, C and 2 more."""
+    shown = list(items[:most]) + (["%d more" % (len(items) - most)] if len(items) > most else [])
+    return shown[0] if len(shown) == 1 else "%s and %s" % (", ".join(shown[:-1]), shown[-1])
+
+
+def material_colours_warning(colours):
+    """colours: {material name: the colour name Material Colours would give}
+    of materials whose faces take the paint because the option is off."""
+    named = ["'%s' (%s)" % item for item in colours.items()]
+    return (
+        "Material Colours is off, so the faces of %s %s take the player's paint colour, not "
+        "the material's; turn on Material Colours in the export's options, or name the "
+        "material by its colour" % ("material" if len(named) == 1 else "materials", listed(named))
+    )
+
+
+def bounds_warning(names):
+    """For more than one BOUNDS object: the extent is the box around them all."""
+    names = sorted(names)
+    return (
+        "%d BOUNDS objects (%s): the brick's extent is the box around them all; keep one "
+        "(a brick imported beside another brings its own %s)"
+        % (len(names), listed(["'%s'" % name for name in names]), names[-1])
+    )
+
+
 def plural(count, word):
     return "%d %s%s" % (count, word, "" if count == 1 else ("es" if word.endswith("x") else "s"))
 
@@ -77,9 +106,11 @@ def message_text(message, keep_severity=False):
     for severity in ("WARNING: ", "ERROR: "):
         if text.startswith(severity) and not keep_severity:
             text = text[len(severity):]
-    for advice in (message.get("advice"), EXPORT_ADVICE.get(message.get("code"))):
-        if advice:
-            text += "; " + advice
+    option, export_option = EXPORT_ADVICE.get(message.get("code"), ("", ""))
+    if option and option in text:
+        text = text.replace(option, export_option)
+    if message.get("advice"):
+        text += "; " + message.get("advice")
     return text
 
 

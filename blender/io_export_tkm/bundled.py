@@ -16,6 +16,10 @@ PACKAGE_FOLDER = os.path.dirname(os.path.abspath(__file__))
 BIN_FOLDER = os.path.join(PACKAGE_FOLDER, "bin")
 EXECUTABLE_SUFFIX = ".exe" if sys.platform == "win32" else ""
 EXECUTE_BITS = stat.S_IXUSR | stat.S_IXGRP | stat.S_IXOTH
+# The systems an add-on zip is made for; elsewhere (macOS, ARM) the programs
+# are built from source and named in the add-on's preferences.
+PACKED_SYSTEMS = ("linux-x64", "windows-x64")
+DEFAULT_PREVIEW = "tkmpreview" + EXECUTABLE_SUFFIX
 
 
 # Where carried programs that cannot be made executable in place run from.
@@ -30,8 +34,8 @@ def bundled_program(name):
     is not writable (a system-wide install) a copy in a folder of the user's
     runs instead."""
     path = os.path.join(BIN_FOLDER, name + EXECUTABLE_SUFFIX)
-    if not os.path.isfile(path):
-        return None
+    if not os.path.isfile(path) or other_system_hint():
+        return None  # another system's programs (Linux ones on macOS) do not run here
     if os.access(path, os.X_OK):
         return path
     try:
@@ -65,7 +69,8 @@ def system_name():
 
 def other_system_hint():
     """When the add-on came from a zip for another system (its programs do
-    not run here): which zip to install instead; else None."""
+    not run here): which zip to install instead, or where there is none, how
+    to get the programs; else None."""
     try:
         with open(os.path.join(PACKAGE_FOLDER, "blender_manifest.toml"), encoding="utf-8") as toml:
             manifest = toml.read()
@@ -73,10 +78,36 @@ def other_system_hint():
         return None
     version = re.search(r'^version = "([^"]*)"', manifest, re.M)
     packed_for = re.search(r'^platforms = \["([^"]*)"\]', manifest, re.M)
-    if not version or not packed_for or packed_for.group(1) == system_name():
+    here = system_name()
+    if not version or not packed_for or packed_for.group(1) == here:
         return None
+    if here not in PACKED_SYSTEMS:
+        return (
+            "this add-on zip is for %s, and none is made for %s: build dxf2tkm and tkmpreview "
+            "from source (see the README) and set their paths in the add-on's preferences"
+            % (packed_for.group(1), here)
+        )
     return "this add-on zip is for %s: install dxf2tkm-addon-%s-%s.zip" % (
-        packed_for.group(1), version.group(1), system_name())
+        packed_for.group(1), version.group(1), here)
+
+
+def preview_program(setting, converter_setting=""):
+    """The full path of tkmpreview as the preference setting names it, or
+    None. Its default name means the carried program, else one beside the
+    converter the preferences name by its path, else tkmpreview on the PATH;
+    a path is taken as it is, another name looked up on the PATH."""
+    setting = os.path.expanduser(setting.strip().strip("\"'"))
+    if setting in ("", DEFAULT_PREVIEW):
+        converter = os.path.expanduser(converter_setting.strip().strip("\"'"))
+        beside = os.path.join(os.path.dirname(converter), DEFAULT_PREVIEW)
+        if bundled_program("tkmpreview"):
+            return bundled_program("tkmpreview")
+        if os.path.dirname(converter) and os.path.isfile(beside):
+            return os.path.abspath(beside)
+        return shutil.which("tkmpreview")
+    if os.path.dirname(setting):
+        return os.path.abspath(setting) if os.path.isfile(setting) else None
+    return shutil.which(setting)
 
 
 def run_on_file(program, options, path, timeout):

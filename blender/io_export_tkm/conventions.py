@@ -85,6 +85,13 @@ def material_color_group(rgba):
     return color_name(COLOR, channels)
 
 
+def chosen_color_group(rgba):
+    """material_color_group of a material's colour, or None for the grey
+    that Blender gives every new material: a colour nobody chose."""
+    group = material_color_group(rgba)
+    return None if group == NEW_MATERIAL_GROUP else group
+
+
 def unit_byte(value):
     return int(math.floor(MAX_CHANNEL * min(max(value, 0.0), 1.0) + 0.5))
 
@@ -168,3 +175,7 @@ def fixed_numbers(numbers):
     if any("." in n for n in numbers) and all(0 <= v <= 1 for v in values):
         values = [v * MAX_CHANNEL for v in values]
     return [int(min(max(math.floor(v + 0.5), 0), MAX_CHANNEL)) for v in values]
+
+
+# The colour of a new material in Blender (Base Color and viewport colour 0.8 grey).
+NEW_MATERIAL_GROUP = material_color_group((0.8, 0.8, 0.8, 1.0))

@@ -23,7 +23,7 @@ from bpy_extras.io_utils import ExportHelper
 
 from . import brick_report, scene_geometry
 from .brick_report import plural
-from .bundled import bundled_program, other_system_hint, run_on_file
+from .bundled import bundled_program, other_system_hint, preview_program, run_on_file
 from .obj_model import ExportError, ObjModel
 from .replace import replace_file
 
@@ -75,10 +75,11 @@ def shorten(lines):
     return lines[:MAX_REPORTED_LINES] + ["... and %d more" % rest]
 
 
-def convert(converter, obj_path):
-    """Runs the converter on the model; returns (exit status, its JSON report)."""
+def convert(converter, obj_path, options=()):
+    """Runs the converter with options on the model; returns (exit status,
+    its JSON report)."""
     try:
-        done = run_on_file(converter, ["--json"], obj_path, CONVERTER_TIMEOUT_SECONDS)
+        done = run_on_file(converter, ["--json", *options], obj_path, CONVERTER_TIMEOUT_SECONDS)
     except OSError as error:
         raise ExportError("Could not run the converter '%s': %s" % (converter, error))
     except subprocess.TimeoutExpired:
@@ -89,27 +90,35 @@ def convert(converter, obj_path):
     return done.returncode, (done.stdout + done.stderr).decode("utf-8", "replace")
 
 
-def build_model(context, options, place_on_origin):
+def build_model(context, options):
     model = ObjModel()
     warnings = scene_geometry.gather(context, model, options)
-    if model.groups and place_on_origin:
-        model.place_on_origin()
     model.check()
     return model, warnings
 
 
-def write_brick(context, target, converter_setting, options, place_on_origin=False, preview=False):
-    """Exports what options choose to the brick file target. Returns (the
+def converter_options(place_on_origin, round_up):
+    """The converter places the model and rounds its size up itself, by its
+    own rules: --fit places it too."""
+    if round_up:
+        return ["--fit"]
+    return ["--place"] if place_on_origin else []
+
+
+def write_brick(context, target, converter_setting, options, place_on_origin=False, preview=False,
+                round_up=False):
+    """Exports what options choose to the brick file target, placed on the
+    origin and its size rounded up by the converter where asked. Returns (the
     success report, warning lines); raises ExportError without touching
     target on any failure."""
-    model, warnings = build_model(context, options, place_on_origin)
+    model, warnings = build_model(context, options)
     converter = resolve_converter(converter_setting)
     with tempfile.TemporaryDirectory(prefix="tkm-export-") as folder:
         obj_path = os.path.join(folder, "brick.obj")
         brick_path = os.path.join(folder, "brick.tkm")
         with open(obj_path, "w", encoding="utf-8", newline="\n") as obj_file:
             obj_file.write(model.text())
-        status, output = convert(converter, obj_path)
+        status, output = convert(converter, obj_path, converter_options(place_on_origin, round_up))
         brick = brick_report.read_report(output)
         if status != 0 or brick is None or not brick.written or not os.path.isfile(brick_path):
             raise ExportError(
@@ -132,9 +141,10 @@ def write_brick(context, target, converter_setting, options, place_on_origin=Fal
 def write_preview(target):
     """Writes the brick's picture beside it with the carried tkmpreview;
     returns the warnings of a picture not written."""
-    program = bundled_program("tkmpreview") or shutil.which("tkmpreview")
+    program = preview_program(*program_settings(bpy.context))
     if program is None:
-        return ["No preview picture: tkmpreview was not found (install the add-on from its zip)"]
+        return ["No preview picture: tkmpreview was not found (install the add-on from its zip, "
+                "or set its path in the add-on's preferences)"]  # fmt: skip
     try:
         done = run_on_file(program, [], target, CONVERTER_TIMEOUT_SECONDS)
     except (OSError, subprocess.TimeoutExpired) as error:
@@ -152,6 +162,14 @@ def write_preview(target):
 def converter_setting(context):
     addon = context.preferences.addons.get(__package__)
     return addon.preferences.converter_path if addon else DEFAULT_CONVERTER
+
+
+def program_settings(context):
+    """The preferences' tkmpreview and converter settings, as absolute paths
+    where they are paths."""
+    addon = context.preferences.addons.get(__package__)
+    preview = getattr(addon.preferences, "preview_path", "") if addon else ""
+    return bpy.path.abspath(preview), bpy.path.abspath(converter_setting(context))
 
 
 class EXPORT_SCENE_OT_tkm_brick(bpy.types.Operator, ExportHelper):
@@ -182,8 +200,14 @@ class EXPORT_SCENE_OT_tkm_brick(bpy.types.Operator, ExportHelper):
     )
     use_place_on_origin: BoolProperty(
         name="Place on Origin",
-        description="Move the exported model so that its footprint is centred on x = y = 0 "
-        "and its lowest point is at z = 0, where the game expects it",
+        description="Have the converter move the brick's model so that its footprint is "
+        "centred on x = y = 0 and its lowest point is at z = 0, where the game expects it",
+        default=False,
+    )
+    use_round_up: BoolProperty(
+        name="Round the size up",
+        description="Place on Origin, and have the converter round the brick's size up to "
+        "whole units (heights in steps of 0.4) instead of cutting its fraction",
         default=False,
     )
 
@@ -207,7 +231,7 @@ class EXPORT_SCENE_OT_tkm_brick(bpy.types.Operator, ExportHelper):
             )  # fmt: skip
             report, warnings = write_brick(
                 context, self.filepath, converter_setting(context), options,
-                self.use_place_on_origin, self.use_preview,
+                self.use_place_on_origin, self.use_preview, self.use_round_up,
             )  # fmt: skip
         except ExportError as error:
             self.tell("ERROR", str(error))

@@ -15,7 +15,6 @@
 
 import math
 import os
-import shutil
 import subprocess
 
 import bpy
@@ -24,7 +23,8 @@ from bpy_extras.io_utils import ImportHelper
 
 from . import brick_fit as fit
 from . import conventions as rules
-from .bundled import bundled_program, other_system_hint, run_on_file
+from .bundled import other_system_hint, preview_program, run_on_file
+from .export_brick import program_settings
 
 READER = "tkmpreview"
 READER_TIMEOUT_SECONDS = 60
@@ -40,10 +40,11 @@ class BrickImportError(Exception):
 
 
 def find_reader():
-    found = bundled_program(READER) or shutil.which(READER)
+    found = preview_program(*program_settings(bpy.context))
     if found is None:
         hint = other_system_hint() or (
-            "install the add-on from its zip, which carries it, or put tkmpreview on the PATH"
+            "install the add-on from its zip, which carries it, or set its path in the "
+            "add-on's preferences"
         )
         raise BrickImportError("The brick reader %s was not found: %s" % (READER, hint))
     return found

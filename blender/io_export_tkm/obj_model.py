@@ -1,8 +1,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The OBJ text the converter reads: world positions, shared normals, faces
 # grouped by their colour name, and the BOUNDS and COLLISION boxes. Collects
-# everything first, so that the brick's extent is known (for the placement,
-# the size and the coordinate range) before a line is written.
+# everything first, so that the brick's extent is known (for the placement
+# and size warnings and the coordinate range) before a line is written. The
+# converter places the model on the origin itself (--place, --fit).
 
 from . import conventions as rules
 from .brick_fit import f32
@@ -72,7 +73,6 @@ class ObjModel:
         self.imported_size_lines = []  # of BOUNDS objects an import made
         self.collisions = []
         self.object_count = 0
-        self.offset = (0.0, 0.0, 0.0)
 
     def face_count(self):
         return sum(len(faces) for faces in self.groups.values())
@@ -119,20 +119,16 @@ class ObjModel:
         boxes = self.bounds or [box for name, box in self.face_pieces]
         return box_of([corner for box in boxes for corner in box]) if boxes else None
 
-    def place_on_origin(self):
-        low, high = self.extent()
-        self.offset = (-(low[0] + high[0]) / 2, -(low[1] + high[1]) / 2, -low[2])
-
-    def moved(self, point):
-        return [c + d for c, d in zip(point, self.offset)]
-
     def check(self):
         problems = []
-        if not self.groups:
-            problems.append("no object with faces to export")
+        if not self.groups and not self.bounds:
+            # A BOUNDS object alone makes a brick that only collides.
+            problems.append("no object with faces, nor a BOUNDS object, to export")
         if self.face_count() > rules.MAX_FACES:
             problems.append(
-                "%d faces (BOUNDS and COLLISION objects not counted), at most %d"
+                "%d faces (BOUNDS and COLLISION objects not counted), at most %d: reduce them "
+                "with a Decimate modifier (Collapse, or Planar for flat parts), or use fewer "
+                "segments (a sphere's or cylinder's Segments and Rings)"
                 % (self.face_count(), rules.MAX_FACES)
             )
         if len(self.collisions) > rules.MAX_COLLISION_BOXES:
@@ -153,7 +149,7 @@ class ObjModel:
         limit = rules.COORDINATE_LIMIT
         problems = []
         for name, box in self.face_pieces + self.helper_pieces:
-            for axis, low, high in zip("xyz", self.moved(box[0]), self.moved(box[1])):
+            for axis, low, high in zip("xyz", box[0], box[1]):
                 worst = low if -low >= high else high
                 if not -limit < worst < limit:
                     shown = format_short(limit)
@@ -166,9 +162,9 @@ class ObjModel:
 
     def text(self):
         lines = ["# Special brick exported from Blender"]
-        lines += ["v " + format_position(self.moved(p)) for p in self.positions]
+        lines += ["v " + format_position(p) for p in self.positions]
         helper_corners = [corner for box in self.bounds + self.collisions for corner in box]
-        lines += ["v " + format_position(self.moved(p)) for p in helper_corners]
+        lines += ["v " + format_position(p) for p in helper_corners]
         lines += self.normal_lines
         for group, face_lines in self.groups.items():
             lines.append("g " + group)

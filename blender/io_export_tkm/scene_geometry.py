@@ -8,6 +8,7 @@
 
 from mathutils import Vector
 
+from . import brick_report
 from . import conventions as rules
 
 GEOMETRY_TYPES = {"MESH", "CURVE", "SURFACE", "FONT", "META"}
@@ -34,6 +35,8 @@ class Warnings:
 
     def __init__(self):
         self.lines = {}
+        # Materials whose chosen colour Material Colours (off) would give: their colour names.
+        self.unused_colors = {}
 
     def add(self, text):
         self.lines[text] = None
@@ -126,6 +129,9 @@ class FaceColors:
         self.warnings.name("Material", material.name, " (on '%s')" % self.obj.name)
         if self.options.material_colors:
             return rules.material_color_group(base_color(material))
+        chosen = rules.chosen_color_group(base_color(material))
+        if chosen:
+            self.warnings.unused_colors[material.name] = chosen
         return rules.PAINT_GROUP
 
 
@@ -228,6 +234,11 @@ def gather(context, model, options):
         elif obj.type in GEOMETRY_TYPES:
             add_model(model, inst, owners, options, warnings)
     add_hidden_helpers(context, depsgraph, model, options, helpers_seen, warnings)
+    if warnings.unused_colors:
+        warnings.add(brick_report.material_colours_warning(warnings.unused_colors))
+    bounds = [name for name, box in model.helper_pieces if rules.helper_kind(name) == rules.BOUNDS]
+    if len(bounds) > 1:
+        warnings.add(brick_report.bounds_warning(bounds))
     return warnings.list()
 
 

@@ -46,16 +46,18 @@ def message(severity, code, text, advice=None):
 class BrickReportTest(unittest.TestCase):
     def test_figures_warnings_and_failure_from_the_report(self):
         report = load("brick_report")
-        off = message("warning", "off-origin", "WARNING: off the origin (...); move the model")
-        cut = message("warning", "size-cut", "WARNING: extent 2 2 2.5 is written as size 2 2 2")
+        off = message("warning", "off-origin", "off the origin (...); move the model, or "
+                      "convert with --place")
+        cut = message("warning", "size-cut", "extent 2 2 2.5 is written as size 2 2 2, or "
+                      "convert with --fit")
         bad = message("error", "bad-face", "ERROR: failed to read face on line 3", "export again")
         output = "noise\n" + report_line(messages=[off, cut, bad]) + "\r\n" + '{"format":1}\n'
         brick = report.read_report(output)
         self.assertEqual((brick.quad_count, brick.colored, brick.box_count, brick.size),
                          (6, 2, 1, [2, 2, 2]))  # fmt: skip
         self.assertEqual(report.converter_warnings(brick, Model()), [
-            "off the origin (...); move the model; or turn on Place on Origin",
-            "extent 2 2 2.5 is written as size 2 2 2",
+            "off the origin (...); move the model, or turn on Place on Origin",
+            "extent 2 2 2.5 is written as size 2 2 2, or turn on Round the size up",
             "failed to read face on line 3; export again",
         ])  # fmt: skip
         imported = Model()

@@ -78,8 +78,13 @@ BRICKS = {
                   "quadBox": [4, 4, -5, 8.3, 6, 0]},
     "placedOnOrigin": {"size": [4, 2, 5], "boxes": [[0, 0, 0, 4.3, 2, 5]],
                        "quadBox": [-2.15, -1, -2.5, 2.15, 1, 2.5]},
+    # Round the size up: placed by the converter, 4.3 wide rounded up to 5.
+    "roundedUp": {"size": [5, 2, 5], "boxes": [[0, 0, 0, 5, 2, 5]],
+                  "quadBox": [-2.15, -1, -2.5, 2.15, 1, 2.5]},
     "uvSphere": {"size": [1, 1, 5]},
     # Neither the cube nor the COLLISION box outside the collection.
+    # The cube and the wedge, within the box around both BOUNDS objects.
+    "importedBeside": {"quads": 11, "size": [4, 2, 3], "boxCount": 1},
     "collectionExporter": {"quads": 6, "colors": [[1, 0, 0, 1]], "size": [2, 2, 2],
                            "boxes": [[0, 0, 0, 2, 2, 2]], "objects": 1},
 }
@@ -87,7 +92,7 @@ BRICKS = {
 # Each scene's warnings: every fragment in one warning, every warning with one.
 SIZE_CUT = "is written as size %s (heights scaled by 2.5): the size line keeps whole numbers only"
 OFF_ORIGIN = "off the origin (footprint centred on %s): the game expects"
-PLACE_ADVICE = "move the model; or turn on Place on Origin"
+PLACE_ADVICE = "move the model, or turn on Place on Origin"
 COLOR_RULE = ": COLOR_ takes 3 or 4 whole numbers 0 to 255 joined by _"
 WARNINGS = {
     "colouredBase": ["extent 4 2 7.5 " + SIZE_CUT % "4 2 7"],
@@ -113,13 +118,19 @@ WARNINGS = {
     "offOrigin": [OFF_ORIGIN % "x = 6.15, y = 5; lowest point at z = -1", PLACE_ADVICE,
                   "extent 4.3 2 5 " + SIZE_CUT % "4 2 5"],
     "placedOnOrigin": ["extent 4.3 2 5 " + SIZE_CUT % "4 2 5"],
+    "materialColoursOff": ["Material Colours is off, so the faces of material 'Orange' "
+                           "(COLOR_255_128_0_255) take the player's paint colour, not the "
+                           "material's; turn on Material Colours in the export's options"],
+    "importedBeside": ["2 BOUNDS objects ('BOUNDS' and 'BOUNDS.001'): the brick's extent is the "
+                       "box around them all; keep one"],
     # Not "extent 2 2 5 is written as 1 1 5".
     "uvSphere": ["extent 1.999999 1.999999 5 " + SIZE_CUT % "1 1 5"],
 }
 
 # The scenes that must fail, with what their error message must name.
 FAILURES = {
-    "overLimits": ["513 faces", "at most 512", "11 COLLISION objects", "at most 10"],
+    "overLimits": ["513 faces", "at most 512: reduce them with a Decimate modifier",
+                   "or use fewer segments", "11 COLLISION objects", "at most 10"],
     "converterFails": ["exit status 1", "ERROR: no polygons to convert"],
     "missingConverter": ["/nonexistent/bin/dxf2tkm"],
     "outOfRange": ["Nothing exported: 'FarBox' reaches x = -10001, outside -9998 to 9998 "

@@ -215,10 +215,10 @@ def near_misses():
     return {}
 
 
-def placement(place_on_origin):
+def placement(place_on_origin, round_up=False):
     added(bpy.ops.mesh.primitive_cube_add, "Cube", location=(5, 5, 0))
     box("Wide", (4, 4, -1), (8.3, 5, -0.6))
-    return {"use_place_on_origin": place_on_origin}
+    return {"use_place_on_origin": place_on_origin, "use_round_up": round_up}
 
 
 def out_of_range():
@@ -242,6 +242,16 @@ def collection_exporter():
     return {"collection": "Part"}
 
 
+def imported_beside():
+    """A brick imported into a scene with a BOUNDS object of its own."""
+    box("Model", (-1, -1, 0), (1, 1, 1.2))
+    box("BOUNDS", (-1, -1, 0), (1, 1, 1.2))
+    here = os.path.dirname(os.path.abspath(__file__))
+    wedge = os.path.join(here, "..", "cases", "exampleWedge", "expected", "wedge.tkm")
+    bpy.ops.import_scene.tkm_brick(filepath=os.path.normpath(wedge))
+    return {}
+
+
 SCENES = {
     "colouredBase": coloured_base,
     "fiveCorners": five_corners,
@@ -257,9 +267,11 @@ SCENES = {
     "nearMisses": near_misses,
     "offOrigin": lambda: placement(False),
     "placedOnOrigin": lambda: placement(True),
+    "roundedUp": lambda: placement(False, round_up=True),
     "outOfRange": out_of_range,
     "uvSphere": uv_sphere,
     "collectionExporter": collection_exporter,
+    "importedBeside": imported_beside,
 }
 OLD_BRICK_SCENES = {"overLimits", "converterFails", "missingConverter", "outOfRange"}
 

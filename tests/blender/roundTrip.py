@@ -205,7 +205,10 @@ if __name__ == "__main__":
         texts = {str(p): p.read_bytes() for p in sorted(pathlib.Path(tests).rglob("*.tkm"))}
         bricks = [path for path, text in texts.items() if b"nan" not in text and b"inf" not in text
                   and text.split(b"\r\n")[1:2] == [b"SPECIALBRICK"]]  # fmt: skip
-        for model in sorted(os.listdir(examples)):
+        # The models only: a Quick start or a how-to leaves bricks and pictures beside them.
+        models = [name for name in sorted(os.listdir(examples))
+                  if os.path.splitext(name)[1].lower() in (".obj", ".rds", ".dxf")]  # fmt: skip
+        for model in models:
             shutil.copy(os.path.join(examples, model), out_dir)
             subprocess.run([converter, model], cwd=out_dir, stdout=subprocess.DEVNULL, check=True)
             bricks.append(os.path.join(out_dir, os.path.splitext(model)[0] + ".tkm"))

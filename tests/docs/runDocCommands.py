@@ -25,7 +25,7 @@ def main(root):
         copy, skipped = os.path.join(scratch, "dxf2tkm"), ("build", ".git")
         shutil.copytree(root, copy, ignore=lambda at, names: skipped if at == root else [])
         release = os.path.join(copy, "build", "release")
-        path = os.pathsep.join([release, os.path.join(release, "tkmPreview"), os.environ["PATH"]])
+        path = os.pathsep.join([release, os.environ["PATH"]])
         for page in ["README.md"] + sorted(glob.glob("docs/*.md", root_dir=root)):
             for block in BLOCK.findall(open(os.path.join(root, page), encoding="utf-8").read()):
                 command = CMAKE + TEST_COMMAND.sub(": the test command is left out", block)

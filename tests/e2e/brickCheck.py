@@ -5,7 +5,8 @@ content (quad count, colours, size, boxes, directions) rather than its bytes.
 Also runs as a program: brickCheck.py DXF2TKM MODEL EXPECTATIONS.json
 converts a copy of MODEL in a scratch folder and checks the brick against the
 entry of EXPECTATIONS.json named after MODEL's file name, and that the run
-printed the lines of its "messages", in their order.
+printed the lines of its "messages", in their order. An entry with a
+"status" other than 0 expects that exit status and no brick.
 """
 
 import json
@@ -159,12 +160,16 @@ def main(converter, model, expectations_path):
         copy = os.path.join(folder, os.path.basename(model))
         shutil.copyfile(model, copy)
         run = subprocess.run([converter, copy], capture_output=True, text=True)
-        if run.returncode != 0:
+        status = expected.get("status", 0)
+        if run.returncode != status:
             print(run.stdout[-2000:])
-            print("dxf2tkm exited with %d" % run.returncode)
+            print("dxf2tkm exited with %d, expected %d" % (run.returncode, status))
             return 1
-        brick = parse_brick(os.path.splitext(copy)[0] + ".tkm")
-    problems = check_brick(brick, expected)
+        brick_path = os.path.splitext(copy)[0] + ".tkm"
+        if status != 0:
+            problems = ["a brick was written"] if os.path.exists(brick_path) else []
+        else:
+            problems = check_brick(parse_brick(brick_path), expected)
     printed = iter(run.stdout.splitlines())
     problems += ["not printed in order: %r" % message
                  for message in expected.get("messages", []) if message not in printed]

@@ -98,4 +98,10 @@ if [ ${#emulator[@]} -gt 0 ]; then
     done
     grep -q 'wedge\.svg' "$opened" 2> /dev/null || fail "the picture was not opened"
 fi
+
+# A model dropped on the preview: what to do with it, not the parser's line 1.
+out=$(run tkmpreview wedge.obj < /dev/null 2>&1)
+expect "model on the preview" $? "$out" "1 tkmpreview: wedge.obj is a model, not a brick: \
+convert it with dxf2tkm first (drop it on dxf2tkm.exe), then draw the .tkm file it writes
+$prompt"
 exit $failed

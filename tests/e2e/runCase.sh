@@ -37,9 +37,12 @@ source "$(dirname "$0")/caseSupport.sh"
 prepareCase "$caseDir" "$workDir"
 workDir=$caseWorkDir
 args=("${caseArgs[@]}")
+# The name the program is started under, argv[0]: dxf2tkm, or the case's name file.
+programName=dxf2tkm
+[ ! -f "$caseDir/name" ] || programName=$(cat "$caseDir/name")
 
 if [ ${#emulator[@]} -eq 0 ]; then
-    (cd "$workDir" && exec -a dxf2tkm "$binary" "${args[@]}") > "$scratch/stdout" 2> "$scratch/stderr"
+    (cd "$workDir" && exec -a "$programName" "$binary" "${args[@]}") > "$scratch/stdout" 2> "$scratch/stderr"
     status=$?
 else
     mkdir "$scratch/bin"
@@ -53,7 +56,8 @@ else
     fi
     sed -e 's/\r$//' "$scratch/raw" > "$scratch/stdout"
     if [ "$(head -n 1 "$scratch/stdout")" = "argv[0] = Z:${program//\//\\}" ]; then
-        { echo "argv[0] = dxf2tkm"; tail -n +2 "$scratch/stdout"; } > "$scratch/renamed"
+        # Wine names the program by its path: the start under another name is native only.
+        { echo "argv[0] = $programName"; tail -n +2 "$scratch/stdout"; } > "$scratch/renamed"
         mv "$scratch/renamed" "$scratch/stdout"
     fi
 fi

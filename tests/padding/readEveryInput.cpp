@@ -83,6 +83,15 @@ void readGeneratedInputs() {
             }
         }
     }
+    // An OBJ face line, whose cut lies at 4,095 characters, ending in a
+    // corner of eight digits at 4,085 to 4,100 characters: copied at the
+    // input's end, and across the chunk's end.
+    const Format& obj = FORMATS[1];
+    for (size_t length = 4085; length <= 4100; ++length) {
+        const std::string face = "f 1 2" + std::string(length - 5 - 8, ' ') + "12345678";
+        readText(obj, filler(obj, 400) + face);
+        readText(obj, filler(obj, INPUT_CHUNK_SIZE - 100) + face + "\n");
+    }
 }
 
 // Read as its fuzz corpus folder's target (in fuzzConversion the first byte

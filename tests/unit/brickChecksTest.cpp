@@ -41,6 +41,7 @@ TEST(BrickChecksTest, WarningsAtTheirTolerances) {
         int32_t degenerate;
         const char* codes;
         float offset[3];
+        bool yUpExporter = false;
     } cases[] = {
         {{0.9f, 0.9f, 0.75f, -0.45f, -0.45f, 0, 0.45f, 0.45f, 0.3f}, 0, "size-cut ", {0, 0, 0}},
         {{2.00009f, 3.9999f, -0.00009f, -1.00005f, -1, -0.00009f, 1.0001f, 1, 1},
@@ -54,9 +55,15 @@ TEST(BrickChecksTest, WarningsAtTheirTolerances) {
         {{2, 2, 5, -1, -0.9996f, 0, 1, 1, 2}, 1, "off-origin dropped-quads ", {0, 0.0002f, 0}},
         {{2, 2, 5, -1, -0.9999f, 0.0001f, 1, 1, 2}, 0, "", {0, 0.00005f, 0.0001f}},
         {{std::nanf(""), 2, 5, -1, -1, 0, 1, 1, 2}, 2, "size-cut dropped-quads ", {0, 0, 0}},
+        // Written by Blender 2.8 or later (the last column): lowest on y = 0, not z = 0.
+        {{2, 2, 5, -1, -0.00009f, -1, 1, 1, 1}, 0, "y-up off-origin ", {0, 0.499955f, -1}, true},
+        {{2, 2, 5, -1, 0, -0.0001f, 1, 1, 1}, 0, "off-origin ", {0, 0.5f, -0.0001f}, true},
+        {{2, 2, 5, -1, 0.0002f, -1, 1, 1, 1}, 0, "off-origin ", {0, 0.5001f, -1}, true},
+        {{2, 2, 5, -1, 0, -1, 1, 1, 1}, 0, "off-origin ", {0, 0.5f, -1}},
     };
     MeshStore& store = freshStore();
     for (const auto& c : cases) {
+        store.yUpExporter = c.yUpExporter;
         store.brickSize = Vec3(c.box[0], c.box[1], c.box[2]);
         store.boundsMin = Vec3(c.box[3], c.box[4], c.box[5]);
         store.boundsMax = Vec3(c.box[6], c.box[7], c.box[8]);

@@ -95,6 +95,11 @@ TEST(DriverRunTest, UsageHelpAndVersion) {
     run = runWith({"dxf2tkm", "-q", "a.obj", "--version", "--help"});
     EXPECT_EQ(run.log, "dxf2tkm " PROJECT_VERSION_TEXT "\n");
 
+    // Asked for help, the run answers it, an invalid option beside it or not.
+    run = runWith({"dxf2tkm", "--up", "x", "--help"});
+    EXPECT_EQ(run.status, EXIT_CONVERTED);
+    EXPECT_EQ(run.log.rfind("usage: dxf2tkm.exe [input file]\n", 0), 0u);
+
     run = runWith({"dxf2tkm", "--help", "x"});
     EXPECT_EQ(run.status, EXIT_CONVERTED);
     EXPECT_EQ(run.log.rfind("usage: dxf2tkm.exe [input file]\n", 0), 0u);
@@ -120,6 +125,10 @@ TEST(DriverRunTest, OptionsAndModels) {
          "/no/a.obj: ERROR: failed to open the file; check that the file exists and that you "
          "may read it\n",
          StartedFrom::Explorer},
+        // The program's own name is never an option, whatever it looks like.
+        {{"-q", "/no/a.obj"},
+         EXIT_FAILED,
+         "argv[0] = -q\nargv[1] = /no/a.obj\nERROR: failed to open file /no/a.obj\n"},
         // An option of one dash too many is a model, and so are options after "--".
         {{"dxf2tkm", "---q", "--", "-q", "--help"},
          EXIT_FAILED,
@@ -128,11 +137,64 @@ TEST(DriverRunTest, OptionsAndModels) {
          "ERROR: unsupported file type --help\n\nNot converted:\n---q: ERROR: not a model "
          "dxf2tkm reads\n-q: ERROR: not a model dxf2tkm reads\n--help: ERROR: not a model "
          "dxf2tkm reads\nConverted 0 of 3 models\n"},
+        // Fit options anywhere before "--", their values no models; the first
+        // invalid one ends the run after the echo, also without a model.
+        {{"dxf2tkm", "-q", "--scale", "2", "/no/a.obj", "--up", "y", "--pair", "--fit"},
+         EXIT_FAILED,
+         "/no/a.obj: ERROR: failed to open the file; check that the file exists and that you "
+         "may read it\n"},
+        {{"dxf2tkm", "/no/a.obj", "--scale", "-1", "--up", "x", "--", "--up"},
+         EXIT_USAGE,
+         "argv[0] = dxf2tkm\nargv[1] = /no/a.obj\nargv[2] = --scale\nargv[3] = -1\n"
+         "argv[4] = --up\nargv[5] = x\nargv[6] = --\nargv[7] = --up\n"
+         "ERROR: --scale needs a number greater than 0\n"},
+        {{"dxf2tkm", "--up"},
+         EXIT_USAGE,
+         "argv[0] = dxf2tkm\nargv[1] = --up\nERROR: --up needs y or z\n"},
+        {{"dxf2tkm", "--scale", "1e39"},
+         EXIT_USAGE,
+         "ERROR: --scale needs a number greater than 0\n",
+         StartedFrom::Explorer},
+        {{"dxf2tkm", "-q", "--", "--up", "x"},
+         EXIT_FAILED,
+         "--up: ERROR: not a model dxf2tkm reads; dxf2tkm reads .obj, .dxf and .rds models: "
+         "export the model as OBJ\nx: ERROR: not a model dxf2tkm reads; dxf2tkm reads .obj, "
+         ".dxf and .rds models: export the model as OBJ\n\nNot converted:\n--up: ERROR: not a "
+         "model dxf2tkm reads\nx: ERROR: not a model dxf2tkm reads\nConverted 0 of 2 models\n"},
     };
     for (const auto& c : cases) {
         const DriverRun run = runWith(c.arguments, c.startedFrom);
         EXPECT_EQ(run.status, c.status) << c.log;
         EXPECT_EQ(run.log, c.log);
+    }
+}
+
+// Without a declared size a model needs a face with an area; quads dropped
+// for coordinates that are not numbers are named after the statistics.
+TEST(DriverRunTest, NothingToConvertWithoutAFaceOfSomeArea) {
+    const std::string line = "v 0 0 0\nv 1 1 1\nv 2 2 2\nv 0 1 0\nv nan 0 0\n";
+    const std::string stats =
+        "Degenerate polys:   1\nTriangles:          1\nDuplicates removed: 0\n\n"
+        "WARNING: 1 quads with coordinates that are not numbers were dropped\n";
+    const struct {
+        std::string faces;
+        ConvertOutcome outcome;
+        std::string logEnd;
+    } cases[] = {
+        {"f 1//1 2//1 3//1\nf 5//1 4//1 1//1\n", ConvertOutcome::NothingToConvert,
+         stats + "ERROR: no polygons to convert\n"},
+        {"f 1//1 2//1 4//1\nf 5//1 4//1 1//1\n", ConvertOutcome::BrickReady, stats},
+        {"g BOUNDS\nf 1//1 2//1\ng x\nf 1//1 2//1 3//1\n", ConvertOutcome::BrickReady,
+         "Duplicates removed: 0\n\n"},
+    };
+    for (const auto& c : cases) {
+        Workspace& ws = testWorkspace();
+        FILE* log = temporaryStream();
+        startModel(ws, "model.obj", ReportStyle::Trace, log);
+        FILE* input = streamWithText(line + c.faces);
+        EXPECT_EQ(convertModel(ws, input, ModelFormat::Obj), c.outcome) << c.faces;
+        fclose(input);
+        EXPECT_TRUE(endsWith(takeText(log), c.logEnd)) << c.faces;
     }
 }
 

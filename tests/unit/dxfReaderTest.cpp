@@ -72,6 +72,38 @@ TEST(DxfValueTest, ValuesAreReadAsAtofThenRoundedTo32Bits) {
     EXPECT_EQ(parseGroupValue(padded("1e-50").c_str()), 0.0f);
 }
 
+// A MESH of the given pairs after its type.
+std::string mesh(const std::string& pairs) {
+    return "0\nMESH\n" + pairs;
+}
+
+// A MESH's five vertices: vertex k at (k, 10 + k, 20 + k).
+const std::string FIVE_VERTICES =
+    "92\n5\n10\n0\n20\n10\n30\n20\n10\n1\n20\n11\n30\n21\n10\n2\n20\n12\n30\n22\n"
+    "10\n3\n20\n13\n30\n23\n10\n4\n20\n14\n30\n24\n";
+
+// Code-90 pairs of the given values.
+std::string faceValues(std::initializer_list<const char*> values) {
+    std::string text;
+    for (const char* value : values) {
+        text += std::string("90\n") + value + "\n";
+    }
+    return text;
+}
+
+// Each quad's corners as the vertex numbers their x gives, "u" when unset.
+std::string quadCorners(const MeshStore& store) {
+    std::string text;
+    for (int i = 0; i < store.quadCount; ++i) {
+        text += i > 0 ? " " : "";
+        for (const Vec3& position : store.quads[i].position) {
+            text +=
+                position.x <= UNSET_THRESHOLD ? "u" : std::to_string(static_cast<int>(position.x));
+        }
+    }
+    return text;
+}
+
 TEST(DxfReaderTest, FacesStoreTheirCornersInAnyOrder) {
     MeshStore& store = freshStore();
     const ReaderRun run = readDxf(face("8\nLayer\n62\n7\n13\n4\n10\n1\n20\n2\n30\n3\n"
@@ -179,12 +211,25 @@ TEST(DxfLayerTest, TenCollisionLayersAndNoMore) {
         text += faceOnLayer("COLLISION_" + std::to_string(k));
     }
     text += faceOnLayer("COLLISION" + std::string(260, 'x')) + faceOnLayer("COLLISION_1");
+    // The names' table must hold all ten: the counts of unread entities
+    // and of 2D entities stay as they were, and so do their warnings.
     MeshStore& store = freshStore();
-    ReaderRun run = readDxf(text, store);
+    ReaderRun run = readDxf("0\n3DSOLID\n0\nINSERT\n0\nINSERT\n" + text, store);
     EXPECT_TRUE(run.completed) << run.log;
     EXPECT_EQ(store.collisionCount, MAX_COLLISION_BOXES);
     EXPECT_EQ(store.quadCount, 0);
     EXPECT_EQ(store.brickSize, Vec3());  // nothing to convert: no size either
+    EXPECT_TRUE(endsWith(run.log,
+                         "Getting poly 0\n"
+                         "WARNING: 1 3DSOLID entities are not read; explode them into 3DFACE "
+                         "entities\n"
+                         "WARNING: 2 INSERT entities (block references) are not expanded; explode "
+                         "them into 3DFACE entities\n"))
+        << run.log;
+
+    store = freshStore();  // BOUNDS faces give a size, also without a visible face
+    run = readDxf(faceOnLayer("BOUNDS") + text, store);
+    EXPECT_EQ(store.brickSize, Vec3(3, 3, 7.5f));
 
     store = freshStore();
     run = readDxf(text + faceOnLayer("COLLISION_10"), store);
@@ -207,12 +252,94 @@ TEST(DxfMeshTest, PolygonMeshQuadsByTheirFlags) {
         MeshStore& store = freshStore();
         const ReaderRun run = readDxf(polyline(std::string("70\n") + example.pairs, 6), store);
         ASSERT_EQ(store.quadCount, example.quads) << example.pairs;
-        EXPECT_EQ(run.log.find("WARNING"), std::string::npos) << example.pairs;
+        EXPECT_EQ(run.log.find("WARNING: polygon mesh"), std::string::npos) << example.pairs;
         std::string last;
         for (int k = 0; example.quads > 0 && k < CORNERS_PER_QUAD; ++k) {
             last += std::to_string(static_cast<int>(store.quads[example.quads - 1].position[k].x));
         }
         EXPECT_EQ(last, example.last) << example.pairs;
+    }
+}
+
+TEST(DxfMeshEntityTest, FaceListsBecomeQuads) {
+    // The face list after FIVE_VERTICES: each face a corner count, then as
+    // many vertex numbers from 0; the quads' corners, "u" for unset.
+    const struct {
+        const char* what;
+        std::string pairs;
+        const char* corners;
+    } cases[] = {
+        {"quad", "93\n5\n" + faceValues({"4", "0", "1", "2", "3"}), "0123"},
+        {"triangle", "93\n4\n" + faceValues({"3", "4", "0", "1"}), "401u"},
+        {"pentagon fan", "93\n6\n" + faceValues({"5", "0", "1", "2", "3", "4"}), "0123 034u"},
+        {"hexagon fan", "93\n7\n" + faceValues({"6", "0", "1", "2", "3", "4", "0"}), "0123 0340"},
+        {"counts below 1 alone, 1 and 2 corners no quad",
+         "93\n11\n" + faceValues({"1", "4", "-2", "0", "2", "0", "1", "3", "1", "2", "3"}), "123u"},
+        {"a face past the list's end ends it",
+         "93\n8\n" + faceValues({"3", "0", "1", "2", "4", "0", "1", "2"}), "012u"},
+        {"values before the first 93 and past its size",
+         faceValues({"3"}) + "93\n4\n" + faceValues({"3", "0", "1", "2", "3", "2", "3", "4"}),
+         "012u"},
+        {"the latest 93 counts", "93\n1\n93\n4\n" + faceValues({"3", "0", "1", "2"}), "012u"},
+        {"a negative size", "93\n-4\n" + faceValues({"3", "0", "1", "2"}), ""},
+        {"numbers outside the vertices",
+         "93\n5\n" + faceValues({"4", "1", "5", "-1", "2147483648"}), "1uuu"},
+        {"a count of 2^31", "93\n3\n" + faceValues({"2147483648", "0", "1"}), ""},
+    };
+    for (const auto& example : cases) {
+        MeshStore& store = freshStore();
+        const ReaderRun run = readDxf(mesh(FIVE_VERTICES + example.pairs), store);
+        EXPECT_TRUE(run.completed) << example.what;
+        EXPECT_EQ(quadCorners(store), example.corners) << example.what;
+    }
+}
+
+TEST(DxfMeshEntityTest, VerticesByTheLatestCount) {
+    // Code 10 starts a vertex while fewer than the latest code 92 have
+    // started; 20 and 30 set the one started last. The trace's order: the
+    // end-to-end case dxfMeshEntity.
+    MeshStore& store = freshStore();
+    readDxf(mesh("20\n9\n10\n9\n92\n1\n10\n1\n20\n2\n92\n2\n10\n3\n30\n4\n10\n5\n20\n6\n"
+                 "93\n4\n" +
+                 faceValues({"3", "0", "1", "1"})),
+            store);
+    ASSERT_EQ(store.vertexCount, 2);
+    EXPECT_EQ(store.vertices[0], Vec3(1, 2, 0));
+    EXPECT_EQ(store.vertices[1], Vec3(3, 6, 4));
+    ASSERT_EQ(store.quadCount, 1);
+    EXPECT_EQ(store.quads[0].position[2], Vec3(3, 6, 4));
+}
+
+TEST(DxfFlatDrawingTest, WarnsOfTwoDEntitiesWithoutFaces) {
+    // "" when no warning; otherwise the count it gives. A mesh, a skipped one
+    // included, is not flat; a quad announced, even one taken back, is a face.
+    std::string allTypes;
+    for (const char* type : {"LINE", "LWPOLYLINE", "ARC", "CIRCLE", "ELLIPSE", "SPLINE", "POINT",
+                             "SOLID", "TRACE", "HATCH", "TEXT", "MTEXT", "DIMENSION"}) {
+        allTypes += std::string("0\n") + type + "\n";
+    }
+    const struct {
+        std::string drawing;
+        const char* count;
+    } cases[] = {
+        {allTypes + "0\nPOLYLINE\n70\n8\n0\nPOLYLINE\n70\n16\n71\n2\n72\n1\n0\nline\n", "15"},
+        {"0\nLINE\n0\nPOLYLINE\n70\n64\n0\nPOLYLINE\n70\n16\n71\n2\n72\n2\n" + mesh(""), "1"},
+        {"0\nPOLYLINE\n70\n16\n71\n2\n72\n2\n0\nSEQEND\n" + mesh(""), ""},
+        {"0\nCIRCLE\n" + faceOnLayer("BOUNDS"), ""},
+        {"0\nTEXT\n" + mesh(FIVE_VERTICES + "93\n4\n" + faceValues({"3", "0", "1", "2"})), ""},
+    };
+    for (const auto& example : cases) {
+        MeshStore& store = freshStore();
+        const ReaderRun run = readDxf(example.drawing, store);
+        const std::string warning =
+            *example.count == '\0'
+                ? ""
+                : std::string("WARNING: ") + example.count +
+                      " 2D entities and no 3D faces; a brick needs 3D faces (3DFACE, polyface or "
+                      "polygon mesh, MESH)\n";
+        EXPECT_EQ(run.log.find("2D entities") != std::string::npos, !warning.empty())
+            << example.drawing;
+        EXPECT_TRUE(endsWith(run.log, warning)) << run.log;
     }
 }
 
@@ -242,6 +369,17 @@ TEST(DxfReaderLimitTest, FiveHundredTwelveFacesAndNoMore) {
         EXPECT_EQ(store.quadCount, MAX_QUADS);
     }
 
+    // A MESH's pentagon at the entity's end: its second quad is the 513th.
+    store = freshStore();
+    run = readDxf(text.substr(0, text.size() - face("10\n1\n").size()) +
+                      mesh(FIVE_VERTICES + "93\n6\n" + faceValues({"5", "0", "1", "2", "3", "4"})),
+                  store);
+    EXPECT_FALSE(run.completed);
+    EXPECT_TRUE(endsWith(run.log,
+                         "unhandled groupcode 90\nGetting poly 511\nGetting poly 512\n"
+                         "ERROR: > 512 quads\n"))
+        << run.log.substr(run.log.size() - 200);
+
     // Inside a polyface mesh: its second face record is the 513th quad.
     text.resize(text.size() - face("10\n1\n").size());
     const std::string record = "0\nVERTEX\n70\n128\n71\n1\n72\n2\n73\n3\n";
@@ -268,6 +406,33 @@ TEST(DxfReaderLimitTest, MeshesHold4096VerticesEach) {
         EXPECT_FALSE(run.completed);
         EXPECT_TRUE(endsWith(run.log, "unhandled groupcode 70\nERROR: > 4096 verts!\n")) << run.log;
     }
+
+    // A MESH's 4097th code-10 value, and one that its count stops first.
+    std::string values;
+    for (int k = 0; k < MAX_VERTICES; ++k) {
+        values += "10\n" + std::to_string(k) + "\n";
+    }
+    for (const char* count : {"4097", "4096"}) {
+        store = freshStore();
+        run = readDxf(mesh(std::string("92\n") + count + "\n" + values + "10\n1\n"), store);
+        EXPECT_EQ(run.completed, std::string(count) == "4096") << count;
+        EXPECT_EQ(run.log, std::string("Entity type MESH\nunhandled groupcode 92\n") +
+                               (run.completed ? "" : "ERROR: > 4096 verts!\n"));
+    }
+
+    // A face list longer than its table keeps its first values, and says so.
+    std::string zeros;
+    for (int k = 0; k < 8 * MAX_VERTICES; ++k) {
+        zeros += "90\n0\n";
+    }
+    store = freshStore();
+    run = readDxf(mesh(FIVE_VERTICES + "93\n99999\n" + faceValues({"3", "0", "1", "2"}) + zeros),
+                  store);
+    EXPECT_TRUE(run.completed);
+    EXPECT_EQ(quadCorners(store), "012u");
+    EXPECT_TRUE(endsWith(run.log,
+                         "Getting poly 0\nWARNING: MESH face list of more than 32768 "
+                         "values; the rest is ignored\n"));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
 #include <string>
 
@@ -86,9 +87,41 @@ TEST(FinishQuadsTest, UnsetMeansXAtOrBelowTheThreshold) {
     store.quads[2] = quadWith(Vec3(), Vec3(), UNSET, UNSET);
     store.quads[3] = quadWith(Vec3(), Vec3(), Vec3(NAN, 0, 0), Vec3(1, -9999, -9999));
     const FinishRun run = finish(store);
-    EXPECT_EQ(run.stats.degenerateCount, 2);  // the first and the one with both unset
+    // The first and the one with both unset; a NaN x is not unset, so the last
+    // goes for its coordinate that is not a number.
+    EXPECT_EQ(run.stats.degenerateCount, 3);
+    EXPECT_EQ(run.stats.nonNumberCount, 1);
     EXPECT_EQ(run.stats.triangleCount, 0);
-    EXPECT_EQ(store.quadCount, 2);
+    EXPECT_EQ(store.quadCount, 1);
+}
+
+// A NaN or infinite coordinate removes a quad, after the corner-2 test: in
+// corners 0 to 2, and in corner 3 unless its x marks it unset.
+TEST(FinishQuadsTest, CoordinatesThatAreNotNumbersRemoveTheQuad) {
+    const Vec3 set(1, 1, 0);
+    const struct {
+        Vec3 corners[CORNERS_PER_QUAD];
+        bool removed;
+        bool counted;  // as a quad with a coordinate that is not a number
+    } cases[] = {
+        {{Vec3(NAN, 0, 0), set, set, set}, true, true},
+        {{set, Vec3(0, INFINITY, 0), set, set}, true, true},
+        {{set, set, Vec3(0, 0, -INFINITY), UNSET}, true, true},
+        {{set, set, set, Vec3(NAN, 0, 0)}, true, true},  // a NaN x is not unset
+        {{set, set, set, Vec3(1, NAN, 0)}, true, true},
+        {{set, set, set, Vec3(-9998, NAN, INFINITY)}, false, false},  // unset: closed as a triangle
+        {{Vec3(NAN, 0, 0), set, UNSET, set}, true, false},  // no third corner, counted as such
+        {{set, set, Vec3(FLT_MAX, -FLT_MAX, 0), set}, false, false},
+    };
+    for (const auto& c : cases) {
+        MeshStore& store = freshStore();
+        store.quadCount = 1;
+        store.quads[0] = quadWith(c.corners[0], c.corners[1], c.corners[2], c.corners[3]);
+        const FinishRun run = finish(store);
+        EXPECT_EQ(store.quadCount, c.removed ? 0 : 1) << &c - cases;
+        EXPECT_EQ(run.stats.degenerateCount, c.removed ? 1 : 0) << &c - cases;
+        EXPECT_EQ(run.stats.nonNumberCount, c.counted ? 1 : 0) << &c - cases;
+    }
 }
 
 TEST(FinishQuadsTest, UnsetFirstCornersEnterTheCentreAsTheyStand) {

@@ -184,13 +184,33 @@ bool recordEnd(bool& finishResult, ModelLog& sink) {
     return finishResult;
 }
 
+// The loop over text with finishResult, face lines kept up to 4,095
+// characters or not; what it logged, and whether it completed.
+bool readLoop(const std::string& text, LineLimit limit, bool finishResult, std::string& logged) {
+    FILE* input = streamWithText(text);
+    FILE* log = temporaryStream();
+    LineReader& lines = testWorkspace().lines;
+    initLineReader(lines, input);
+    Report& report = traceReport(log);
+    const bool completed = limit == LineLimit::Short
+                               ? readEveryLine<recordLine, recordEnd>(lines, report, finishResult)
+                               : readEveryLine<recordLine, recordEnd, LineLimit::LongFaceLines>(
+                                     lines, report, finishResult);
+    fclose(input);
+    logged = takeText(log);
+    return completed;
+}
+
 TEST(LineReaderTest, ReadLoopFollowsItsReader) {
     const std::string kept(MAX_LINE_LENGTH, 'x');
+    const std::string face = "f " + std::string(MAX_FACE_LINE_LENGTH - 2, 'x');
+    const std::string utf16Error = "ERROR: the file is UTF-16 text; save it as UTF-8 or ASCII\n";
     const struct {
         std::string text;
         bool finishResult;
         bool completed;
         std::string log;
+        LineLimit limit = LineLimit::Short;
     } cases[] = {
         {"a\r\nb", true, true, "1:a\n2:b\nend\n"},
         {"", true, true, "end\n"},
@@ -199,18 +219,42 @@ TEST(LineReaderTest, ReadLoopFollowsItsReader) {
         {"a\n" + kept + "yy\nb", true, true,
          "1:a\nWARNING: line 2 is longer than 254 characters; the rest is ignored\n2cut:" + kept +
              "\n3:b\nend\n"},
+        // A UTF-8 byte-order mark at the start is skipped; anywhere else it is text.
+        {"\xEF\xBB\xBF"
+         "a\n\xEF\xBB\xBF"
+         "b",
+         true, true,
+         "1:a\n2:\xEF\xBB\xBF"
+         "b\nend\n"},
+        {"\xEF\xBB\n", true, true, "1:\xEF\xBB\nend\n"},
+        // UTF-16 text, in either byte order, is refused before its first line.
+        {"\xFF\xFE"
+         "a\n",
+         true, false, utf16Error},
+        {"\xFE\xFF", true, false, utf16Error},
+        {"\xFF"
+         "a\n\xFF\xFE",
+         true, true,
+         "1:\xFF"
+         "a\n2:\xFF\xFE\nend\n"},
+        // Face lines of up to 4,095 characters where the reader asks for them,
+        // in the read chunk and copied from it; other lines still keep 254.
+        {face + "\r\n" + face, true, true, "1:" + face + "\n2:" + face + "\nend\n",
+         LineLimit::LongFaceLines},
+        {face + "yy\n" + face + "y", true, true,
+         "WARNING: line 1 is longer than 4095 characters; the rest is ignored\n1cut:" + face +
+             "\nWARNING: line 2 is longer than 4095 characters; the rest is ignored\n2cut:" + face +
+             "\nend\n",
+         LineLimit::LongFaceLines},
+        {face, true, true,
+         "WARNING: line 1 is longer than 254 characters; the rest is ignored\n1cut:" +
+             face.substr(0, MAX_LINE_LENGTH) + "\nend\n"},
     };
     for (const auto& test : cases) {
-        FILE* input = streamWithText(test.text);
-        FILE* log = temporaryStream();
-        bool finishResult = test.finishResult;
-        LineReader& lines = testWorkspace().lines;
-        initLineReader(lines, input);
-        EXPECT_EQ((readEveryLine<recordLine, recordEnd>(lines, traceReport(log), finishResult)),
-                  test.completed)
+        std::string logged;
+        EXPECT_EQ(readLoop(test.text, test.limit, test.finishResult, logged), test.completed)
             << test.text;
-        fclose(input);
-        EXPECT_EQ(takeText(log), test.log) << test.text;
+        EXPECT_EQ(logged, test.log) << test.text;
     }
 }
 

@@ -50,6 +50,7 @@ TEST(ObjReaderColorTest, GroupNamesGiveTheirColours) {
                 -255);
     expectColor(colorAfterGroup("g COLOR_99999999999_-99999999999_0"), INT32_MAX, INT32_MIN, 0,
                 255);
+    expectColor(colorAfterGroup("o SUBCOLOR_10_20_30.001"), -10, -20, -30, -255);
 }
 
 TEST(ObjReaderColorTest, GroupAndObjectLinesEndTheColour) {
@@ -227,21 +228,55 @@ TEST(ObjReaderBoxTest, TenCollisionBoxesAndNoMore) {
             text += "f 1//1 2//1\n";
         }
     }
+    // The group without faces gave its box back when the next one began.
     MeshStore& store = freshStore();
     ReaderRun run = readObj(text, store);
     EXPECT_TRUE(run.completed);
-    EXPECT_EQ(store.collisionCount, 10);
+    EXPECT_EQ(store.collisionCount, 9);
     EXPECT_EQ(store.quadCount, 0);
-    EXPECT_EQ(store.collisionMin[9], Vec3(-1, -2, -3));
+    EXPECT_EQ(store.collisionMin[8], Vec3(-1, -2, -3));
     EXPECT_EQ(store.collisionMax[0], Vec3(4, 5, 6));
-    EXPECT_EQ(store.collisionMin[3], Vec3(9999, 9999, 9999));  // a box without faces
-    EXPECT_EQ(store.collisionMax[3], Vec3(-9999, -9999, -9999));
+    EXPECT_EQ(store.collisionMin[9], Vec3(9999, 9999, 9999));
+    EXPECT_EQ(store.collisionMax[9], Vec3(-9999, -9999, -9999));
 
+    text += "o COLLISION\nf 1//1 2//1\n";  // the tenth box
     store = freshStore();
-    run = readObj(text + "g COLLISION\nf 1//1 2//1\n", store);
+    EXPECT_TRUE(readObj(text, store).completed);
+    EXPECT_EQ(store.collisionCount, 10);
+
+    // The eleventh stops the run at its own line, before it could be given back.
+    store = freshStore();
+    run = readObj(text + "g COLLISION\ng other\n", store);
     EXPECT_FALSE(run.completed);
     EXPECT_EQ(store.collisionCount, 10);
-    EXPECT_TRUE(endsWith(run.log, "line 22\nERROR: > 10 collision meshes"));
+    EXPECT_TRUE(endsWith(run.log, "line 24\nERROR: > 10 collision meshes"));
+}
+
+// A collision group makes a box only when a face stored a corner in it: a
+// corner rejected with an error stores nothing, a vertex holding a NaN does.
+// The group ends at the next group or object line, or at the input's end.
+TEST(ObjReaderBoxTest, CollisionGroupsWithoutCornersGiveNoBox) {
+    const struct {
+        const char* groups;
+        int boxes;
+    } cases[] = {
+        {"g COLLISION\n", 0},
+        {"g COLLISION\nf 1//1\n", 1},
+        {"o COLLISION\ng COLLISION_Cube\nf 1//1 2//1\n", 1},  // one object, two lines
+        {"o COLLISION\nf 1//1\no COLLISION.001\nf 2//1\n", 2},
+        {"g COLLISION\ng BOUNDS\nf 1//1\n", 0},
+        {"g COLLISION\nf 0//1 x 9999//1\ng other\n", 0},
+        {"g COLLISION\nf 3//1\ng other\n", 1},  // vertex 3 holds a NaN
+        {"o BOUNDS\nf 1//1 2//1\ng COLLISION\nf 1//1\ng COLLISION\nf 0//1\n", 1},
+    };
+    for (const auto& c : cases) {
+        MeshStore& store = freshStore();
+        EXPECT_TRUE(
+            readObj(std::string("v -1 -2 -3\nv 4 5 6\nv nan 0 0\n") + c.groups, store).completed);
+        EXPECT_EQ(store.collisionCount, c.boxes) << c.groups;
+        EXPECT_EQ(store.collisionMin[c.boxes], Vec3(9999, 9999, 9999)) << c.groups;
+        EXPECT_EQ(store.collisionMax[c.boxes], Vec3(-9999, -9999, -9999)) << c.groups;
+    }
 }
 
 TEST(ObjReaderLimitTest, FiveHundredTwelveQuadsAndNoMore) {
@@ -295,6 +330,35 @@ TEST(ObjReaderLimitTest, VertexAndNormalTablesHold4096Each) {
     EXPECT_TRUE(endsWith(run.log, "line 4097\nERROR: > 4096 normals!\n"));
 }
 
+// The first comment line names the exporter: Blender 2.8 and later write y up.
+TEST(ObjReaderLineTest, FirstCommentNotesAYUpExporter) {
+    const struct {
+        const char* text;
+        bool yUp;
+    } cases[] = {
+        {"# Blender 4.2.0\n# www.blender.org\n", true},
+        {"# Blender v2.90.0 OBJ File: ''\n", true},
+        {"# Blender v2.80 (sub 75) OBJ File: ''\n", true},
+        {"#Blender 3.4.1\r\n", true},
+        {"# Blender 10.0\n", true},
+        {"v 0 0 0\n# Blender 5.0.1\n", true},  // the first comment, not the first line
+        {"# Blender v2.79 (sub 0) OBJ File: ''\n", false},
+        {"# Blender v2.61 (sub 0) OBJ File: ''\n", false},
+        {"# made by hand\n# Blender 4.2.0\n", false},  // only the first comment counts
+        {"  # Blender 4.2.0\n", false},                // not a comment line
+        {"# blender 4.2.0\n", false},
+        {"# Exported from Blender 4.2.0\n", false},
+        {"# Blender 4\n", false},
+        {"# Blender v.2\n", false},
+        {"", false},
+    };
+    for (const auto& c : cases) {
+        MeshStore& store = freshStore();
+        EXPECT_TRUE(readObj(c.text, store).completed);
+        EXPECT_EQ(store.yUpExporter, c.yUp) << c.text;
+    }
+}
+
 TEST(ObjReaderLineTest, CrLfReadsLikeLf) {
     const std::string lf = std::string(TRIANGLE_VERTICES) + "g COLOR_1_2_3\nf 1//1 2//1 3//1\n";
     std::string crlf;
@@ -323,9 +387,9 @@ TEST(ObjReaderLineTest, LongLinesWarnBeforeTheirTraceAndKeepLineNumbers) {
         << run.log;
 }
 
-// A word that the 254-character cut ends is not read; one that ends before it is.
+// A word that the 4,095-character cut ends is not read; one that ends before it is.
 TEST(ObjReaderLineTest, CornerCutByTheLineLimitIsNotRead) {
-    const std::string face = "f 1//1 2//1 3//1" + std::string(233, ' ');  // 249 characters
+    const std::string face = "f 1//1 2//1 3//1" + std::string(4074, ' ');  // 4,090 characters
     MeshStore& store = freshStore();
     readObj(std::string(TRIANGLE_VERTICES) + face + " 4//1999\n" + face + "4//1 999\n", store);
     ASSERT_EQ(store.quadCount, 2);

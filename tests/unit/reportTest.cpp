@@ -61,6 +61,47 @@ TEST(ReportTest, EachStyleShowsTheRecords) {
     EXPECT_STREQ(report.fatal.text, "ERROR: > 512 quads");
 }
 
+// Every fatal message and every error says what to do, in its advice or in
+// its own words; the advice that depends on the model, for each case.
+TEST(ReportTest, EveryErrorSaysWhatToDo) {
+    const struct {
+        const char* code;
+        const char* model;
+        const char* adviceStart;  // "" where the text itself says it
+    } cases[] = {
+        {"path-too-long", "m.obj", "move the model"},
+        {"unsupported-type", "castle.blend", "export the model as OBJ"},
+        {"unsupported-type", "part.STL", "open it in a modeller"},
+        {"unsupported-type", "wedge.tkm", "this is a brick file"},
+        {"unsupported-type", ".", "this is a folder"},
+        {"unsupported-type", "notes.txt", "dxf2tkm reads .obj, .dxf and .rds"},
+        {"open-failed", "m.obj", "check that the file exists"},
+        {"write-failed", "m.obj", "check that the folder exists"},
+        {"no-polygons", "notes.obj", "the file holds no OBJ lines at all"},
+        {"no-polygons", "sketch.dxf", "the drawing holds no 3D faces"},
+        {"no-polygons", "dump.rds", "the file holds no Pmsh"},
+        {"quad-limit", "m.obj", "the model needs more than the 512 quads a brick holds: reduce"},
+        {"vertex-limit", "m.obj", "reduce the model's vertices"},
+        {"normal-limit", "m.obj", "export without normals"},
+        {"collision-limit", "m.obj", "a brick holds at most 10"},
+        {"bad-face", "m.obj", "export the model again"},
+        {"bad-index", "m.obj", "a face names a vertex"},
+        {"index-out-of-range", "m.obj", "a face names a vertex the model"},
+        {"position-outside-vertex", "m.rds", "a Posn line must follow"},
+        {"bad-polygon", "m.rds", "a Pgon line needs"},
+        {"binary-dxf", "m.dxf", ""},
+        {"utf16", "m.obj", ""},
+    };
+    MeshStore& store = freshStore();
+    for (const auto& c : cases) {
+        Report& report = testWorkspace().report;
+        startReport(report, ReportStyle::Json, nullptr, c.model, &store);
+        reportFatal(report, c.code, NO_LINE, "ERROR: %s", c.code);
+        EXPECT_EQ(std::string(report.fatal.advice).rfind(c.adviceStart, 0), 0u)
+            << c.code << " " << c.model << ": " << report.fatal.advice;
+    }
+}
+
 TEST(ReportTest, RecordsPastTheListAreShownAndCounted) {
     FILE* out = temporaryStream();
     Report& report = testWorkspace().report;
@@ -156,11 +197,16 @@ TEST(ReportTest, JsonReportListsEveryModel) {
     EXPECT_EQ(reason["severity"], "fatal");
     EXPECT_EQ(reason["code"], "no-polygons");
     EXPECT_EQ(reason["text"], "ERROR: no polygons to convert");
-    EXPECT_EQ(reason["advice"].get<std::string>().rfind("2 vertices, no faces", 0), 0u);
+    EXPECT_EQ(reason["advice"].get<std::string>().rfind("all 1 faces were dropped", 0), 0u);
     EXPECT_EQ(flat["messages"][0]["code"], "bad-face");
     EXPECT_EQ(flat["messages"][0]["line"], 3);
     EXPECT_EQ(objects[2]["model"], folder + "/bad\xef\xbf\xbd.obj");
-    EXPECT_EQ(objects[3], nlohmann::json::parse(R"({"format":1,"models":3,"bricks":2})"));
+#ifdef _WIN32
+    const char* closing = R"({"format":1,"models":3,"bricks":1})";  // no file has that name
+#else
+    const char* closing = R"({"format":1,"models":3,"bricks":2})";
+#endif
+    EXPECT_EQ(objects[3], nlohmann::json::parse(closing));
     removeModelFolder(folder);
 }
 

@@ -320,6 +320,46 @@ TEST(TextScanTest, PlainDecimalsRoundOnceToTheNearestFloat) {
         ASSERT_EQ(scanPaddedFloatList(padded(c.text).c_str(), ' ', 1, targets), 1) << c.text;
         EXPECT_EQ(memcmp(&value, &c.value, sizeof value), 0)
             << c.text << ": " << std::hexfloat << value << " instead of " << c.value;
+        // The whole-text reader rounds them alike, without the C library.
+        ASSERT_TRUE(readWholeDecimal(c.text, value)) << c.text;
+        EXPECT_EQ(memcmp(&value, &c.value, sizeof value), 0)
+            << c.text << ": " << std::hexfloat << value << " instead of " << c.value;
+    }
+}
+
+// Where the C library would decide for the scans: float midpoints written
+// out in full, digits past the 128 kept, the ends of the float range.
+TEST(TextScanTest, WholeDecimalsRoundExactlyAtMidpoints) {
+    const std::string zeros(150, '0');
+    const struct {
+        std::string text;
+        float value;
+    } cases[] = {
+        {"16777217." + zeros, 0x1p+24f},               // a tie, to the even one
+        {"16777217." + zeros + "1", 0x1.000002p+24f},  // a digit past the kept ones breaks it
+        {"1677721.7" + zeros + "1e1", 0x1.000002p+24f},
+        {"340282356779733661637539395458142568448", HUGE_VALF},  // the largest's upper midpoint
+        {"340282356779733661637539395458142568447.9", FLT_MAX},
+        {"3.4028235677973366163753939545814256844799e38", FLT_MAX},
+        // Half the least float, a tie to zero, and just above it.
+        {"7.00649232162408535461864791644958065640130970938257885878534141944895541342930300743"
+         "319094181060791015625e-46",
+         0.0f},
+        {"7.00649232162408535461864791644958065640130970938257885878534141944895541342930300743"
+         "319094181060791015625" +
+             zeros + "1e-46",
+         0x1p-149f},
+        {"1e-999999999", 0.0f},
+        {"-1e999999999", -HUGE_VALF},
+        {"0." + zeros + "e999999999", 0.0f},
+        {"+.5e+1", 5.0f},
+        {"5.", 5.0f},
+    };
+    for (const auto& c : cases) {
+        float value = -77.0f;
+        ASSERT_TRUE(readWholeDecimal(c.text.c_str(), value)) << c.text;
+        EXPECT_EQ(memcmp(&value, &c.value, sizeof value), 0)
+            << c.text << ": " << std::hexfloat << value << " instead of " << c.value;
     }
 }
 

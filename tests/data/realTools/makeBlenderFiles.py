@@ -23,6 +23,13 @@ A second scene, colours in material names: an 8-sided cylinder (octagon caps)
 with the material COLOR_255_0_0, a cube COLOR_0_0_255 with the same material,
 a BOUNDS box 4 x 2 x 2. blenderPolygons.obj: File > Export > Wavefront (.obj)
 with Normals off, Object Groups on, Forward Axis Y, Up Axis Z (no .mtl kept).
+
+A third scene, conventions in object names only: a 32-sided cylinder
+COLOR_0_255_0 (each cap one face line of about 300 characters) and a cube
+COLLISION around it. blenderObjects.obj: File > Export > Wavefront (.obj)
+with its default settings; blenderLegacyObjects.obj: Blender's older
+exporter (io_scene_obj), default settings, which names each object after
+object and mesh ("o COLLISION_Cube"). No .mtl kept.
 """
 
 import os
@@ -57,6 +64,14 @@ def build_polygon_scene():
     cube("COLOR_0_0_255", (2, 0, 0.5), (1, 1, 1))
     bpy.context.active_object.data.materials.append(red)
     cube("BOUNDS", (1, 0, 1), (4, 2, 2))
+    bpy.ops.object.select_all(action="SELECT")
+
+
+def build_object_scene():
+    bpy.ops.wm.read_factory_settings(use_empty=True)
+    bpy.ops.mesh.primitive_cylinder_add(vertices=32, radius=1.0, depth=2.0, location=(0, 0, 1))
+    bpy.context.active_object.name = "COLOR_0_255_0"
+    cube("COLLISION", (0, 0, 1), (2, 2, 2))
     bpy.ops.object.select_all(action="SELECT")
 
 
@@ -100,6 +115,11 @@ def main():
         forward_axis="Y",
         up_axis="Z",
     )
+    build_object_scene()
+    export_without_mtl(os.path.join(HERE, "blenderObjects.obj"))
+    legacy = os.path.join(HERE, "blenderLegacyObjects.obj")
+    bpy.ops.export_scene.obj(filepath=legacy)
+    os.remove(os.path.splitext(legacy)[0] + ".mtl")
     print("Blender %s" % bpy.app.version_string)
 
 

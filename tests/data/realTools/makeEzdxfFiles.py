@@ -16,8 +16,15 @@ them all). All are ezdxf's default DXF version, R2013.
 - ezdxfMeshes.dxf: an open 3 x 4 polygon mesh on a colour layer, a 2 x 4 one
   closed in N, and what is not read: MESH, 3DSOLID, REGION, a block inserted
   twice.
+- ezdxfMesh.dxf: MESH entities (ezdxf's `add_mesh`), one per layer: a red
+  box 4 x 2 x 1 of quads, a blue hexagonal prism on it whose caps are
+  hexagons and whose subdivision level is 1, a BOUNDS box 4 x 2 x 2 and a
+  COLLISION box around the red one.
+- ezdxfSketch.dxf: a flat sketch, no faces: four LINEs, a CIRCLE, an ARC, an
+  LWPOLYLINE, an ELLIPSE, a SPLINE, a POINT and a TEXT.
 """
 
+import math
 import os
 import sys
 
@@ -124,8 +131,54 @@ def meshes_drawing():
     return doc
 
 
+def mesh_entity(msp, vertices, faces, layer):
+    mesh = msp.add_mesh(dxfattribs={"layer": layer})
+    with mesh.edit_data() as data:
+        data.vertices = vertices
+        data.faces = faces
+    return mesh
+
+
+def box_mesh(msp, low, high, layer):
+    faces = box_faces(low, high)
+    vertices = sorted({corner for face in faces for corner in face})
+    mesh_entity(msp, vertices, [[vertices.index(c) for c in face] for face in faces], layer)
+
+
+def mesh_drawing():
+    doc = ezdxf.new()
+    msp = doc.modelspace()
+    box_mesh(msp, (-2, -1, 0), (2, 1, 1), "COLOR_255_0_0")
+    ring = [(0.5 * math.cos(k * math.pi / 3), 0.5 * math.sin(k * math.pi / 3)) for k in range(6)]
+    vertices = [(x, y, z) for z in (1, 2) for x, y in ring]
+    sides = [[k, (k + 1) % 6, 6 + (k + 1) % 6, 6 + k] for k in range(6)]
+    caps = [[5, 4, 3, 2, 1, 0], [6, 7, 8, 9, 10, 11]]
+    prism = mesh_entity(msp, vertices, sides + caps, "COLOR_0_0_255")
+    prism.dxf.subdivision_levels = 1
+    box_mesh(msp, (-2, -1, 0), (2, 1, 2), "BOUNDS")
+    box_mesh(msp, (-2, -1, 0), (2, 1, 1), "COLLISION_BASE")
+    return doc
+
+
+def sketch_drawing():
+    doc = ezdxf.new()
+    msp = doc.modelspace()
+    corners = [(0, 0), (40, 0), (40, 20), (0, 20)]
+    for k in range(4):
+        msp.add_line(corners[k], corners[(k + 1) % 4])
+    msp.add_circle((10, 10), radius=4)
+    msp.add_arc((30, 10), radius=4, start_angle=0, end_angle=180)
+    msp.add_lwpolyline([(5, 2), (35, 2), (35, 5)])
+    msp.add_ellipse((20, 15), major_axis=(6, 0), ratio=0.5)
+    msp.add_spline([(2, 18), (10, 19), (20, 17), (30, 19)])
+    msp.add_point((20, 10))
+    msp.add_text("PLATE 4 x 2")
+    return doc
+
+
 DRAWINGS = {"ezdxfFaces.dxf": faces_drawing, "ezdxfMixed.dxf": mixed_drawing,
-            "ezdxfLayers.dxf": layers_drawing, "ezdxfMeshes.dxf": meshes_drawing}  # fmt: skip
+            "ezdxfLayers.dxf": layers_drawing, "ezdxfMeshes.dxf": meshes_drawing,
+            "ezdxfMesh.dxf": mesh_drawing, "ezdxfSketch.dxf": sketch_drawing}  # fmt: skip
 
 for name in sys.argv[1:] or DRAWINGS:
     DRAWINGS[name]().saveas(os.path.join(HERE, name))
