@@ -105,6 +105,11 @@ async function main() {
     writeFileSync(join(inputs, "scene.blend"), "BLENDER-v300");
     writeFileSync(join(inputs, "broken.tkm"), "1 1 1\nNOT A BRICK\n");
     writeManyFaces(join(inputs, "sphere.obj"));
+    // A block beside the origin, its extent not whole: both brick warnings.
+    const ledge = join(inputs, "ledge.obj");
+    writeFileSync(ledge, ["g COLOR_200_40_40", "v 2 0 0", "v 3.5 0 0", "v 3.5 1 0", "v 2 1 0", "v 2 0 0.5",
+        "v 3.5 0 0.5", "v 3.5 1 0.5", "v 2 1 0.5", "f 1 2 3 4", "f 5 6 7 8", "f 1 2 6 5", "f 2 3 7 6", "f 3 4 8 7",
+        "f 4 1 5 8"].join("\n") + "\n");
     const maximum = join(inputs, "maximum");
     mkdirSync(maximum);
     execFileSync("python3", [join(sourceDir, "bench", "benchmark.py"), `--models=${maximum}`]);
@@ -146,44 +151,49 @@ async function main() {
     const select = async name => { await page.evaluate(n => [...document.querySelectorAll("#models .model")].find(b => b.querySelector(".name").textContent === n).click(), name); };
 
     // The examples: the summary and warnings as quiet mode prints them, the brick byte for byte.
-    await open(examples);
+    const opened = [...examples, ledge];
+    const pathOf = name => opened.find(path => basename(path) === name);
+    await open(opened);
     for (const model of await models()) {
-        const expected = nativeRun(examples.find(path => basename(path) === model.name), []);
+        const expected = nativeRun(pathOf(model.name), []);
         const lines = expected.stdout.trim().split("\n");
         check(model.report.summary === lines[lines.length - 1], `${model.name}: summary "${model.report.summary}"`);
         const warnings = lines.filter(line => line.includes(": WARNING: ")).map(line => line.slice(line.indexOf("WARNING: ") + 9));
         check(JSON.stringify(model.report.messages.map(m => m.text)) === JSON.stringify(warnings), `${model.name}: warnings as the native converter's (${warnings.length})`);
         check(model.brickText === expected.brick, `${model.name}: brick identical to the native converter's`);
     }
-    await select("roof.dxf");
-    const roofText = await page.$eval("#messages", list => list.textContent);
-    check(/written as size 4 2 2/.test(roofText), "roof.dxf: its size warning is shown");
+    await select("ledge.obj");
+    const ledgeText = await page.$eval("#messages", list => list.textContent);
+    check(/written as size 1 1 1/.test(ledgeText) && /off the origin/.test(ledgeText), "ledge.obj: its size and placement warnings are shown");
 
     // Each fitting option as the converter's own: the brick equals the native one with the same option.
     const fitted = [["#upY", ["--up", "y"]], ["#place", ["--place"]], ["#fitSize", ["--fit"]], ["#pair", ["--pair"]]];
     if (features.fitting) {
-        for (const name of ["roof.dxf", "wedge.obj"]) {
+        for (const name of ["ledge.obj", "wedge.obj"]) {
             await select(name);
             for (const [control, args] of fitted) {
                 await page.click(control);
                 const model = (await models()).find(m => m.name === name);
-                const expected = nativeRun(examples.find(path => basename(path) === name), args);
+                const expected = nativeRun(pathOf(name), args);
                 check(model.brickText === expected.brick, `${name}: ${control} gives the brick of ${args.join(" ")}`);
                 await page.click(control);
             }
             for (const [button, scale] of [["#millimetres", "0.125"], ["#metres", "125"]]) {
                 await page.click(button);
                 const model = (await models()).find(m => m.name === name);
-                check(model.brickText === nativeRun(examples.find(path => basename(path) === name), ["--scale", scale]).brick, `${name}: ${button} gives the brick of --scale ${scale}`);
+                check(model.brickText === nativeRun(pathOf(name), ["--scale", scale]).brick, `${name}: ${button} gives the brick of --scale ${scale}`);
             }
             await page.click("#units");
         }
-        // The fix a warning names, with one click.
-        await select("roof.dxf");
+        // The fix a warning names, with one click: rounding the size up also
+        // places the model, and both warnings go.
+        await select("ledge.obj");
+        const fixes = await page.$$eval("#messages .fix", buttons => buttons.map(b => b.textContent));
         await page.click("#messages .fix");
-        const roof = (await models()).find(m => m.name === "roof.dxf");
-        check(roof.options.fit && roof.report.written && !roof.report.messages.some(m => /written as size/.test(m.text)),
-            "roof.dxf: the size warning's fix rounds the size up, and the warning goes");
+        const fixed = (await models()).find(m => m.name === "ledge.obj");
+        check(fixes.join() === "Fix: Round the size up,Fix: Place on the origin" && fixed.options.fit &&
+            fixed.report.written && fixed.report.messages.length === 0,
+            `ledge.obj: the warnings' fixes offered (${fixes.join(", ")}); rounding the size up leaves no warning`);
         await page.click("#fitSize");
     } else {
         check(await page.$eval("#fit", fieldset => fieldset.disabled), "without the converter's fitting options the controls are disabled");
