@@ -5,6 +5,11 @@ standard output, exit status and brick bytes (and no other file) with both.
 
     bench/differential.py OLD_PROGRAM NEW_PROGRAM [--corpus=FOLDER] [--generated=N]
                           [--seed=S] [--jobs=J]
+    bench/differential.py OLD_PROGRAM --node=MODULE [...]
+
+With --node, the new side is the page's core built for node (MODULE, the web
+preset's build/web/web/dxf2tkmNode.js), loaded once by bench/nodeCore.cjs,
+which converts every input in turn in that one process.
 
 The inputs: the fuzzers' corpora (FOLDER, by default build/fuzz/run/corpus, as
 fuzz/runFuzzers.sh leaves them: one folder per target), the models under tests/
@@ -21,6 +26,9 @@ import struct
 import subprocess
 import sys
 import tempfile
+import threading
+import base64
+import json
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 EXTENSIONS = ("obj", "rds", "dxf")
@@ -248,6 +256,34 @@ def run_once(program, extension, data):
         return status, stdout, stderr, files
 
 
+class NodeCore:
+    """The node build of the page's core in one long-lived process
+    (bench/nodeCore.cjs): one model at a time, each in a fresh folder."""
+
+    def __init__(self, module):
+        self.lock = threading.Lock()
+        self.process = subprocess.Popen(
+            ["node", os.path.join(ROOT, "bench", "nodeCore.cjs"), module],
+            stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+
+    def __call__(self, extension, data):
+        with tempfile.TemporaryDirectory() as folder:
+            model = "model." + extension
+            with open(os.path.join(folder, model), "wb") as out:
+                out.write(data)
+            with self.lock:
+                self.process.stdin.write((folder + "\n").encode())
+                self.process.stdin.flush()
+                answer = json.loads(self.process.stdout.readline())
+            files = {}
+            for name in sorted(os.listdir(folder)):
+                if name != model:
+                    with open(os.path.join(folder, name), "rb") as produced:
+                        files[name] = produced.read()
+            return (answer["status"], base64.b64decode(answer["stdout"]),
+                    base64.b64decode(answer["stderr"]), files)
+
+
 def byte_difference(a, b):
     at = next((i for i in range(min(len(a), len(b))) if a[i] != b[i]), min(len(a), len(b)))
     return "at byte %d: %r / %r" % (at, a[max(0, at - 30):at + 30], b[max(0, at - 30):at + 30])
@@ -274,13 +310,16 @@ def first_difference(old, new):
 def compare(old_program, new_program, item):
     name, extension, data = item
     old = run_once(old_program, extension, data)
-    new = run_once(new_program, extension, data)
+    new = new_program(extension, data) if callable(new_program) else run_once(
+        new_program, extension, data)
     return name, extension, data, first_difference(old, new)
 
 
 def main():
     options = dict(a[2:].split("=", 1) for a in sys.argv[1:] if a.startswith("--") and "=" in a)
     programs = [os.path.abspath(a) for a in sys.argv[1:] if not a.startswith("--")]
+    if "node" in options and len(programs) == 1:
+        programs.append(NodeCore(os.path.abspath(options["node"])))
     if len(programs) != 2:
         sys.exit(__doc__)
     corpus = options.get("corpus", os.path.join(ROOT, "build", "fuzz", "run", "corpus"))

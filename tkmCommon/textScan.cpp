@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 #include "compilerSupport.h"
 #include "textPadding.h"
@@ -321,6 +322,35 @@ inline bool nearestFloatExactly(const DecimalNumber& number, float& value) {
     return true;
 }
 
+// The texts whose formatted scan differs between C libraries, read here
+// as glibc reads them, so that no result depends on the library: "nan" in
+// any letter case, signed, ends after its third letter (a parenthesised part
+// that follows is not read) and keeps its sign; a number whose exponent
+// marker ("e", or "p" after "0x") has no digit after it, nor after its sign,
+// takes the marker and the sign. Returns the position past the text, or null
+// for every other text.
+const char* scanDisputedFloat(const char* text, float& value) {
+    const char* letters = text + (*text == '-' || *text == '+' ? 1 : 0);
+    if ((letters[0] | 0x20) == 'n' && (letters[1] | 0x20) == 'a' && (letters[2] | 0x20) == 'n') {
+        const float nan = std::numeric_limits<float>::quiet_NaN();
+        value = *text == '-' ? -nan : nan;
+        return letters + 3;
+    }
+    char* end = nullptr;
+    const float read = strtof(text, &end);
+    const bool hexadecimal = letters[0] == '0' && (letters[1] | 0x20) == 'x' && end > letters + 1;
+    if (end == text || (*end | 0x20) != (hexadecimal ? 'p' : 'e')) {
+        return nullptr;
+    }
+    const char* after = end + 1;
+    after += *after == '-' || *after == '+' ? 1 : 0;
+    if (isDigit(*after)) {
+        return nullptr;
+    }
+    value = read;
+    return after;
+}
+
 // The fallback: the C library reads the float at cursor; returns the
 // position past it, or null when there is none. decimalEnd, when not null, is
 // where readDecimal found the number to end; strtof reads such a number as
@@ -333,6 +363,10 @@ NOT_INLINED const char* libraryFloat(const char* cursor, const char* decimalEnd,
             value = read;
             return decimalEnd;
         }
+    }
+    const char* const disputed = scanDisputedFloat(skipScanSpace(cursor), value);
+    if (disputed != nullptr) {
+        return disputed;
     }
     int consumed = 0;
     if (sscanf(cursor, "%f%n", &value, &consumed) != 1) {

@@ -37,7 +37,7 @@ constexpr const char* HELP_TEXT =
     "status: 0 when every brick file was written, 1 when one was not, 2 without\n"
     "an input file or for an invalid option.\n";
 constexpr const char* EXPLORER_HELP_LINES[] = {
-    "dxf2tkm " DXF2TKM_VERSION,
+    ("dxf2tkm " DXF2TKM_VERSION),  // one element: parentheses tell clang the joining is meant
     "Drop model files (.obj, .rds, .dxf) on dxf2tkm.exe to convert them.",
     "Each brick is written beside its model, with the extension .tkm.",
     "Drop a brick on tkmpreview.exe for a picture of it.",
