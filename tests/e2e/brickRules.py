@@ -51,13 +51,14 @@ def add(a, b):
     return tuple(f32(x + y) for x, y in zip(a, b))
 
 
-def sub(a, b):
-    return tuple(f32(x - y) for x, y in zip(a, b))
+def sub(a, b, r=f32):
+    """Rounded to floats (r=f32) or in doubles (r=float); so is cross."""
+    return tuple(r(x - y) for x, y in zip(a, b))
 
 
-def cross(a, b):
-    return (f32(f32(a[1] * b[2]) - f32(a[2] * b[1])), f32(f32(a[2] * b[0]) - f32(a[0] * b[2])),
-            f32(f32(a[0] * b[1]) - f32(a[1] * b[0])))
+def cross(a, b, r=f32):
+    return (r(r(a[1] * b[2]) - r(a[2] * b[1])), r(r(a[2] * b[0]) - r(a[0] * b[2])),
+            r(r(a[0] * b[1]) - r(a[1] * b[0])))
 
 
 def normalize(v):
@@ -191,26 +192,18 @@ def is_zero(v):
     return v[0] == 0 and v[1] == 0 and v[2] == 0
 
 
-def _minus(a, b):
-    return tuple(x - y for x, y in zip(a, b))
-
-
-def _cross(a, b):
-    return (a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0])
-
-
 def _dot(a, b):
     return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]
 
 
 def merges_well(a, p, r, q):
-    n1 = _cross(_minus(p, a), _minus(q, a))
-    n2 = _cross(_minus(p, q), _minus(r, q))
+    n1 = cross(sub(p, a, float), sub(q, a, float), float)
+    n2 = cross(sub(p, q, float), sub(r, q, float), float)
     if not _dot(n1, n2) >= 0.99985 * math.sqrt(_dot(n1, n1)) * math.sqrt(_dot(n2, n2)):
         return False
     c = [a, p, r, q]
-    return all(_dot(_cross(_minus(c[(j + 1) % 4], c[j]), _minus(c[(j + 2) % 4], c[(j + 1) % 4])),
-                    n1) > 0 for j in range(4))
+    edges = [sub(c[(j + 1) % 4], c[j], float) for j in range(4)]
+    return all(_dot(cross(edges[j], edges[(j + 1) % 4], float), n1) > 0 for j in range(4))
 
 
 def pair_two(a, b):
