@@ -158,10 +158,8 @@ def read_dxf(text):
             face = (value, face[1])
         elif face is not None and 10 <= code <= 33 and code % 10 <= 3:
             face[1][code] = f32(float(value))  # read as a double, then to a float
-    if model.quads:
-        low, high = model.bounds
-        if min(low) < 999 or max(high) > -999:
-            size_from_bounds(model)
+    if not model.bounds[0][0] > model.bounds[1][0]:  # a BOUNDS face
+        size_from_bounds(model)
     return model
 
 
@@ -272,11 +270,7 @@ def round_up(model):
     place(model)
     extent = sub(model.bounds[1], model.bounds[0])
     extent = (extent[0], extent[1], scale_height(extent[2]))
-    size = []
-    for e in extent:
-        whole = math.ceil(e - 0.0001) if math.isfinite(e) else e
-        size.append(f32(whole) if whole > 1 else 1.0)
-    model.size = tuple(size)
+    size = model.size = tuple(max(1.0, f32(math.ceil(e - 0.0001))) for e in extent)
     model.bounds = [(-f32(size[0] / 2), -f32(size[1] / 2), 0.0),
                     (f32(size[0] / 2), f32(size[1] / 2), f32(size[2] / Z_SCALE))]
 
