@@ -116,16 +116,15 @@ std::string dxfMeshEntityModel() {
 // (the fourth corner repeating the third), which pair into one quad a square.
 std::string dxfTriangles(int count) {
     std::string text = "  0\nSECTION\n  2\nENTITIES\n";
-    const int halves[2][3][2] = {{{0, 0}, {1, 0}, {1, 1}}, {{0, 0}, {1, 1}, {0, 1}}};
+    const int halves[2][4][2] = {{{0, 0}, {1, 0}, {1, 1}, {1, 1}},
+                                 {{0, 0}, {1, 1}, {0, 1}, {0, 1}}};
     for (int i = 0; i < count; ++i) {
-        const int square = i / 2;
+        text += "  0\n3DFACE\n  8\n0\n";
         for (int corner = 0; corner < 4; ++corner) {
-            const int* point = halves[i % 2][corner < 3 ? corner : 2];
-            text += corner == 0 ? "  0\n3DFACE\n  8\n0\n" : "";
-            text += " 1" + std::to_string(corner) + "\n" + std::to_string(square % 32 + point[0]) +
-                    "\n 2" + std::to_string(corner) + "\n" +
-                    std::to_string(square / 32 + point[1]) + "\n 3" + std::to_string(corner) +
-                    "\n0\n";
+            const std::string c = std::to_string(corner);
+            const int* point = halves[i % 2][corner];
+            text += " 1" + c + "\n" + std::to_string(i / 2 % 32 + point[0]) + "\n 2" + c + "\n" +
+                    std::to_string(i / 2 / 32 + point[1]) + "\n 3" + c + "\n0\n";
         }
     }
     return text + "  0\nENDSEC\n  0\nEOF\n";

@@ -78,12 +78,10 @@ class BrickReportTest(unittest.TestCase):
 class ConventionsTest(unittest.TestCase):
     def test_limits_agree_with_the_converter(self):
         rules = load("conventions")
-        self.assertEqual(rules.MAX_FACES, cpp_constant("meshStore.h", "MAX_QUADS"))
-        self.assertEqual(rules.MAX_COLLISION_BOXES,
-                         cpp_constant("meshStore.h", "MAX_COLLISION_BOXES"))  # fmt: skip
-        self.assertEqual(rules.MAX_VERTICES, cpp_constant("meshStore.h", "MAX_VERTICES"))
-        self.assertEqual(rules.MAX_NORMALS, cpp_constant("meshStore.h", "MAX_VERTICES"))
-        self.assertEqual(rules.Z_SCALE, cpp_constant("meshStore.h", "Z_SCALE"))
+        for ours, theirs in (("MAX_FACES", "MAX_QUADS"), ("MAX_VERTICES", "MAX_VERTICES"),
+                             ("MAX_COLLISION_BOXES", "MAX_COLLISION_BOXES"),
+                             ("MAX_NORMALS", "MAX_VERTICES"), ("Z_SCALE", "Z_SCALE")):
+            self.assertEqual(getattr(rules, ours), cpp_constant("meshStore.h", theirs), ours)
         self.assertEqual(-rules.COORDINATE_LIMIT, cpp_constant("meshStore.h", "UNSET_THRESHOLD"))
 
 

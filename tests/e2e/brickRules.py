@@ -1,12 +1,13 @@
 # SPDX-License-Identifier: MIT
 """The converter's rules in Python, for the makeCase.py of the end-to-end cases
 whose models real tools wrote (too large to work out by hand): what the OBJ
-reader and the DXF reader's 3DFACEs store, the fit options, the finishing
-steps, the brick file and quiet mode's lines, as docs/reference.md gives them.
+reader and the DXF reader's 3DFACEs store, --up y, --scale, --fit and --pair,
+the finishing steps, the brick file and quiet mode's lines, as
+docs/reference.md gives them; only what those cases use (asserted).
 Every arithmetic result is rounded to a 32-bit float before the next step uses
 it (f32); the pairing tests, the heights written and the colours are doubles.
 
-    model = Model(quads, ...)        # or read_obj(text) / read_dxf(text)
+    model = read_obj(text)           # or read_dxf(text)
     lines = run(model, options)      # the trace after the argument echo
     text = brick_text(model)         # the brick file's bytes, as str
 """
@@ -50,20 +51,19 @@ def add(a, b):
     return tuple(f32(x + y) for x, y in zip(a, b))
 
 
-def sub(a, b):
-    return tuple(f32(x - y) for x, y in zip(a, b))
+def sub(a, b, r=f32):
+    """Rounded to floats (r=f32) or in doubles (r=float); so is cross."""
+    return tuple(r(x - y) for x, y in zip(a, b))
 
 
-def cross(a, b):
-    return (f32(f32(a[1] * b[2]) - f32(a[2] * b[1])), f32(f32(a[2] * b[0]) - f32(a[0] * b[2])),
-            f32(f32(a[0] * b[1]) - f32(a[1] * b[0])))
+def cross(a, b, r=f32):
+    return (r(r(a[1] * b[2]) - r(a[2] * b[1])), r(r(a[2] * b[0]) - r(a[0] * b[2])),
+            r(r(a[0] * b[1]) - r(a[1] * b[0])))
 
 
 def normalize(v):
     squares = [f32(c * c) for c in v]
     length_squared = f32(f32(squares[0] + squares[1]) + squares[2])
-    if length_squared == 0:
-        return (0.0, 0.0, 1.0)
     inverse = f32(1.0 / math.sqrt(length_squared))
     return tuple(f32(c * inverse) for c in v)
 
@@ -92,22 +92,13 @@ class Model:
         self.quads = []
         self.bounds = [(BOX_MIN,) * 3, (BOX_MAX,) * 3]
         self.size = (0.0, 0.0, 0.0)
-        self.boxes = []  # [min, max] of each collision box
+        self.boxes = []  # [min, max] of each collision box: the bounds box, once run
         self.trace = []  # the reader's lines
-        self.y_up_exporter = False
-        self.degenerate = 0
         self.triangles = 0
 
 
 def widen(box, point):
-    low, high = list(box[0]), list(box[1])
-    for axis in range(3):
-        if point[axis] < low[axis]:
-            low[axis] = point[axis]
-    for axis in range(3):
-        if point[axis] > high[axis]:
-            high[axis] = point[axis]
-    return [tuple(low), tuple(high)]
+    return [tuple(map(min, box[0], point)), tuple(map(max, box[1], point))]
 
 
 def size_from_bounds(model):
@@ -116,13 +107,10 @@ def size_from_bounds(model):
 
 
 def color_of_name(name):
-    """A COLOR_r_g_b[_a] name's colour (all this module needs of the names)."""
-    if not name.startswith("COLOR_"):
-        return NO_COLOR
-    numbers = name[len("COLOR_"):].split("_")
-    if len(numbers) in (3, 4) and all(n.isdigit() for n in numbers):
-        return tuple(int(n) for n in numbers) + ((255,) if len(numbers) == 3 else ())
-    raise ValueError("a colour name this module does not read: " + name)
+    """A COLOR_r_g_b name's colour (all this module needs of the names)."""
+    numbers = name.split("_")
+    assert len(numbers) == 4 and numbers[0] == "COLOR", name
+    return tuple(int(n) for n in numbers[1:]) + (255,)
 
 
 def read_obj(text):
@@ -130,7 +118,7 @@ def read_obj(text):
     lines; the rest traced and ignored. Every face is reversed."""
     model = Model()
     vertices, normals = [], []
-    material, comment_seen = NO_COLOR, False
+    material = NO_COLOR
     lines = text.split("\n")
     for number, line in enumerate(lines[:-1] if lines[-1] == "" else lines, 1):
         model.trace.append("line %d" % number)
@@ -147,12 +135,6 @@ def read_obj(text):
                                     material, True))
         elif line.startswith("usemtl "):
             material = color_of_name(line[len("usemtl "):])
-        elif line.startswith("#") and not comment_seen:
-            comment_seen = True
-            words = line[1:].split()
-            version = words[1].lstrip("v").split(".") if len(words) > 1 else []
-            model.y_up_exporter = (words[:1] == ["Blender"] and len(version) > 1
-                                   and (int(version[0]), int(version[1][0])) >= (2, 8))
         else:
             assert line.split()[0] in ("o", "s", "vt", "mtllib", "#"), line
     model.trace.append("got %d verts %d normals %d quads"
@@ -176,24 +158,19 @@ def read_dxf(text):
             face = (value, face[1])
         elif face is not None and 10 <= code <= 33 and code % 10 <= 3:
             face[1][code] = f32(float(value))  # read as a double, then to a float
-    if model.quads:
-        low, high = model.bounds
-        if min(low) < 999 or max(high) > -999:
-            size_from_bounds(model)
+    if not model.bounds[0][0] > model.bounds[1][0]:  # a BOUNDS face
+        size_from_bounds(model)
     return model
 
 
 def finish_dxf_face(model, layer, codes):
     corners = [tuple(codes.get(axis * 10 + c, UNSET) for axis in (1, 2, 3)) for c in range(4)]
-    if layer.startswith("BOUNDS"):
+    if layer == "BOUNDS":
         for c in range(4):
             if all(axis * 10 + c in codes for axis in (1, 2, 3)):
                 model.bounds = widen(model.bounds, corners[c])
         return
-    assert not layer.startswith("COLLISION")
-    quad = Quad(corners, color=color_of_name(layer) if layer != "0" else NO_COLOR)
-    quad.col = [quad.col[0]] * 4
-    model.quads.append(quad)
+    model.quads.append(Quad(corners, color=color_of_name(layer) if layer != "0" else NO_COLOR))
 
 
 # ---------------------------------------------------------------------------
@@ -213,26 +190,18 @@ def is_zero(v):
     return v[0] == 0 and v[1] == 0 and v[2] == 0
 
 
-def _minus(a, b):
-    return tuple(x - y for x, y in zip(a, b))
-
-
-def _cross(a, b):
-    return (a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0])
-
-
 def _dot(a, b):
     return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]
 
 
 def merges_well(a, p, r, q):
-    n1 = _cross(_minus(p, a), _minus(q, a))
-    n2 = _cross(_minus(p, q), _minus(r, q))
+    n1 = cross(sub(p, a, float), sub(q, a, float), float)
+    n2 = cross(sub(p, q, float), sub(r, q, float), float)
     if not _dot(n1, n2) >= 0.99985 * math.sqrt(_dot(n1, n1)) * math.sqrt(_dot(n2, n2)):
         return False
     c = [a, p, r, q]
-    return all(_dot(_cross(_minus(c[(j + 1) % 4], c[j]), _minus(c[(j + 2) % 4], c[(j + 1) % 4])),
-                    n1) > 0 for j in range(4))
+    edges = [sub(c[(j + 1) % 4], c[j], float) for j in range(4)]
+    return all(_dot(cross(edges[j], edges[(j + 1) % 4], float), n1) > 0 for j in range(4))
 
 
 def pair_two(a, b):
@@ -272,25 +241,19 @@ def pair_triangles(model):
 
 
 def stand_up(model):
+    """An OBJ model's: no bounds box yet."""
+    assert model.bounds[0][0] > model.bounds[1][0]
     upright = lambda v: (v[0], -v[2], v[1])  # noqa: E731
     for quad in model.quads:
         quad.pos = [upright(p) if all(map(is_set, p)) else p for p in quad.pos]
         quad.nrm = [upright(n) for n in quad.nrm]
-    for box in [model.bounds] + model.boxes:
-        low, high = box
-        if not low[0] > high[0]:
-            box[:] = [(low[0], -high[2], low[1]), (high[0], -low[2], high[1])]
-    if model.size != (0, 0, 0):
-        size_from_bounds(model)
 
 
 def scale(model, factor):
     for quad in model.quads:
         quad.pos = [tuple(f32(c * factor) if is_set(c) else c for c in p) for p in quad.pos]
-    for box in [model.bounds] + model.boxes:
-        if not box[0][0] > box[1][0]:
-            box[:] = [tuple(f32(c * factor) for c in corner) for corner in box]
-    if model.size != (0, 0, 0):
+    if not model.bounds[0][0] > model.bounds[1][0]:
+        model.bounds = [tuple(f32(c * factor) for c in corner) for corner in model.bounds]
         size_from_bounds(model)
 
 
@@ -301,20 +264,13 @@ def place(model):
         quad.pos = [add(p, offset) for p in quad.pos]
         quad.center = add(quad.center, offset)
     model.bounds = [add(low, offset), add(high, offset)]
-    for box in model.boxes:
-        if not box[0][0] > box[1][0]:
-            box[:] = [add(corner, offset) for corner in box]
 
 
 def round_up(model):
     place(model)
     extent = sub(model.bounds[1], model.bounds[0])
     extent = (extent[0], extent[1], scale_height(extent[2]))
-    size = []
-    for e in extent:
-        whole = math.ceil(e - 0.0001) if math.isfinite(e) else e
-        size.append(f32(whole) if whole > 1 else 1.0)
-    model.size = tuple(size)
+    size = model.size = tuple(max(1.0, f32(math.ceil(e - 0.0001))) for e in extent)
     model.bounds = [(-f32(size[0] / 2), -f32(size[1] / 2), 0.0),
                     (f32(size[0] / 2), f32(size[1] / 2), f32(size[2] / Z_SCALE))]
 
@@ -338,11 +294,7 @@ def finish_quads(model):
     trace, slot = [], 0
     while slot < len(model.quads):
         quad = model.quads[slot]
-        if quad.pos[2][0] <= UNSET_THRESHOLD:
-            model.degenerate += 1
-            model.quads[slot] = model.quads[-1]
-            model.quads.pop()
-            continue
+        assert is_set(quad.pos[2][0]), "degenerate polys are not modelled here"
         if quad.pos[3][0] <= UNSET_THRESHOLD:
             model.triangles += 1
             for corners in (quad.pos, quad.nrm, quad.uv, quad.col):
@@ -363,7 +315,7 @@ def finish_quads(model):
 
 def run(model, options=(), brick_name="model.tkm"):
     """The trace after the reader's lines, with options among --up y, a
-    --scale number, --place, --fit and --pair (as a list: ["--up", "y", ...])."""
+    --scale number, --fit and --pair (as a list: ["--up", "y", ...])."""
     trace = list(model.trace)
     if "--pair" in options:
         trace.append("Paired %d triangles into quads" % pair_triangles(model))
@@ -381,13 +333,10 @@ def run(model, options=(), brick_name="model.tkm"):
         size_from_bounds(model)
     if "--fit" in options:
         round_up(model)
-    elif "--place" in options:
-        place(model)
-    if not model.boxes:
-        model.boxes = [list(model.bounds)]
+    low, high = model.bounds
     model.boxes = [[(low[0], low[1], scale_height(low[2])),
-                    (high[0], high[1], scale_height(high[2]))] for low, high in model.boxes]
-    trace += ["Degenerate polys:   %d" % model.degenerate,
+                    (high[0], high[1], scale_height(high[2]))]]
+    trace += ["Degenerate polys:   0",
               "Triangles:          %d" % model.triangles,
               "Duplicates removed: 0", "", "Writing output file '%s'" % brick_name]
     return trace
@@ -430,30 +379,19 @@ def short_real(value):
 
 
 def quiet_lines(name, brick_name, model):
-    """The warnings quiet mode prints of a converted model and its summary."""
+    """The warnings quiet mode prints of a converted DXF model and its summary:
+    a whole size on z = 0; only the footprint's centre can be off."""
     lines = []
     low, high = model.bounds
     off = lambda v: not abs(v) <= TOLERANCE  # noqa: E731
-    if model.y_up_exporter and not off(low[1]) and off(low[2]):
-        lines.append("%s: WARNING: lying on its side (written by Blender with y up: lowest "
-                     "point at y = 0, not z = 0): the game's up is z; convert with --up y" % name)
     size = [int(c) for c in model.size]
-    if any(off(e - s) for e, s in zip(model.size, size)):
-        extent = " ".join(map(short_real, model.size))
-        lines.append("%s: WARNING: extent %s is written as size %d %d %d (heights scaled by "
-                     "2.5): the size line keeps whole numbers only; make the extent whole, "
-                     "heights in steps of 0.4, or convert with --fit" % (name, extent, *size))
+    assert not any(off(e - s) for e, s in zip(model.size, size)) and not off(low[2])
     centre = [f32(f32(low[a] + high[a]) / 2) for a in range(2)]
-    parts = []
     if off(centre[0]) or off(centre[1]):
-        parts.append("footprint centred on x = %s, y = %s" % tuple(map(short_real, centre)))
-    if off(low[2]):
-        parts.append("lowest point at z = %s" % short_real(low[2]))
-    if parts:
-        lines.append("%s: WARNING: off the origin (%s): the game expects the footprint centred "
-                     "on x = y = 0 and the lowest point at z = 0, and draws the quads beside the "
-                     "brick; move the model, or convert with --place" % (name, "; ".join(parts)))
-    assert model.degenerate == 0
+        lines.append("%s: WARNING: off the origin (footprint centred on x = %s, y = %s): the "
+                     "game expects the footprint centred on x = y = 0 and the lowest point at "
+                     "z = 0, and draws the quads beside the brick; move the model, or convert "
+                     "with --place" % (name, *map(short_real, centre)))
     coloured = sum(1 for q in model.quads if q.col[0][0] != -1)
     count = len(model.quads)
     boxes = len(model.boxes)

@@ -143,11 +143,6 @@ TEST(DriverRunTest, OptionsAndModels) {
          EXIT_FAILED,
          "/no/a.obj: ERROR: failed to open the file; check that the file exists and that you "
          "may read it\n"},
-        {{"dxf2tkm", "/no/a.obj", "--scale", "-1", "--up", "x", "--", "--up"},
-         EXIT_USAGE,
-         "argv[0] = dxf2tkm\nargv[1] = /no/a.obj\nargv[2] = --scale\nargv[3] = -1\n"
-         "argv[4] = --up\nargv[5] = x\nargv[6] = --\nargv[7] = --up\n"
-         "ERROR: --scale needs a number greater than 0\n"},
         {{"dxf2tkm", "--up"},
          EXIT_USAGE,
          "argv[0] = dxf2tkm\nargv[1] = --up\nERROR: --up needs y or z\n"},

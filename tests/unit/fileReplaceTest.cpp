@@ -12,28 +12,11 @@
 
 namespace {
 
+#ifdef _WIN32
 void writeText(FILE* out, const void* content) {
     fputs(static_cast<const char*>(content), out);
 }
 
-// A new file, an old one replaced, and a folder in the target's place, which
-// is refused before anything is written: no temporary is left in any case.
-TEST(FileReplaceTest, ReplacesWholeOrRefuses) {
-    const std::string folder = makeTemporaryFolder();
-    ASSERT_NE(folder, "");
-    const std::string brick = folder + "/arch.tkm";
-    EXPECT_EQ(replaceFileWhole(brick.c_str(), writeText, "old"), ReplaceOutcome::Replaced);
-    EXPECT_EQ(replaceFileWhole(brick.c_str(), writeText, "new"), ReplaceOutcome::Replaced);
-    EXPECT_EQ(fileText(brick), "new");
-    const std::string taken = folder + "/taken.tkm";
-    ASSERT_TRUE(makeFolder(taken));
-    EXPECT_EQ(replaceFileWhole(taken.c_str(), writeText, "x"), ReplaceOutcome::OpenFailed);
-    EXPECT_TRUE(removeFolder(taken));
-    EXPECT_TRUE(removeFile(brick.c_str()));
-    EXPECT_TRUE(removeFolder(folder)) << "a temporary was left behind";
-}
-
-#ifdef _WIN32
 // The new brick keeps the old one's hidden attribute; a read-only one, which
 // Windows' rename would not replace anyway, is refused before anything is
 // written.

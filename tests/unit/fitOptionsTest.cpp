@@ -16,45 +16,27 @@ namespace {
 TEST(FitOptionsTest, ScaleTakesDecimalNumbersAboveZero) {
     const struct {
         const char* text;
-        float scale;  // 0: rejected
-    } cases[] = {
-        {"0.125", 0.125f},
-        {"+2", 2.0f},
-        {"25.4", 25.4f},
-        {"5.", 5.0f},
-        {".5", 0.5f},
-        {"1e3", 1000.0f},
-        {"1E-3", 0.001f},
-        {"1e+0", 1.0f},
-        {"00.10", 0.1f},
-        {"3.4028235e38", FLT_MAX},
+        float scale;
+    } accepted[] = {
+        {"0.125", 0.125f},      {"+2", 2.0f},
+        {"25.4", 25.4f},        {"5.", 5.0f},
+        {".5", 0.5f},           {"1e3", 1000.0f},
+        {"1E-3", 0.001f},       {"1e+0", 1.0f},
+        {"00.10", 0.1f},        {"3.4028235e38", FLT_MAX},
         {"1.4e-45", 0x1p-149f},  // the least float, subnormal, above 0
-        {"0", 0},
-        {"-0.0", 0},
-        {"-2", 0},
-        {"7e-46", 0},   // rounds to 0
-        {"3.5e38", 0},  // rounds to infinity
-        {"", 0},
-        {".", 0},
-        {"e3", 0},
-        {"1e", 0},
-        {"1e+", 0},
-        {"1.5.2", 0},
-        {" 2", 0},
-        {"2 ", 0},
-        {"2x", 0},
-        {"0x10", 0},
-        {"inf", 0},
-        {"nan", 0},
-        {"1,5", 0},
-        {"+", 0},
-        {"--2", 0},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : accepted) {
         float scale = -7.0f;
-        const bool accepted = readScaleValue(c.text, scale);
-        EXPECT_EQ(accepted, c.scale != 0) << c.text;
-        EXPECT_EQ(scale, accepted ? c.scale : -7.0f) << c.text;
+        EXPECT_TRUE(readScaleValue(c.text, scale)) << c.text;
+        EXPECT_EQ(scale, c.scale) << c.text;
+    }
+    // 7e-46 rounds to 0, 3.5e38 to infinity.
+    for (const char* text :
+         {"0",     "-0.0", "-2", "7e-46", "3.5e38", "",    ".",   "e3",  "1e", "1e+",
+          "1.5.2", " 2",   "2 ", "2x",    "0x10",   "inf", "nan", "1,5", "+",  "--2"}) {
+        float scale = -7.0f;
+        EXPECT_FALSE(readScaleValue(text, scale)) << text;
+        EXPECT_EQ(scale, -7.0f) << text;
     }
 }
 

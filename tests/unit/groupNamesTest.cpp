@@ -3,6 +3,8 @@
 // brick size a BOUNDS box gives.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "groupNames.h"
 #include "testSupport.h"
 
@@ -29,13 +31,11 @@ TEST(GroupNamesTest, PrefixDecidesKindAndColour) {
         {"bounds", GroupKind::Plain, NO_QUAD_COLOR},
         {"Cube", GroupKind::Plain, NO_QUAD_COLOR},
     };
+    const auto rgba = [](QuadColor c) { return std::make_tuple(c.r, c.g, c.b, c.a); };
     for (const auto& c : cases) {
         const GroupName group = readGroupName(c.name);
         EXPECT_EQ(group.kind, c.kind) << c.name;
-        EXPECT_EQ(group.color.r, c.color.r) << c.name;
-        EXPECT_EQ(group.color.g, c.color.g) << c.name;
-        EXPECT_EQ(group.color.b, c.color.b) << c.name;
-        EXPECT_EQ(group.color.a, c.color.a) << c.name;
+        EXPECT_EQ(rgba(group.color), rgba(c.color)) << c.name;
     }
 }
 
