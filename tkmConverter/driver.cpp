@@ -277,6 +277,10 @@ int runConverter(int argc, char** argv, Workspace& ws, FILE* out, StartedFrom st
         fputs(line.fitError, out);
         return EXIT_USAGE;
     }
+    if (line.json && !JSON_REPORT_BUILT) {
+        fputs("ERROR: --json is not in this build of dxf2tkm (built without nlohmann-json)\n", out);
+        return EXIT_USAGE;
+    }
     if (line.modelCount == 0) {
         if (startedFrom == StartedFrom::Explorer) {
             printExplorerHelp(out);

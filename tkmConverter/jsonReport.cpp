@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "jsonReport.h"
 
+#if defined(DXF2TKM_JSON_REPORT)
+
 #include <cmath>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -95,3 +97,11 @@ void printRunJson(const RunSummary& summary, FILE* out) {
     object["bricks"] = summary.converted;
     printLine(object, out);
 }
+
+#else
+
+void printModelJson(const Workspace&, const char*, ConvertOutcome, FILE*) {}
+
+void printRunJson(const RunSummary&, FILE*) {}
+
+#endif

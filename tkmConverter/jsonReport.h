@@ -11,6 +11,13 @@
 #include "driver.h"
 #include "workspace.h"
 
+// Whether this build writes the JSON report: it needs nlohmann-json.
+#if defined(DXF2TKM_JSON_REPORT)
+constexpr bool JSON_REPORT_BUILT = true;
+#else
+constexpr bool JSON_REPORT_BUILT = false;
+#endif
+
 // The format's version, the value of every object's "format".
 constexpr int JSON_REPORT_FORMAT = 1;
 
