@@ -15,9 +15,9 @@ ADDON = os.path.join(ROOT, "blender", "io_export_tkm")
 
 
 def load(name):
-    spec = importlib.util.spec_from_file_location(name, os.path.join(ADDON, name + ".py"))
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    found = importlib.util.spec_from_file_location(name, os.path.join(ADDON, name + ".py"))
+    module = importlib.util.module_from_spec(found)
+    found.loader.exec_module(module)
     return module
 
 
