@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "driver.h"
 #include "dxfReader.h"
 #include "lineReader.h"
 #include "objReader.h"
