@@ -180,8 +180,10 @@ function renderDetails() {
     $("save").disabled = !(model.result && model.result.brickBytes);
     $("save").textContent = model.result && model.result.brickName ? `Save brick (${model.result.brickName})` : "Save brick";
     const brick = model.result ? model.result.brick : null;
-    $("noBrick").hidden = Boolean(brick);
-    $("noBrick").textContent = model.kind === "wrong" ? "Not a model: see beside." : "No brick: the report beside says why and what to do.";
+    $("noBrick").hidden = Boolean(brick) && !view.unavailable;
+    $("noBrick").textContent = view.unavailable
+        ? NO_WEBGL
+        : model.kind === "wrong" ? "Not a model: see beside." : "No brick: the report beside says why and what to do.";
     renderKey(brick);
     view.show(brick, model.keepCamera);
     model.keepCamera = Boolean(brick);
@@ -296,10 +298,26 @@ function wire() {
     });
 }
 
+// What the view says where the browser gives no WebGL: converting and
+// saving need none.
+const NO_WEBGL = "No 3D view: this browser gives the page no WebGL (turn on its hardware " +
+    "acceleration, or use another browser). Converting, the report and saving work all the same.";
+
+// The 3D view, or where the browser has no WebGL a stand-in that draws nothing.
+function viewOrStandIn() {
+    try {
+        return createView($("view"));
+    } catch (error) {
+        console.warn(`No 3D view: ${error}`);
+        $("noBrick").textContent = NO_WEBGL;
+        return { unavailable: true, show() {} };
+    }
+}
+
 async function start() {
     // The core compiles while the view gets its WebGL context.
     const starting = loadCore();
-    view = createView($("view"));
+    view = viewOrStandIn();
     core = await starting;
     wire();
     $("maxQuads").textContent = String(MAX_QUADS);
